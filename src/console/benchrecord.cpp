@@ -1,0 +1,7 @@
+#include "console/benchrecord.h"
+
+BenchRecord &bench()
+{
+    static BenchRecord record;
+    return record;
+}

@@ -1,0 +1,156 @@
+#include "console/configfiles.h"
+
+#include "platform/paths.h"
+
+#include <QFile>
+#include <QList>
+
+namespace config {
+
+namespace {
+
+const QByteArray LineEnd = "\r\n";
+
+QByteArray quoted(const QString &value)
+{
+    return '"' + value.toLocal8Bit() + '"' + LineEnd;
+}
+
+QList<QByteArray> splitLines(const QByteArray &bytes)
+{
+    QList<QByteArray> lines = bytes.split('\n');
+    if (!lines.isEmpty() && lines.constLast().isEmpty())
+        lines.removeLast();  // the line end of the last line opens no new line
+    for (QByteArray &line : lines) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+    }
+    return lines;
+}
+
+std::optional<QByteArray> readWhole(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return bytes;
+}
+
+} // namespace
+
+QString artPath(const QString &startupFolder)
+{
+    return platform::inFolder(startupFolder, QStringLiteral("art.cfg"));
+}
+
+QString artcPath(const QString &startupFolder)
+{
+    return platform::inFolder(startupFolder, QStringLiteral("artc.cfg"));
+}
+
+PortAndNumbering defaultPortAndNumbering()
+{
+    PortAndNumbering values;
+    values.portNumber = 1;
+    for (int r = 1; r <= RelayRows; ++r) {
+        values.relayNumbering[r][1] = QStringLiteral("0001");
+        values.relayNumbering[r][2] = QStringLiteral("A");
+        values.relayNumbering[r][3] = QStringLiteral("B");
+    }
+    return values;
+}
+
+Folders defaultFolders(const QString &startupFolder)
+{
+    return {platform::defaultSpreadsheetPath(), startupFolder, platform::defaultSaveFolder()};
+}
+
+QByteArray formatArt(const PortAndNumbering &values)
+{
+    QByteArray bytes = QByteArray::number(values.portNumber) + LineEnd;
+    for (int r = 1; r <= RelayRows; ++r) {
+        for (int f = 1; f <= 3; ++f)
+            bytes += quoted(values.relayNumbering[r][f]);
+    }
+    return bytes;
+}
+
+QByteArray formatArtc(const Folders &values)
+{
+    return quoted(values.excelPath) + quoted(values.templateFolder) + quoted(values.saveFolder);
+}
+
+QString readValue(const QByteArray &line)
+{
+    const QByteArray text = line.trimmed();
+    if (text.startsWith('"')) {
+        const qsizetype close = text.indexOf('"', 1);
+        return QString::fromLocal8Bit(close < 0 ? text.mid(1) : text.mid(1, close - 1));
+    }
+    const qsizetype comma = text.indexOf(',');
+    return QString::fromLocal8Bit(comma < 0 ? text : text.left(comma).trimmed());
+}
+
+std::optional<PortAndNumbering> parseArt(const QByteArray &bytes)
+{
+    const QList<QByteArray> lines = splitLines(bytes);
+    if (lines.size() < ArtLineCount)
+        return std::nullopt;
+
+    const QByteArray portText = lines[0].trimmed();
+    if (portText.startsWith('"'))
+        return std::nullopt;
+    bool isNumber = false;
+    const int port = readValue(portText).toInt(&isNumber);
+    if (!isNumber || port < 0 || port > 255)  // the port selector holds COM 1..COM 255; 0 selects none
+        return std::nullopt;
+
+    PortAndNumbering values;
+    values.portNumber = static_cast<Integer>(port);
+    int line = 1;
+    for (int r = 1; r <= RelayRows; ++r) {
+        for (int f = 1; f <= 3; ++f)
+            values.relayNumbering[r][f] = readValue(lines[line++]);
+    }
+    return values;
+}
+
+std::optional<Folders> parseArtc(const QByteArray &bytes)
+{
+    const QList<QByteArray> lines = splitLines(bytes);
+    if (lines.size() < 3)
+        return std::nullopt;
+    return Folders{readValue(lines[0]), readValue(lines[1]), readValue(lines[2])};
+}
+
+std::optional<Loaded> load(const QString &startupFolder)
+{
+    const std::optional<QByteArray> art = readWhole(artPath(startupFolder));
+    if (!art)
+        return std::nullopt;
+    const std::optional<PortAndNumbering> portAndNumbering = parseArt(*art);
+    if (!portAndNumbering)
+        return std::nullopt;
+    const std::optional<QByteArray> artc = readWhole(artcPath(startupFolder));
+    if (!artc)
+        return std::nullopt;
+    const std::optional<Folders> folders = parseArtc(*artc);
+    if (!folders)
+        return std::nullopt;
+    return Loaded{*portAndNumbering, *folders};
+}
+
+platform::WriteResult saveArt(const QString &startupFolder, const PortAndNumbering &values)
+{
+    return platform::replaceFileAtomically(artPath(startupFolder), formatArt(values));
+}
+
+platform::WriteResult saveArtc(const QString &startupFolder, const Folders &values)
+{
+    return platform::replaceFileAtomically(artcPath(startupFolder), formatArtc(values));
+}
+
+} // namespace config

@@ -1,0 +1,134 @@
+#include "console/formlayout.h"
+
+#include "console/statuslamp.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+namespace formlayout {
+
+namespace {
+
+// Sizes are given at the bench PC's 96 dots per inch; pixel sizes keep the text
+// in proportion to the pixel layout whatever the screen reports.
+int pixelSize(double points)
+{
+    return qRound(points * 96.0 / 72.0);
+}
+
+QStringList families(Face face)
+{
+    if (face == Face::ArialRounded)
+        return {QStringLiteral("Arial Rounded MT Bold"), QStringLiteral("Arial"),
+                QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")};
+    return {QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+            QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")};
+}
+
+void setColour(QWidget *w, QPalette::ColorRole role, unsigned rgb)
+{
+    if (rgb == NoColour)
+        return;
+    QPalette p = w->palette();
+    p.setColor(role, QColor::fromRgb(rgb));
+    w->setPalette(p);
+}
+
+QWidget *create(const Control &c, QWidget *container)
+{
+    const QString caption = QString::fromLatin1(c.caption ? c.caption : "");
+    switch (c.kind) {
+    case Kind::Frame: {
+        auto *frame = new QGroupBox(caption, container);
+        setColour(frame, QPalette::WindowText, c.foreground);
+        return frame;
+    }
+    case Kind::Button: {
+        auto *button = new WrappingButton(caption, container);
+        setColour(button, QPalette::Button, c.background);
+        return button;
+    }
+    case Kind::Label: {
+        auto *label = new QLabel(caption, container);
+        label->setWordWrap(true);
+        if (c.flags & Centred)
+            label->setAlignment(Qt::AlignCenter);
+        else
+            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        setColour(label, QPalette::WindowText, c.foreground);
+        if (c.background != NoColour) {
+            setColour(label, QPalette::Window, c.background);
+            label->setAutoFillBackground(true);
+        }
+        return label;
+    }
+    case Kind::Combo: {
+        auto *combo = new QComboBox(container);
+        combo->setEditable(true);
+        combo->setInsertPolicy(QComboBox::NoInsert);
+        combo->setEditText(caption);
+        return combo;
+    }
+    case Kind::TextBox: {
+        auto *box = new QLineEdit(caption, container);
+        setColour(box, QPalette::Base, c.background);
+        setColour(box, QPalette::Text, c.foreground);
+        return box;
+    }
+    case Kind::Lamp:
+        return new StatusLamp(container);
+    }
+    return nullptr;
+}
+
+} // namespace
+
+QFont toQFont(const Font &font)
+{
+    QFont f;
+    f.setFamilies(families(font.face));
+    f.setPixelSize(pixelSize(font.points));
+    f.setBold(font.bold || font.face == Face::ArialRounded);
+    return f;
+}
+
+void build(QWidget *window, std::span<const Control> controls)
+{
+    for (const Control &c : controls) {
+        QWidget *container = c.parent ? window->findChild<QWidget *>(QString::fromLatin1(c.parent)) : window;
+        Q_ASSERT_X(container, "formlayout::build", c.name);
+        if (!container)
+            continue;
+        QWidget *w = create(c, container);
+        w->setObjectName(QString::fromLatin1(c.name));
+        w->setGeometry(px(c.left), px(c.top), px(c.width), px(c.height));
+        w->setFont(toQFont(c.font));
+        if (c.flags & Hidden)
+            w->setVisible(false);
+    }
+}
+
+Form::Form(std::span<const Control> controls, QWidget *parent, Qt::WindowFlags flags)
+    : QWidget(parent, flags)
+{
+    build(this, controls);
+}
+
+void WrappingButton::paintEvent(QPaintEvent *)
+{
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    const QString caption = option.text;
+    option.text.clear();
+    painter.drawControl(QStyle::CE_PushButton, option);
+    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
+    painter.drawText(rect().adjusted(4, 2, -4, -2), Qt::AlignCenter | Qt::TextWordWrap, caption);
+}
+
+} // namespace formlayout

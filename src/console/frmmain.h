@@ -1,0 +1,83 @@
+#pragma once
+
+#include "console/benchrecord.h"
+#include "kitlink/timings.h"
+
+#include "console/formlayout.h"
+
+#include <array>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QTimer;
+class StatusLamp;
+
+// The bench's one top-level window: it owns the link to the kit, the timers and
+// the fields the procedures share, and it is where every test starts.
+class FrmMain : public formlayout::Form
+{
+    Q_OBJECT
+public:
+    explicit FrmMain(const Timings &timings = {}, QWidget *parent = nullptr);
+    ~FrmMain() override;
+
+    // Start-up: versions, splash, selectors, settings, then the port check is armed.
+    void formLoad();
+    // Shut-down: the port choice and the settings go back to disk.
+    void formUnload();
+
+    MainWindowFields fields;
+
+    // The controls other parts of the bench work with.
+    QGroupBox *const FrameCPanel;
+    QPushButton *const cmdCoilResistance;
+    QPushButton *const cmdPickUp;
+    QPushButton *const cmdDropAway;
+    QPushButton *const cmdContactResistance;
+    QPushButton *const cmdContactDelay;
+    QPushButton *const cmdContactSequence;
+    QPushButton *const cmdAuto;
+    QPushButton *const cmdReport;
+    QPushButton *const cmdSIG;
+    QPushButton *const cmdOptions;
+    QComboBox *const cmbCRChannel;
+    QComboBox *const cmbCDChannel;
+    QComboBox *const cmbCR;
+    QComboBox *const cmbCD;
+    QComboBox *const cmbPortNo;
+    QComboBox *const cmbType;
+    std::array<QLabel *, 6> lblBusy;
+    std::array<QLabel *, 4> Label1;
+    std::array<QLabel *, 2> lblVer;
+    QLabel *const lblVoltage;
+    QLabel *const lblCurrent;
+    QLabel *const lblOhms;
+    QLabel *const lblOhms2;
+    QLabel *const lblPUV;
+    QLabel *const lblDAV;
+    QLabel *const lblContactResistance;
+    QLabel *const lblContactDelay;
+    QLabel *const lblContactSeq;
+    QLabel *const lblCommStatus;
+    StatusLamp *const shpStatus;
+
+    QTimer *const tmrPortOpen;
+    QTimer *const tmrComm;
+    QTimer *const tmrTout;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void cmbType_Click(int listIndex);
+    void readConfiguration();
+    void fallBackToDefaultConfiguration();
+    void saveConfiguration();
+    void selectStoredPort();
+    void reportUnwritable(const QString &path, const QString &why);
+
+    Timings m_timings;
+    bool m_unloaded = false;
+};

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "console/benchrecord.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <array>
+
+// The nine relay entries of the style selector. Their list index is the key by
+// which the bench tells relays apart; the style code is derived from it only when
+// a report is opened.
+namespace catalogue {
+
+inline constexpr int EntryCount = 9;
+inline constexpr int ChannelCount = 16;
+
+// List indexes the bench branches on.
+inline constexpr int QNA1K = 4;
+inline constexpr int QL1 = 5;      // second coil R3-R4, no drop-away button
+inline constexpr int QECX61 = 6;
+inline constexpr int QTA2 = 7;     // current-mode pick-up and drop-away, contacts via the current source
+inline constexpr int QSPA1 = 8;
+
+enum class Contact : Integer { None = 0, Front = 1, Back = 2 };
+
+struct Entry {
+    const char *text;       // shown verbatim in the selector
+    Integer styleCode;      // 1..7
+    Integer contactVariant; // 1 = 8F-8B, 2 = 12F-4B; 0 = leave ContactVariant as it is
+    const char *formName;   // the report form for this style
+};
+
+const std::array<Entry, EntryCount> &entries();
+QStringList entryTexts();
+
+// "A1", "B1", ..., "D4", then "ALL": the channel selectors' entries.
+QStringList channelSelectorTexts();
+
+// Fills the contact layout table; cells outside entries 0..8 and channels 1..16 stay 0.
+void buildContactLayout(ContactLayoutTable &table);
+
+// What choosing an entry changes on the main window.
+struct SelectionRules {
+    bool dropAwayEnabled;
+    bool contactDelayEnabled;
+    QString pickUpCaption;
+    QString dropAwayCaption;
+};
+SelectionRules selectionRules(int listIndex);
+
+} // namespace catalogue

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace platform {
+
+struct WriteResult {
+    bool ok = false;
+    QString error;  // what went wrong, for the operator; empty when ok
+};
+
+// Replaces the file at path with bytes so that a crash, a power cut or a full disk
+// at any moment leaves either the old file or the new one, never a cut-off file.
+// The bytes go to a temporary file beside the target, every write is checked for
+// its full count, the data is synced, the temporary file is renamed over the
+// target and the folder is synced. On any failure the temporary file is removed
+// and the target is left as it was.
+[[nodiscard]] WriteResult replaceFileAtomically(const QString &path, const QByteArray &bytes);
+
+} // namespace platform

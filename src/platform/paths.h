@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+// Everything here knows which operating system the bench PC runs. The rest of the
+// program builds paths the way the bench always has: a folder and a file name are
+// glued together with no separator added, and the literal joins ("\art.cfg") carry
+// their own separator, which this file supplies.
+namespace platform {
+
+// "\" on Windows, "/" elsewhere.
+QString separator();
+
+// The literal join: folder, separator, name ("C:\bench" + "\art.cfg").
+QString inFolder(const QString &folder, const QString &fileName);
+
+// The configured-folder join: plain concatenation, because configured folders
+// carry their trailing separator ("D:\" + "report.csv").
+QString concatenated(const QString &folderWithSeparator, const QString &fileName);
+
+// Where report files go before the operator picks a folder: "D:\" on the bench PC,
+// the home folder with a trailing "/" elsewhere.
+QString defaultSaveFolder();
+
+// The spreadsheet program's path; it is only stored and shown, never started.
+QString defaultSpreadsheetPath();
+
+// The device behind "COM n". On Windows "COMn". Elsewhere a symbolic link named
+// COM<n> in the start-up folder wins (so an adapter can be assigned to a port
+// number), otherwise the n-th legacy serial port /dev/ttyS<n-1>. Port 0 and ports
+// above 255 have no device; the result is then empty.
+QString serialDeviceForPort(int portNumber, const QString &startupFolder);
+
+} // namespace platform

@@ -1,0 +1,116 @@
+#include "platform/prompts.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace platform {
+
+namespace {
+
+Prompts *g_installed = nullptr;
+
+QMessageBox::Icon toQt(PromptIcon icon)
+{
+    switch (icon) {
+    case PromptIcon::Information: return QMessageBox::Information;
+    case PromptIcon::Exclamation: return QMessageBox::Warning;
+    case PromptIcon::Critical: return QMessageBox::Critical;
+    case PromptIcon::Question: return QMessageBox::Question;
+    case PromptIcon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+FileChoice fromPath(const QString &path)
+{
+    if (path.isEmpty())
+        return {};
+    return {QDir::toNativeSeparators(path), QFileInfo(path).fileName()};
+}
+
+QString filterFor(const QString &defaultExtension)
+{
+    if (defaultExtension.isEmpty())
+        return QObject::tr("All files (*)");
+    return QObject::tr("%1 files (*.%2);;All files (*)").arg(defaultExtension.toUpper(), defaultExtension);
+}
+
+FileChoice runDialog(QWidget *parent, const QString &title, const QString &folder,
+                     const QString &defaultExtension, QFileDialog::AcceptMode mode)
+{
+    QFileDialog dialog(parent, title, folder, filterFor(defaultExtension));
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(defaultExtension);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return fromPath(dialog.selectedFiles().constFirst());
+}
+
+} // namespace
+
+Prompts &Prompts::current()
+{
+    static DialogPrompts dialogs;
+    return g_installed ? *g_installed : dialogs;
+}
+
+void Prompts::install(Prompts *p)
+{
+    g_installed = p;
+}
+
+void DialogPrompts::message(QWidget *parent, const QString &title, const QString &text, PromptIcon icon)
+{
+    QMessageBox box(toQt(icon), title, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+FileChoice DialogPrompts::openFile(QWidget *parent, const QString &title, const QString &folder,
+                                   const QString &defaultExtension)
+{
+    return runDialog(parent, title, folder, defaultExtension, QFileDialog::AcceptOpen);
+}
+
+FileChoice DialogPrompts::saveFile(QWidget *parent, const QString &title, const QString &folder,
+                                   const QString &defaultExtension)
+{
+    return runDialog(parent, title, folder, defaultExtension, QFileDialog::AcceptSave);
+}
+
+RecordedPrompts::RecordedPrompts()
+    : m_previous(g_installed)
+{
+    install(this);
+}
+
+RecordedPrompts::~RecordedPrompts()
+{
+    install(m_previous);
+}
+
+void RecordedPrompts::message(QWidget *, const QString &title, const QString &text, PromptIcon icon)
+{
+    messages.append({title, text, icon});
+}
+
+FileChoice RecordedPrompts::openFile(QWidget *, const QString &, const QString &folder, const QString &)
+{
+    return nextAnswer(folder);
+}
+
+FileChoice RecordedPrompts::saveFile(QWidget *, const QString &, const QString &folder, const QString &)
+{
+    return nextAnswer(folder);
+}
+
+FileChoice RecordedPrompts::nextAnswer(const QString &folder)
+{
+    fileDialogFolders.append(folder);
+    if (fileAnswers.isEmpty())
+        return {};
+    return fromPath(fileAnswers.takeFirst());
+}
+
+} // namespace platform
