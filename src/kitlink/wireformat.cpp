@@ -1,0 +1,1 @@
+#include "kitlink/wireformat.h"
