@@ -1,0 +1,4 @@
+quillmark_add_test(tst_wireformat LIBS quillmark_kitlink)
+quillmark_add_test(tst_kitlog LIBS quillmark_kitlog_ui)
+quillmark_add_test(tst_pollcycle LIBS quillmark_kitlink)
+quillmark_add_test(tst_receivehandler LIBS quillmark_kitlink)

@@ -5,6 +5,8 @@
 #include "console/mainwindowlayout.h"
 #include "console/relaycatalogue.h"
 #include "console/statuslamp.h"
+#include "kitlink/kitlink.h"
+#include "kitlink/serialkitport.h"
 #include "platform/prompts.h"
 
 #include <QCloseEvent>
@@ -45,7 +47,7 @@ void selectEntry(QComboBox *combo, int index, const QString &designText)
 
 } // namespace
 
-FrmMain::FrmMain(const Timings &timings, QWidget *parent)
+FrmMain::FrmMain(const Timings &timings, std::unique_ptr<KitPort> port, QWidget *parent)
     : Form(mainWindowControls(), parent)
     , FrameCPanel(control<QGroupBox>(QStringLiteral("FrameCPanel")))
     , cmdCoilResistance(control<QPushButton>(QStringLiteral("cmdCoilResistance")))
@@ -79,6 +81,9 @@ FrmMain::FrmMain(const Timings &timings, QWidget *parent)
     , tmrComm(makeTimer(this, "tmrComm", timings.poll, false))
     , tmrTout(makeTimer(this, "tmrTout", timings.fixedWait, true))
     , m_timings(timings)
+    , m_port(port ? std::move(port) : std::make_unique<SerialKitPort>())
+    , m_link(std::make_unique<KitLink>(fields, *m_port, static_cast<LinkView &>(*this),
+                                       PortCheck::Timers{*tmrPortOpen, *tmrComm, *tmrTout}))
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Quillmark ~ MORVAYNE TELLICOR TECHNOLOGIES PRIVATE LIMITED"));
@@ -99,11 +104,6 @@ FrmMain::FrmMain(const Timings &timings, QWidget *parent)
         if (index >= 0)
             cmbType_Click(index);
     });
-    connect(tmrTout, &QTimer::timeout, this, [this] {
-        fields.TimedOut = true;
-        tmrTout->stop();
-    });
-    connect(tmrPortOpen, &QTimer::timeout, this, [this] { tmrPortOpen->stop(); });
 }
 
 FrmMain::~FrmMain() = default;
@@ -241,6 +241,18 @@ void FrmMain::closeEvent(QCloseEvent *event)
 {
     formUnload();
     event->accept();
+}
+
+void FrmMain::showCommStatus(const QString &text)
+{
+    lblCommStatus->setText(text);
+}
+
+void FrmMain::showLiveReadings(const QString &volts, const QString &milliamps, bool busy)
+{
+    lblVoltage->setText(volts);
+    lblCurrent->setText(milliamps);
+    shpStatus->setColor(busy ? QColor(255, 255, 128) : QColor(0, 255, 0));
 }
 
 void FrmMain::cmbType_Click(int listIndex)

@@ -1,7 +1,11 @@
 #pragma once
 
 #include "console/benchrecord.h"
+#include "kitlink/kitport.h"
+#include "kitlink/linkview.h"
 #include "kitlink/timings.h"
+
+#include <memory>
 
 #include "console/formlayout.h"
 
@@ -12,15 +16,17 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 class QTimer;
+class KitLink;
 class StatusLamp;
 
 // The bench's one top-level window: it owns the link to the kit, the timers and
 // the fields the procedures share, and it is where every test starts.
-class FrmMain : public formlayout::Form
+class FrmMain : public formlayout::Form, private LinkView
 {
     Q_OBJECT
 public:
-    explicit FrmMain(const Timings &timings = {}, QWidget *parent = nullptr);
+    // port is the line to the kit; without one the window opens a serial adapter.
+    explicit FrmMain(const Timings &timings = {}, std::unique_ptr<KitPort> port = {}, QWidget *parent = nullptr);
     ~FrmMain() override;
 
     // Start-up: versions, splash, selectors, settings, then the port check is armed.
@@ -67,10 +73,16 @@ public:
     QTimer *const tmrComm;
     QTimer *const tmrTout;
 
+    KitLink &link() { return *m_link; }
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    void showCommStatus(const QString &text) override;
+    void showLiveReadings(const QString &volts, const QString &milliamps, bool busy) override;
+    QWidget *dialogParent() override { return this; }
+
     void cmbType_Click(int listIndex);
     void readConfiguration();
     void fallBackToDefaultConfiguration();
@@ -79,5 +91,7 @@ private:
     void reportUnwritable(const QString &path, const QString &why);
 
     Timings m_timings;
+    std::unique_ptr<KitPort> m_port;
+    std::unique_ptr<KitLink> m_link;
     bool m_unloaded = false;
 };
