@@ -56,6 +56,9 @@ QByteArray onTheLine(QStringView command);
 // anywhere are skipped, reading stops at the first character that cannot continue
 // the number, and a field with no number reads 0 ("  12" and "0012" read alike,
 // "12 34" reads 1234, "ABCDE" reads 0).
+// One sign is read ahead of the first digit and one decimal point anywhere
+// ("-12" reads -12, "1.5" reads 1.5, "1.2.3" reads 1.2, "1-2" reads 1); there are
+// no exponents or radix prefixes ("1E2" reads 1).
 double readNumber(QStringView field);
 
 // Characters first..last (1-based, inclusive) of a frame, clipped to its length.
@@ -80,6 +83,7 @@ enum class FrameKind {
 // Recognises a frame (ending in CR) by its total length first and its first
 // characters second. "OK" is never returned here: the receive handler in the running
 // state has no "OK" frame; the presence check compares the whole answer itself.
+// A text that does not end in CR is not a frame yet and classifies as Unknown.
 FrameKind classify(QStringView frame);
 
 // True when answer is exactly "OK" and one carriage return.
@@ -108,6 +112,7 @@ float decodeRampCurrent(QStringView frame);
 
 // Delay frame: nullopt when char 7 is the "@" timeout mark; otherwise
 // ((code of char 7) - 48) * 65536 + chars 2..6, in microseconds, as milliseconds.
+// The microseconds are a 32-bit whole number (nearest, saturating) before the /1000.
 std::optional<float> decodeDelay(QStringView frame);
 
 struct Sequence {
