@@ -5,6 +5,7 @@
 
 #include <QLabel>
 #include <QPainter>
+#include <QThread>
 #include <QTimer>
 
 #include <array>
@@ -76,9 +77,17 @@ FrmAbout::FrmAbout(std::chrono::milliseconds shownFor, QWidget *parent)
                   + QStringLiteral("       Morvayne Tellicor Technologies Pvt. Ltd."));
     findChild<QLabel *>(QStringLiteral("lblVerDate"))->setText(QStringLiteral("update: ") + record.AppUpdateDate);
 
+    // Showing a splash window handles pending events before exec() has started the
+    // box's own loop. A tick handled there would hide the box while nothing waits
+    // on it yet, and start-up would then wait forever on a hidden box; so only a
+    // tick inside the box's own loop closes it. The timer keeps ticking until then.
+    const int loopsOutside = QThread::currentThread()->loopLevel();
     auto *timer1 = new QTimer(this);
     timer1->setObjectName(QStringLiteral("Timer1"));
     timer1->setInterval(shownFor);
-    connect(timer1, &QTimer::timeout, this, &QDialog::accept);
+    connect(timer1, &QTimer::timeout, this, [this, loopsOutside] {
+        if (QThread::currentThread()->loopLevel() > loopsOutside)
+            accept();
+    });
     timer1->start();
 }
