@@ -72,6 +72,15 @@ QWidget *create(const Control &c, QWidget *container)
         combo->setEditable(true);
         combo->setInsertPolicy(QComboBox::NoInsert);
         combo->setEditText(caption);
+        // Text typed over an entry is not that entry: the selector then has none selected.
+        QObject::connect(combo->lineEdit(), &QLineEdit::textEdited, combo, [combo](const QString &typed) {
+            if (combo->currentIndex() < 0)
+                return;
+            const int cursor = combo->lineEdit()->cursorPosition();
+            combo->setCurrentIndex(-1);
+            combo->setEditText(typed);
+            combo->lineEdit()->setCursorPosition(cursor);
+        });
         return combo;
     }
     case Kind::TextBox: {

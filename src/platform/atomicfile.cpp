@@ -64,18 +64,14 @@ bool writeAll(int fd, const char *data, qint64 size, int &err)
     return true;
 }
 
-bool syncFolder(const QByteArray &folder, int &err)
+// Puts the rename itself on disk. Best effort: some file systems cannot sync folders.
+void syncFolder(const QByteArray &folder)
 {
     const int dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd < 0) {
-        err = errno;
-        return false;
-    }
-    const bool synced = ::fsync(dirFd) == 0 || errno == EINVAL;  // some file systems cannot sync folders
-    if (!synced)
-        err = errno;
+    if (dirFd < 0)
+        return;
+    ::fsync(dirFd);
     ::close(dirFd);
-    return synced;
 }
 
 } // namespace
@@ -116,8 +112,9 @@ WriteResult replaceFileAtomically(const QString &path, const QByteArray &bytes)
         ::unlink(tempName.constData());
         return {false, errnoText(err)};
     }
-    if (!syncFolder(folder, err))
-        return {false, errnoText(err)};
+    // The new file is in place by now; a folder that will not sync only means the
+    // rename may not yet be on disk, which is no reason to tell the operator it failed.
+    syncFolder(folder);
     return {true, {}};
 }
 
