@@ -6,6 +6,7 @@
 #include "console/relaycatalogue.h"
 #include "console/statuslamp.h"
 #include "kitlink/kitlink.h"
+#include "kitlink/kitlogwindow.h"
 #include "kitlink/serialkitport.h"
 #include "platform/prompts.h"
 
@@ -17,6 +18,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QTimer>
 
@@ -99,6 +101,9 @@ FrmMain::FrmMain(const Timings &timings, std::unique_ptr<KitPort> port, QWidget 
         Label1[i] = control<QLabel>(QStringLiteral("Label1(%1)").arg(i));
     for (int i = 0; i < int(lblVer.size()); ++i)
         lblVer[i] = control<QLabel>(QStringLiteral("lblVer(%1)").arg(i));
+
+    auto *logShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this);
+    connect(logShortcut, &QShortcut::activated, this, &FrmMain::showKitLog);
 
     connect(cmbType, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index >= 0)
@@ -241,6 +246,17 @@ void FrmMain::closeEvent(QCloseEvent *event)
 {
     formUnload();
     event->accept();
+}
+
+void FrmMain::showKitLog()
+{
+    if (!m_kitLogWindow) {
+        m_kitLogWindow = new KitLogWindow(m_link->log, bench().SaveFolder, this);
+        m_kitLogWindow->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_kitLogWindow->show();
+    m_kitLogWindow->raise();
+    m_kitLogWindow->activateWindow();
 }
 
 void FrmMain::showCommStatus(const QString &text)

@@ -5,6 +5,8 @@
 #include "kitlink/linkview.h"
 #include "kitlink/timings.h"
 
+#include <QPointer>
+
 #include <memory>
 
 #include "console/formlayout.h"
@@ -12,6 +14,7 @@
 #include <array>
 
 class QComboBox;
+class QDialog;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -75,6 +78,9 @@ public:
 
     KitLink &link() { return *m_link; }
 
+    // Every command and frame so far, following the traffic live (Ctrl+L).
+    void showKitLog();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -90,6 +96,7 @@ private:
     void selectStoredPort();
     void reportUnwritable(const QString &path, const QString &why);
 
+    QPointer<QDialog> m_kitLogWindow;
     Timings m_timings;
     std::unique_ptr<KitPort> m_port;
     std::unique_ptr<KitLink> m_link;
