@@ -8,6 +8,7 @@
 #include "kitlink/kitlink.h"
 #include "kitlink/kitlogwindow.h"
 #include "kitlink/serialkitport.h"
+#include "tests/procedures.h"
 #include "platform/prompts.h"
 
 #include <QCloseEvent>
@@ -101,6 +102,22 @@ FrmMain::FrmMain(const Timings &timings, std::unique_ptr<KitPort> port, QWidget 
         Label1[i] = control<QLabel>(QStringLiteral("Label1(%1)").arg(i));
     for (int i = 0; i < int(lblVer.size()); ++i)
         lblVer[i] = control<QLabel>(QStringLiteral("lblVer(%1)").arg(i));
+
+    m_procedures = std::make_unique<Procedures>(TestPanel{
+        fields, m_link->commands, m_link->wait, this, FrameCPanel, lblBusy, Label1, cmbType, cmbCRChannel,
+        cmbCDChannel, cmbCR, cmbCD, lblOhms, lblOhms2, lblPUV, lblDAV, lblContactResistance, lblContactDelay,
+        lblContactSeq});
+    m_procedures->connect(m_link->receiver.results);
+    Procedures &run = *m_procedures;
+    connect(cmdCoilResistance, &QPushButton::clicked, this, [&run] { run.coilResistance.cmdCoilResistance_Click(); });
+    connect(cmdPickUp, &QPushButton::clicked, this, [&run] { run.pickUpDropAway.cmdPickUp_Click(); });
+    connect(cmdDropAway, &QPushButton::clicked, this, [&run] { run.pickUpDropAway.cmdDropAway_Click(); });
+    connect(cmdContactResistance, &QPushButton::clicked, this,
+            [&run] { run.contactResistance.cmdContactResistance_Click(); });
+    connect(cmdContactDelay, &QPushButton::clicked, this, [&run] { run.contactDelay.cmdContactDelay_Click(); });
+    connect(cmdContactSequence, &QPushButton::clicked, this,
+            [&run] { run.contactSequence.cmdContactSequence_Click(); });
+    connect(cmdSIG, &QPushButton::clicked, this, [&run] { run.sigEndurance.cmdSIG_Click(); });
 
     auto *logShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this);
     connect(logShortcut, &QShortcut::activated, this, &FrmMain::showKitLog);

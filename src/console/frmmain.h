@@ -20,6 +20,7 @@ class QLabel;
 class QPushButton;
 class QTimer;
 class KitLink;
+class Procedures;
 class StatusLamp;
 
 // The bench's one top-level window: it owns the link to the kit, the timers and
@@ -77,6 +78,7 @@ public:
     QTimer *const tmrTout;
 
     KitLink &link() { return *m_link; }
+    Procedures &procedures() { return *m_procedures; }
 
     // Every command and frame so far, following the traffic live (Ctrl+L).
     void showKitLog();
@@ -100,5 +102,6 @@ private:
     Timings m_timings;
     std::unique_ptr<KitPort> m_port;
     std::unique_ptr<KitLink> m_link;
+    std::unique_ptr<Procedures> m_procedures;
     bool m_unloaded = false;
 };
