@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QQueue>
+#include <QStringView>
+#include <QTimer>
+
+// Misbehaviour a kit may be asked to show, for trying the bench's link against a
+// kit that is not healthy.
+struct KitFaults {
+    bool silent = false;            // hears commands but answers nothing
+    bool presenceLineFeed = false;  // answers the presence check "OK" CR LF
+    bool splitFrames = false;       // each write goes out in two pieces, a little apart
+    bool mergeFrames = false;       // frames go out in pairs, two frames to one write
+    int dropResultFrames = 0;       // so many of the next measurement answers are lost
+    int garbageBytes = 0;           // a burst of so much line noise before the next frame
+};
+
+// Adds one fault by its command-line name: "silent", "ok-linefeed", "split", "merge",
+// "drop-result", "garbage" (32 bytes) or "garbage=N". False for an unknown name.
+bool addFault(QStringView name, KitFaults &faults);
+
+// The kit's transmitter: every frame the kit answers with passes through here on its
+// way to the line, and here the line faults happen to it.
+class LineOutput : public QObject
+{
+    Q_OBJECT
+public:
+    explicit LineOutput(QObject *parent = nullptr);
+
+    void setFaults(const KitFaults &faults);
+    const KitFaults &faults() const { return m_faults; }
+
+    // isResult: a measurement answer, the kind a dropped-result fault loses.
+    void send(const QByteArray &frame, bool isResult);
+
+signals:
+    void transmit(const QByteArray &bytes);
+
+private:
+    void write(const QByteArray &bytes);
+    void sendNextPiece();
+
+    KitFaults m_faults;
+    QByteArray m_heldFrame;        // the first of a merged pair
+    QQueue<QByteArray> m_pieces;   // split writes waiting for their turn
+    QTimer m_pieceTimer;
+};

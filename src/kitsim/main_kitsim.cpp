@@ -1,0 +1,172 @@
+// quillmark-kitsim: a simulated relay test kit on a pseudo-terminal. The bench opens
+// the COM<n> link it makes as its serial port and finds a kit there.
+
+#include "kitsim/lineoutput.h"
+#include "kitsim/ptyline.h"
+#include "kitsim/simulatedkit.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QSocketNotifier>
+#include <QTextStream>
+#include <QTimer>
+
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <optional>
+#include <unistd.h>
+
+namespace {
+
+struct Options {
+    QString folder;
+    int port = 1;
+    int relay = 0;
+    double timeScale = 1.0;
+    KitFaults faults;
+    std::optional<double> exitAfterSeconds;
+    QString logFile;
+};
+
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &byte, 1);
+}
+
+// SIGTERM and SIGINT end the event loop, so the link is removed on the way out.
+void quitOnSignals(QCoreApplication &app)
+{
+    if (::pipe(signalPipe) != 0)
+        return;
+    ::fcntl(signalPipe[1], F_SETFL, O_NONBLOCK);  // a flood of signals must not block the handler
+    auto *notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+    struct sigaction action{};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
+}
+
+std::optional<Options> readOptions(const QCoreApplication &app, QString &error)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("A simulated relay test kit on a pseudo-terminal."));
+    parser.addHelpOption();
+    const QCommandLineOption folder(QStringLiteral("folder"), QStringLiteral("Folder for the COM link (default: current)."),
+                                    QStringLiteral("dir"), QDir::currentPath());
+    const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("Port number n of the COMn link (default 1)."),
+                                  QStringLiteral("n"), QStringLiteral("1"));
+    const QCommandLineOption relay(QStringLiteral("relay"), QStringLiteral("Catalogue index 0..8 of the wired relay."),
+                                   QStringLiteral("index"), QStringLiteral("0"));
+    const QCommandLineOption timeScale(QStringLiteral("time-scale"),
+                                       QStringLiteral("Factor on the ramp times (default 1)."), QStringLiteral("factor"),
+                                       QStringLiteral("1"));
+    const QCommandLineOption fault(QStringLiteral("fault"),
+                                   QStringLiteral("silent, ok-linefeed, split, merge, drop-result, garbage[=N]; "
+                                                  "may be given more than once."),
+                                   QStringLiteral("name"));
+    const QCommandLineOption exitAfter(QStringLiteral("exit-after"), QStringLiteral("Quit after so many seconds."),
+                                       QStringLiteral("seconds"));
+    const QCommandLineOption log(QStringLiteral("log"), QStringLiteral("Append the command log to this file."),
+                                 QStringLiteral("file"));
+    parser.addOptions({folder, port, relay, timeScale, fault, exitAfter, log});
+    parser.process(app);
+
+    Options options;
+    bool ok = false;
+    options.folder = parser.value(folder);
+    options.port = parser.value(port).toInt(&ok);
+    if (!ok || options.port < 1 || options.port > 255) {
+        error = QStringLiteral("--port wants a number 1..255");
+        return std::nullopt;
+    }
+    options.relay = parser.value(relay).toInt(&ok);
+    if (!ok || options.relay < 0 || options.relay > 8) {
+        error = QStringLiteral("--relay wants a catalogue index 0..8");
+        return std::nullopt;
+    }
+    options.timeScale = parser.value(timeScale).toDouble(&ok);
+    if (!ok || options.timeScale <= 0) {
+        error = QStringLiteral("--time-scale wants a positive number");
+        return std::nullopt;
+    }
+    for (const QString &name : parser.values(fault)) {
+        if (!addFault(name, options.faults)) {
+            error = QStringLiteral("unknown fault %1").arg(name);
+            return std::nullopt;
+        }
+    }
+    if (parser.isSet(exitAfter)) {
+        options.exitAfterSeconds = parser.value(exitAfter).toDouble(&ok);
+        if (!ok || *options.exitAfterSeconds < 0) {
+            error = QStringLiteral("--exit-after wants a number of seconds");
+            return std::nullopt;
+        }
+    }
+    options.logFile = parser.value(log);
+    return options;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("quillmark-kitsim"));
+
+    QString error;
+    const std::optional<Options> options = readOptions(app, error);
+    if (!options) {
+        std::fprintf(stderr, "quillmark-kitsim: %s\n", qPrintable(error));
+        return 2;
+    }
+
+    QFile logFile;
+    if (options->logFile.isEmpty()) {
+        (void)logFile.open(stdout, QIODevice::WriteOnly);
+    } else {
+        logFile.setFileName(options->logFile);
+        if (!logFile.open(QIODevice::WriteOnly | QIODevice::Append)) {
+            std::fprintf(stderr, "quillmark-kitsim: %s: %s\n", qPrintable(options->logFile),
+                         qPrintable(logFile.errorString()));
+            return 1;
+        }
+    }
+
+    PtyLine line;
+    const QString linkPath = QDir(options->folder).absoluteFilePath(QStringLiteral("COM%1").arg(options->port));
+    if (!line.open() || !line.link(linkPath)) {
+        std::fprintf(stderr, "quillmark-kitsim: %s\n", qPrintable(line.errorString()));
+        return 1;
+    }
+
+    SimulatedKit kit;
+    kit.setRelay(options->relay);
+    kit.setTimeScale(options->timeScale);
+    kit.setFaults(options->faults);
+    QObject::connect(&line, &PtyLine::received, &kit, &SimulatedKit::receive);
+    QObject::connect(&kit, &SimulatedKit::transmit, &line, &PtyLine::write);
+    QObject::connect(&kit, &SimulatedKit::commandReceived, &kit, [&kit, &logFile] {
+        const SimulatedKit::ReceivedCommand &command = kit.commandLog().constLast();
+        QTextStream(&logFile) << command.when.toString(QStringLiteral("HH:mm:ss.zzz")) << ' ' << command.text << '\n';
+        logFile.flush();
+        kit.clearCommandLog();  // the file is the record; a kit left running must not grow
+    });
+
+    quitOnSignals(app);
+    if (options->exitAfterSeconds)
+        QTimer::singleShot(static_cast<int>(*options->exitAfterSeconds * 1000), &app, &QCoreApplication::quit);
+
+    std::fprintf(stderr, "quillmark-kitsim: relay %d on %s, linked as %s\n", options->relay,
+                 qPrintable(line.slavePath()), qPrintable(linkPath));
+    const int status = app.exec();
+    line.unlink();
+    return status;
+}
