@@ -14,3 +14,4 @@ target_compile_definitions(tst_atomicfile PRIVATE QUILLMARK_FULLDISK_WRITER="$<T
 add_dependencies(tst_atomicfile fulldisk_writer)
 
 quillmark_add_test(tst_startup LIBS quillmark_console)
+quillmark_add_test(tst_options LIBS quillmark_console)

@@ -122,12 +122,6 @@ void build(QWidget *window, std::span<const Control> controls)
     }
 }
 
-Form::Form(std::span<const Control> controls, QWidget *parent, Qt::WindowFlags flags)
-    : QWidget(parent, flags)
-{
-    build(this, controls);
-}
-
 void WrappingButton::paintEvent(QPaintEvent *)
 {
     QStylePainter painter(this);

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QString>
+#include <QDialog>
 #include <QPushButton>
 
 #include <span>
@@ -55,21 +56,28 @@ void build(QWidget *window, std::span<const Control> controls);
 
 // A window built from its control table before any member of a derived window is
 // initialised, so the derived window can hold const pointers to its controls.
-class Form : public QWidget
+template<typename Base>
+class Built : public Base
 {
-    Q_OBJECT
 public:
-    Form(std::span<const Control> controls, QWidget *parent = nullptr, Qt::WindowFlags flags = {});
+    explicit Built(std::span<const Control> controls, QWidget *parent = nullptr, Qt::WindowFlags flags = {})
+        : Base(parent, flags)
+    {
+        build(this, controls);
+    }
 
     // The control named name; it must exist, the table guarantees it.
     template<typename T>
     T *control(const QString &name) const
     {
-        T *w = findChild<T *>(name);
-        Q_ASSERT_X(w, "formlayout::Form::control", qPrintable(name));
+        T *w = this->template findChild<T *>(name);
+        Q_ASSERT_X(w, "formlayout::Built::control", qPrintable(name));
         return w;
     }
 };
+
+using Form = Built<QWidget>;
+using DialogForm = Built<QDialog>;
 
 // A command button whose caption wraps onto a second line, as the bench's tall
 // buttons ("Contact Resistance") need, while text() stays the caption itself.

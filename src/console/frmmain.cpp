@@ -2,6 +2,7 @@
 
 #include "console/configfiles.h"
 #include "console/frmabout.h"
+#include "console/frmoptions.h"
 #include "console/mainwindowlayout.h"
 #include "console/relaycatalogue.h"
 #include "console/statuslamp.h"
@@ -51,7 +52,7 @@ void selectEntry(QComboBox *combo, int index, const QString &designText)
 } // namespace
 
 FrmMain::FrmMain(const Timings &timings, std::unique_ptr<KitPort> port, QWidget *parent)
-    : Form(mainWindowControls(), parent)
+    : formlayout::Form(mainWindowControls(), parent)
     , FrameCPanel(control<QGroupBox>(QStringLiteral("FrameCPanel")))
     , cmdCoilResistance(control<QPushButton>(QStringLiteral("cmdCoilResistance")))
     , cmdPickUp(control<QPushButton>(QStringLiteral("cmdPickUp")))
@@ -118,6 +119,8 @@ FrmMain::FrmMain(const Timings &timings, std::unique_ptr<KitPort> port, QWidget 
     connect(cmdContactSequence, &QPushButton::clicked, this,
             [&run] { run.contactSequence.cmdContactSequence_Click(); });
     connect(cmdSIG, &QPushButton::clicked, this, [&run] { run.sigEndurance.cmdSIG_Click(); });
+
+    connect(cmdOptions, &QPushButton::clicked, this, &FrmMain::cmdOptions_Click);
 
     auto *logShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this);
     connect(logShortcut, &QShortcut::activated, this, &FrmMain::showKitLog);
@@ -263,6 +266,12 @@ void FrmMain::closeEvent(QCloseEvent *event)
 {
     formUnload();
     event->accept();
+}
+
+void FrmMain::cmdOptions_Click()
+{
+    FrmOptions options(this);
+    options.exec();
 }
 
 void FrmMain::showKitLog()

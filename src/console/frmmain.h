@@ -82,6 +82,7 @@ public:
 
     // Every command and frame so far, following the traffic live (Ctrl+L).
     void showKitLog();
+    void cmdOptions_Click();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

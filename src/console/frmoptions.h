@@ -1,0 +1,34 @@
+#pragma once
+
+#include "console/formlayout.h"
+
+class QLineEdit;
+class QPushButton;
+
+// The three paths of the bench: spreadsheet program, template folder and report
+// folder. OK changes them in memory; they reach artc.cfg when the bench closes.
+class FrmOptions : public formlayout::DialogForm
+{
+    Q_OBJECT
+public:
+    explicit FrmOptions(QWidget *parent = nullptr);
+
+    QLineEdit *const txtExcelPath;
+    QLineEdit *const txtTemplatePath;
+    QLineEdit *const txtDefault;
+    QPushButton *const cmdExcel;
+    QPushButton *const cmdTemplate;
+    QPushButton *const cmdSave;
+    QPushButton *const cmdOK;
+    QPushButton *const cmdCancel;
+
+private:
+    // One file dialog serves the three "..." buttons and remembers its last choice:
+    // a cancelled browse gives the file chosen before it in this opening, or nothing.
+    void browse();
+    QString folderOfChoice() const;
+    void cmdOK_Click();
+
+    QString m_fileName;   // full name of the last chosen file
+    QString m_fileTitle;  // its name without the folder
+};
