@@ -1,0 +1,75 @@
+// Arbitrary bytes from the kit, in arbitrary pieces, through the receive handler:
+// no crash, no sanitizer report, and the receive buffer never outgrows a frame plus
+// the piece that is being added.
+
+#include "kitlink/kitlink.h"
+#include "kitlink/kitport.h"
+#include "kitlink/linkview.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+class FedPort final : public KitPort
+{
+public:
+    bool open(const QString &) override { return true; }
+    bool isOpen() const override { return true; }
+    QString errorString() const override { return {}; }
+    bool write(const QByteArray &) override { return true; }
+    QByteArray readAll() override { return std::exchange(pending, {}); }
+    void setReceiveEvents(bool) override {}
+    QByteArray pending;
+};
+
+class NoView final : public LinkView
+{
+public:
+    void showCommStatus(const QString &) override {}
+    void showLiveReadings(const QString &, const QString &, bool) override {}
+    QWidget *dialogParent() override { return nullptr; }
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    static int argc = 1;
+    static char name[] = "fuzz_receive";
+    static char *argv[] = {name, nullptr};
+    static QCoreApplication app(argc, argv);
+
+    MainWindowFields fields;
+    FedPort port;
+    NoView view;
+    QTimer tmrPortOpen, tmrComm, tmrTout;
+    KitLink link(fields, port, view, {tmrPortOpen, tmrComm, tmrTout});
+    int results = 0;
+    const auto count = [&results](const QString &frame) {
+        if (frame.isEmpty() || !frame.endsWith(QLatin1Char('\r')))
+            std::abort();  // a handed-on frame always ends in its carriage return
+        ++results;
+    };
+    ResultHandlers &r = link.receiver.results;
+    r.coilResistance1 = r.coilResistance2 = r.pickUp = r.coil2PickUp = r.dropAway = r.pickUpCurrent =
+        r.dropAwayCurrent = r.contactResistance = r.delay = r.sequence = count;
+
+    // The first byte of each piece says how long the piece is.
+    size_t at = 0;
+    while (at < size) {
+        const size_t length = std::min<size_t>(1 + data[at] % 32, size - at - 1 + 1);
+        const size_t start = at + 1;
+        const size_t end = std::min(size, start + length);
+        port.pending = QByteArray(reinterpret_cast<const char *>(data + start), qsizetype(end - start));
+        const qsizetype piece = port.pending.size();
+        link.receiver.onDataReceived();
+        if (fields.RxBuffer.size() > 21 + piece)
+            std::abort();
+        at = end;
+    }
+    return 0;
+}
