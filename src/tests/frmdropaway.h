@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QDialog>
+
+class KitCommands;
+class QLabel;
+class QPushButton;
+class QTimer;
+
+// The manual drop-away check: the kit has left the coil at the voltage where the
+// relay let go; the operator lowers it step by step while watching the relay, and
+// confirms the voltage at which it really dropped away.
+class FrmDropAway : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit FrmDropAway(KitCommands &kit, QWidget *parent = nullptr);
+
+    QLabel *lblVoltage = nullptr;
+    QPushButton *cmdDecrease = nullptr;
+    QPushButton *cmdComplete = nullptr;
+    QPushButton *cmdCancel = nullptr;
+    QTimer *tmrScan = nullptr;
+
+    // The coil voltage last asked of the kit, in volts.
+    float DropAwaySetpoint = 0;
+
+private:
+    void cmdDecrease_Click();
+    void cmdComplete_Click();
+
+    KitCommands &m_kit;
+};
