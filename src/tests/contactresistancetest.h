@@ -1,5 +1,6 @@
 #pragma once
 
+#include "console/relaycatalogue.h"
 #include "tests/testpanel.h"
 
 #include <QString>
@@ -16,5 +17,13 @@ public:
     void onReadingFrame(const QString &frame);
 
 private:
+    // Energises the relay for a front contact or releases it for a back contact,
+    // switching only what is not already in the wanted state.
+    void driveFor(int relay, catalogue::Contact contact);
+    // Asks the kit for the channel's reading and leaves it two waits to answer.
+    void measure(int channel);
+    void endRun();
+    void writeResultsFile();
+
     const TestPanel &p;
 };
