@@ -107,7 +107,7 @@ FrmMain::FrmMain(const Timings &timings, std::unique_ptr<KitPort> port, QWidget 
     m_procedures = std::make_unique<Procedures>(TestPanel{
         fields, m_link->commands, m_link->wait, this, FrameCPanel, lblBusy, Label1, cmbType, cmbCRChannel,
         cmbCDChannel, cmbCR, cmbCD, lblOhms, lblOhms2, lblPUV, lblDAV, lblContactResistance, lblContactDelay,
-        lblContactSeq});
+        lblContactSeq, cmdReport});
     m_procedures->connect(m_link->receiver.results);
     Procedures &run = *m_procedures;
     connect(cmdCoilResistance, &QPushButton::clicked, this, [&run] { run.coilResistance.cmdCoilResistance_Click(); });
@@ -119,6 +119,7 @@ FrmMain::FrmMain(const Timings &timings, std::unique_ptr<KitPort> port, QWidget 
     connect(cmdContactSequence, &QPushButton::clicked, this,
             [&run] { run.contactSequence.cmdContactSequence_Click(); });
     connect(cmdSIG, &QPushButton::clicked, this, [&run] { run.sigEndurance.cmdSIG_Click(); });
+    connect(cmdAuto, &QPushButton::clicked, this, [&run] { run.autoTest.cmdAuto_Click(); });
 
     connect(cmdOptions, &QPushButton::clicked, this, &FrmMain::cmdOptions_Click);
 

@@ -10,6 +10,7 @@ Procedures::Procedures(const TestPanel &testPanel)
     , sigEndurance(panel)
     , contactDelay(panel)
     , contactSequence(panel)
+    , autoTest(panel, *this)
 {
 }
 

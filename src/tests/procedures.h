@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tests/autotest.h"
 #include "tests/coilresistancetest.h"
 #include "tests/contactresistancetest.h"
 #include "tests/contacttimingtests.h"
@@ -25,4 +26,5 @@ public:
     SigEnduranceTest sigEndurance;
     ContactDelayTest contactDelay;
     ContactSequenceTest contactSequence;
+    AutoTest autoTest;
 };

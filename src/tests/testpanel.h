@@ -33,6 +33,7 @@ struct TestPanel {
     QLabel *lblContactResistance;
     QLabel *lblContactDelay;
     QLabel *lblContactSeq;
+    QWidget *cmdReport;       // "Generate Report", enabled again at the end of the automatic test
 
     // Busy label of the test beside it.
     enum Busy { CoilResistanceBusy = 0, PickUpBusy = 1, DropAwayBusy = 2, ContactResistanceBusy = 3,

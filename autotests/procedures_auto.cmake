@@ -1,0 +1,1 @@
+quillmark_add_test(tst_autotest LIBS quillmark_console quillmark_kitsim)
