@@ -54,10 +54,18 @@ public:
         kitPort->kit().setRelay(relayIndex);
     }
 
-    // Port check passed and the kit has reported itself free.
+    // Port check passed, its coil-off commands are out and the kit has reported itself free.
     [[nodiscard]] bool waitUntilKitFree(int timeoutMs = 5000)
     {
-        return QTest::qWaitFor([this] { return window->fields.KitState == QLatin1String("F"); }, timeoutMs);
+        return QTest::qWaitFor(
+            [this] {
+                const auto &log = kitPort->kit().commandLog();
+                const bool checked = std::any_of(log.cbegin(), log.cend(), [](const auto &c) {
+                    return c.text == QLatin1String("@V0000");
+                });
+                return checked && window->fields.KitState == QLatin1String("F");
+            },
+            timeoutMs);
     }
 
     SimulatedKit &kit() { return kitPort->kit(); }
