@@ -1,7 +1,9 @@
 #include "platform/atomicfile.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QObject>
 
 #ifdef Q_OS_WIN
 #include <QSaveFile>
@@ -15,23 +17,82 @@
 
 namespace platform {
 
+namespace {
+constexpr qsizetype CopyChunk = 64 * 1024;
+} // namespace
+
 #ifdef Q_OS_WIN
+
+namespace {
+
+// QSaveFile would commit a short write, so every count is checked here and the
+// save cancelled on any mismatch.
+bool writeChecked(QSaveFile &file, const char *data, qint64 size)
+{
+    return file.write(data, size) == size && file.error() == QFileDevice::NoError;
+}
+
+QString whyNot(const QSaveFile &file)
+{
+    const QString why = file.errorString();
+    return why.isEmpty() ? QObject::tr("the disk did not take all the data") : why;
+}
+
+} // namespace
 
 WriteResult replaceFileAtomically(const QString &path, const QByteArray &bytes)
 {
-    // QSaveFile would commit a short write, so the count is checked here and the
-    // save cancelled on any mismatch.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return {false, file.errorString()};
-    const qint64 written = file.write(bytes);
-    if (written != bytes.size() || file.error() != QFileDevice::NoError || !file.flush()) {
-        const QString why = file.errorString();
+    if (!writeChecked(file, bytes.constData(), bytes.size()) || !file.flush()) {
+        const QString why = whyNot(file);
         file.cancelWriting();
-        return {false, why.isEmpty() ? QObject::tr("the disk did not take all the data") : why};
+        return {false, why};
     }
     if (!file.commit())
         return {false, file.errorString()};
+    return {true, {}};
+}
+
+WriteResult copyFileAtomically(const QString &from, const QString &to)
+{
+    const auto cannotRead = [&](const QString &why) {
+        return WriteResult{false, QObject::tr("cannot read %1: %2").arg(from, why)};
+    };
+    const auto cannotWrite = [&](const QString &why) {
+        return WriteResult{false, QObject::tr("cannot write %1: %2").arg(to, why)};
+    };
+
+    QFile source(from);
+    if (!source.open(QIODevice::ReadOnly))
+        return cannotRead(source.errorString());
+    QSaveFile file(to);
+    if (!file.open(QIODevice::WriteOnly))
+        return cannotWrite(file.errorString());
+
+    QByteArray chunk(CopyChunk, Qt::Uninitialized);
+    for (;;) {
+        const qint64 n = source.read(chunk.data(), chunk.size());
+        if (n < 0) {
+            file.cancelWriting();
+            return cannotRead(source.errorString());
+        }
+        if (n == 0)
+            break;
+        if (!writeChecked(file, chunk.constData(), n)) {
+            const QString why = whyNot(file);
+            file.cancelWriting();
+            return cannotWrite(why);
+        }
+    }
+    if (!file.flush()) {
+        const QString why = whyNot(file);
+        file.cancelWriting();
+        return cannotWrite(why);
+    }
+    if (!file.commit())
+        return cannotWrite(file.errorString());
     return {true, {}};
 }
 
@@ -74,9 +135,12 @@ void syncFolder(const QByteArray &folder)
     ::close(dirFd);
 }
 
-} // namespace
-
-WriteResult replaceFileAtomically(const QString &path, const QByteArray &bytes)
+// The one write path of every one-step save: fill(fd, err) writes the content into
+// the temporary file, returning false with an errno value in err when it cannot;
+// the rest puts the file in place. On failure the system's reason comes back and
+// the target is untouched.
+template <typename Fill>
+WriteResult replaceWith(const QString &path, Fill fill)
 {
     const QFileInfo target(path);
     const QByteArray folder = QFile::encodeName(target.absolutePath());
@@ -88,7 +152,7 @@ WriteResult replaceFileAtomically(const QString &path, const QByteArray &bytes)
         return {false, errnoText(errno)};
 
     int err = 0;
-    bool ok = writeAll(fd, bytes.constData(), bytes.size(), err);
+    bool ok = fill(fd, err);
     if (ok && ::fsync(fd) != 0) {
         err = errno;
         ok = false;
@@ -116,6 +180,48 @@ WriteResult replaceFileAtomically(const QString &path, const QByteArray &bytes)
     // rename may not yet be on disk, which is no reason to tell the operator it failed.
     syncFolder(folder);
     return {true, {}};
+}
+
+} // namespace
+
+WriteResult replaceFileAtomically(const QString &path, const QByteArray &bytes)
+{
+    return replaceWith(path, [&bytes](int fd, int &err) {
+        return writeAll(fd, bytes.constData(), bytes.size(), err);
+    });
+}
+
+WriteResult copyFileAtomically(const QString &from, const QString &to)
+{
+    // The source is opened first, so that a missing one leaves nothing behind.
+    const int source = ::open(QFile::encodeName(from).constData(), O_RDONLY | O_CLOEXEC);
+    if (source < 0)
+        return {false, QObject::tr("cannot read %1: %2").arg(from, errnoText(errno))};
+
+    // Streamed in chunks: a template or a long batch's report file need not fit in memory.
+    bool readFailed = false;
+    WriteResult result = replaceWith(to, [&](int fd, int &err) {
+        QByteArray chunk(CopyChunk, Qt::Uninitialized);
+        for (;;) {
+            const ssize_t n = ::read(source, chunk.data(), static_cast<size_t>(chunk.size()));
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                err = errno;
+                readFailed = true;
+                return false;
+            }
+            if (n == 0)
+                return true;
+            if (!writeAll(fd, chunk.constData(), n, err))
+                return false;
+        }
+    });
+    ::close(source);
+    if (!result.ok)
+        result.error = readFailed ? QObject::tr("cannot read %1: %2").arg(from, result.error)
+                                  : QObject::tr("cannot write %1: %2").arg(to, result.error);
+    return result;
 }
 
 #endif

@@ -18,4 +18,10 @@ struct WriteResult {
 // and the target is left as it was.
 [[nodiscard]] WriteResult replaceFileAtomically(const QString &path, const QByteArray &bytes);
 
+// Copies the file at from over the file at to in the same one-step way: the copy
+// is streamed into a temporary file beside to, synced and renamed over it, so to
+// holds either its old content or the whole copy. The error names the file that
+// could not be read or written. Copying a file onto itself is left to the caller.
+[[nodiscard]] WriteResult copyFileAtomically(const QString &from, const QString &to);
+
 } // namespace platform

@@ -1,0 +1,169 @@
+#include "platform/appendfile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QObject>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace platform {
+
+#ifdef Q_OS_WIN
+
+WriteResult appendWhole(const QString &path, const QByteArray &bytes)
+{
+    const bool existed = QFileInfo::exists(path);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+        return {false, file.errorString()};
+    const qint64 before = file.size();
+
+    const qint64 written = file.write(bytes);
+    bool ok = written == bytes.size() && file.error() == QFileDevice::NoError;
+    // QFile has no sync of its own; _commit puts the written data on disk.
+    ok = ok && ::_commit(file.handle()) == 0;
+    if (ok)
+        return {true, {}};
+
+    QString why = file.errorString();
+    if (why.isEmpty() || file.error() == QFileDevice::NoError)
+        why = QObject::tr("the disk did not take all the data");
+    if (existed) {
+        file.resize(before);
+        file.close();
+    } else {
+        file.close();
+        QFile::remove(path);
+    }
+    return {false, why};
+}
+
+#else
+
+namespace {
+
+QString errnoText(int err)
+{
+    return QString::fromLocal8Bit(std::strerror(err));
+}
+
+bool writeAll(int fd, const char *data, qint64 size, int &err)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, static_cast<size_t>(size));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            err = errno;
+            return false;
+        }
+        if (n == 0) {
+            err = ENOSPC;
+            return false;
+        }
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
+// Makes a newly created file's name stick. Best effort: some file systems cannot
+// sync folders, and the data itself is already on disk.
+void syncFolderOf(const QString &path)
+{
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    const int dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0)
+        return;
+    ::fsync(dirFd);
+    ::close(dirFd);
+}
+
+// Cuts the file back to length and syncs the cut. Nothing more can be done when
+// this fails too; the caller reports the original failure either way.
+bool cutBack(int fd, off_t length)
+{
+    int rc = 0;
+    do {
+        rc = ::ftruncate(fd, length);
+    } while (rc != 0 && errno == EINTR);
+    return rc == 0 && ::fsync(fd) == 0;
+}
+
+} // namespace
+
+WriteResult appendWhole(const QString &path, const QByteArray &bytes)
+{
+    const QByteArray name = QFile::encodeName(path);
+
+    // Knowing whether this call created the file decides what "as before" means
+    // when the bytes do not fit: no file at all rather than an empty one.
+    bool created = true;
+    int fd = ::open(name.constData(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno == EEXIST) {
+        created = false;
+        fd = ::open(name.constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    }
+    if (fd < 0)
+        return {false, errnoText(errno)};
+
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        const int err = errno;
+        ::close(fd);
+        return {false, errnoText(err)};
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return {false, QObject::tr("not an ordinary file")};
+    }
+    const off_t before = st.st_size;
+
+    int err = 0;
+    bool ok = writeAll(fd, bytes.constData(), bytes.size(), err);
+    if (ok && ::fsync(fd) != 0) {
+        err = errno;
+        ok = false;
+    }
+    if (!ok) {
+        // Cut back what did get written, and make the cut itself stick.
+        if (created) {
+            ::close(fd);
+            ::unlink(name.constData());
+        } else {
+            cutBack(fd, before);
+            ::close(fd);
+        }
+        return {false, errnoText(err)};
+    }
+    if (::close(fd) != 0) {
+        // The data was synced already; a failing close is still reported, and the
+        // bytes taken out again so that the operator can simply try once more.
+        err = errno;
+        if (created) {
+            ::unlink(name.constData());
+        } else {
+            const int again = ::open(name.constData(), O_WRONLY | O_CLOEXEC);
+            if (again >= 0) {
+                cutBack(again, before);
+                ::close(again);
+            }
+        }
+        return {false, errnoText(err)};
+    }
+    if (created)
+        syncFolderOf(path);
+    return {true, {}};
+}
+
+#endif
+
+} // namespace platform
