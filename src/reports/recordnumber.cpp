@@ -1,0 +1,95 @@
+#include "reports/recordnumber.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+
+namespace reports {
+
+namespace {
+
+constexpr int SignificantDigits = 7;
+
+// A float's exact value needs at most 112 significant decimal digits (the
+// smallest subnormals), so this many digits after the first show it exactly.
+constexpr int ExactDigits = 120;
+
+struct Decimal {
+    QString digits;  // 1..7 significant digits, no trailing zeros
+    int exponent;    // power of ten of the first digit
+};
+
+// Rounds the magnitude of a finite non-zero float to seven significant digits.
+Decimal roundToSevenDigits(float value)
+{
+    // Promoting to double is exact; asking for every digit of it leaves the one
+    // rounding step to this function.
+    std::array<char, ExactDigits + 16> text{};
+    const auto [end, ec] = std::to_chars(text.data(), text.data() + text.size(), std::fabs(double(value)),
+                                         std::chars_format::scientific, ExactDigits);
+    Q_ASSERT(ec == std::errc());
+
+    // text: d.ddd...e+XX
+    const char *exponentMark = std::find(text.data(), end, 'e');
+    int exponent = 0;
+    std::from_chars(exponentMark + 1 + (exponentMark[1] == '+' ? 1 : 0), end, exponent);
+
+    qint64 kept = text[0] - '0';
+    for (int i = 1; i < SignificantDigits; ++i)
+        kept = kept * 10 + (text[std::size_t(i) + 1] - '0');
+    // The first digit dropped decides; a 5 followed by nothing but zeros is a tie,
+    // and a tie goes up, as a person rounding by hand would.
+    if (text[SignificantDigits + 1] >= '5')
+        ++kept;
+    if (kept == 10000000) {
+        kept = 1000000;
+        ++exponent;
+    }
+
+    QString digits = QString::number(kept);
+    while (digits.size() > 1 && digits.endsWith(QLatin1Char('0')))
+        digits.chop(1);
+    return {digits, exponent};
+}
+
+QString plainForm(const Decimal &d)
+{
+    const int integerDigits = d.exponent + 1;
+    if (integerDigits <= 0)
+        return QLatin1Char('.') + QString(-integerDigits, QLatin1Char('0')) + d.digits;
+    if (d.digits.size() <= integerDigits)
+        return d.digits + QString(integerDigits - d.digits.size(), QLatin1Char('0'));
+    return d.digits.left(integerDigits) + QLatin1Char('.') + d.digits.mid(integerDigits);
+}
+
+QString exponentForm(const Decimal &d)
+{
+    QString text = d.digits.left(1);
+    if (d.digits.size() > 1)
+        text += QLatin1Char('.') + d.digits.mid(1);
+    text += d.exponent < 0 ? QLatin1String("E-") : QLatin1String("E+");
+    text += QString::number(std::abs(d.exponent)).rightJustified(2, QLatin1Char('0'));
+    return text;
+}
+
+} // namespace
+
+QString recordNumber(float value)
+{
+    const QLatin1Char lead(value < 0 ? '-' : ' ');
+    const QLatin1Char trail(' ');
+    if (std::isnan(value))
+        return QLatin1String(" NAN ");
+    if (std::isinf(value))
+        return lead + QLatin1String("INF") + trail;
+    if (value == 0)
+        return QLatin1String(" 0 ");
+
+    const Decimal d = roundToSevenDigits(value);
+    const int digitsAfterPoint = int(d.digits.size()) - (d.exponent + 1);
+    const bool plain = d.exponent < SignificantDigits && digitsAfterPoint <= SignificantDigits;
+    return lead + (plain ? plainForm(d) : exponentForm(d)) + trail;
+}
+
+} // namespace reports

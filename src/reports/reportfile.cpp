@@ -1,0 +1,141 @@
+#include "reports/reportfile.h"
+
+#include "platform/appendfile.h"
+#include "platform/paths.h"
+#include "reports/recordnumber.h"
+
+#include <QFile>
+#include <QObject>
+
+namespace reports {
+
+namespace {
+
+constexpr int LongRecordLines = 54;
+constexpr int ShortRecordLines = 30;
+constexpr int LongRecordItems = 15;
+constexpr int ChannelCount = 16;
+
+void addText(QByteArray &out, QString text)
+{
+    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    out += text.toLatin1();
+    out += "\r\n";
+}
+
+void addNumber(QByteArray &out, Single value)
+{
+    out += recordNumber(value).toLatin1();
+    out += "\r\n";
+}
+
+struct LineCount {
+    qint64 lines = 0;
+    bool unfinishedLastLine = false;
+    QString error;  // the file exists but cannot be read
+};
+
+// Counts the lines of an existing report file without holding it in memory: a
+// batch of a few thousand relays is still a small file, but nothing here needs it.
+LineCount countLines(const QString &path)
+{
+    LineCount count;
+    QFile file(path);
+    if (!file.exists())
+        return count;
+    if (!file.open(QIODevice::ReadOnly)) {
+        count.error = file.errorString();
+        return count;
+    }
+    char last = '\n';
+    QByteArray chunk(64 * 1024, Qt::Uninitialized);
+    for (;;) {
+        const qint64 n = file.read(chunk.data(), chunk.size());
+        if (n < 0) {
+            count.error = file.errorString();
+            return count;
+        }
+        if (n == 0)
+            break;
+        count.lines += QByteArrayView(chunk.constData(), n).count('\n');
+        last = chunk.at(n - 1);
+    }
+    count.unfinishedLastLine = last != '\n';
+    return count;
+}
+
+} // namespace
+
+QString styleName(int styleCode)
+{
+    static const char *const names[] = {"QNA1", "QN1", "QNA1K", "QL1", "QECX61", "QTA2", "QSPA1"};
+    if (styleCode < 1 || styleCode > 7)
+        return {};
+    return QString::fromLatin1(names[styleCode - 1]);
+}
+
+int recordLineCount(int styleCode)
+{
+    if (styleCode == 1 || styleCode == 2)
+        return LongRecordLines;
+    if (styleCode >= 3 && styleCode <= 7)
+        return ShortRecordLines;
+    return 0;
+}
+
+QByteArray formatRecord(const BenchRecord &record)
+{
+    QByteArray out;
+    switch (recordLineCount(record.StyleCode)) {
+    case LongRecordLines:
+        addText(out, record.RelayID);
+        addNumber(out, record.CoilResistance1);
+        addNumber(out, record.PickUpVoltage);
+        addNumber(out, record.DropAwayVoltage);
+        addNumber(out, record.ManualDropAwayVoltage);
+        for (int channel = 1; channel <= ChannelCount; ++channel)
+            addNumber(out, record.ContactRes[channel]);
+        for (int channel = 1; channel <= ChannelCount; ++channel)
+            addNumber(out, record.ContactDelay[channel]);
+        addText(out, record.NOSequence);
+        addText(out, record.NCSequence);
+        for (int item = 1; item <= LongRecordItems; ++item)
+            addText(out, record.ReportItems[item]);
+        break;
+    case ShortRecordLines:
+        for (int item = 1; item <= ShortRecordLines; ++item)
+            addText(out, record.ReportItems[item]);
+        break;
+    default:
+        break;
+    }
+    return out;
+}
+
+AppendResult appendReportRecord(const QString &fileName)
+{
+    const BenchRecord &record = bench();
+    const int recordLines = recordLineCount(record.StyleCode);
+    if (recordLines == 0)
+        return {true, {}};
+    const QString path = platform::concatenated(record.SaveFolder, fileName);
+
+    const LineCount existing = countLines(path);
+    if (!existing.error.isEmpty())
+        return {false, QObject::tr("The report file %1 cannot be read: %2").arg(path, existing.error)};
+    if (existing.unfinishedLastLine || existing.lines % recordLines != 0) {
+        return {false, QObject::tr("The report file %1 does not hold whole %2 records of %3 lines each; "
+                                   "it was written for another relay style or is damaged. "
+                                   "Nothing was added to it. Choose another file name.")
+                           .arg(path, styleName(record.StyleCode))
+                           .arg(recordLines)};
+    }
+
+    const platform::WriteResult written = platform::appendWhole(path, formatRecord(record));
+    if (!written.ok)
+        return {false, QObject::tr("The record could not be added to the report file %1: %2").arg(path, written.error)};
+    return {true, {}};
+}
+
+} // namespace reports
