@@ -3,6 +3,7 @@
 // A line to the kit that the test scripts: it records what the bench writes and
 // delivers what the test says the kit sent, through the same events as a port.
 
+#include "kitlink/kitlink.h"
 #include "kitlink/kitport.h"
 #include "kitlink/linkview.h"
 
@@ -81,4 +82,21 @@ public:
     QString milliamps;
     bool busy = false;
     int liveUpdates = 0;
+};
+
+// The kit link on its own: the main window's fields and timers, a scripted line and
+// a recording view. The fixed wait runs for waitMs.
+struct LinkRig {
+    MainWindowFields fields;
+    ScriptedPort port;
+    RecordingView view;
+    QTimer tmrPortOpen, tmrComm, tmrTout;
+    KitLink link{fields, port, view, {tmrPortOpen, tmrComm, tmrTout}};
+
+    explicit LinkRig(int waitMs = 10)
+    {
+        tmrTout.setSingleShot(true);
+        tmrTout.setTimerType(Qt::PreciseTimer);
+        tmrTout.setInterval(waitMs);
+    }
 };

@@ -10,18 +10,7 @@ class TestPollCycle : public QObject
 {
     Q_OBJECT
 
-    struct Rig {
-        MainWindowFields fields;
-        ScriptedPort port;
-        RecordingView view;
-        QTimer tmrPortOpen, tmrComm, tmrTout;
-        KitLink link{fields, port, view, {tmrPortOpen, tmrComm, tmrTout}};
-        Rig()
-        {
-            tmrTout.setSingleShot(true);
-            tmrTout.setInterval(10);
-        }
-    };
+    using Rig = LinkRig;
 
 private slots:
     void init() { bench() = BenchRecord{}; }

@@ -13,19 +13,12 @@ class TestPortCheck : public QObject
 {
     Q_OBJECT
 
-    struct Rig {
-        MainWindowFields fields;
-        ScriptedPort port;
-        RecordingView view;
-        QTimer tmrPortOpen, tmrComm, tmrTout;
-        KitLink link{fields, port, view, {tmrPortOpen, tmrComm, tmrTout}};
+    struct Rig : LinkRig {
         platform::RecordedPrompts prompts;
 
         explicit Rig(int waitMs = 40)
+            : LinkRig(waitMs)
         {
-            tmrTout.setSingleShot(true);
-            tmrTout.setTimerType(Qt::PreciseTimer);
-            tmrTout.setInterval(waitMs);
             tmrComm.setInterval(waitMs / 4);
             tmrPortOpen.setInterval(1000);
             tmrPortOpen.start();

@@ -9,12 +9,7 @@ class TestReceiveHandler : public QObject
 {
     Q_OBJECT
 
-    struct Rig {
-        MainWindowFields fields;
-        ScriptedPort port;
-        RecordingView view;
-        QTimer tmrPortOpen, tmrComm, tmrTout;
-        KitLink link{fields, port, view, {tmrPortOpen, tmrComm, tmrTout}};
+    struct Rig : LinkRig {
         QStringList handled;  // "kind:frame" for every result frame handed on
 
         Rig()
