@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QRadioButton>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
@@ -39,9 +40,39 @@ void setColour(QWidget *w, QPalette::ColorRole role, unsigned rgb)
     w->setPalette(p);
 }
 
+QString designText(const Control &c)
+{
+    return QString::fromUtf8(c.caption ? c.caption : "");
+}
+
+// A group box and a button show a doubled "&" as one themselves; a label without
+// a buddy shows its text as it is, so it is given the single "&" to show.
+QString labelText(const Control &c)
+{
+    return designText(c).replace(QStringLiteral("&&"), QStringLiteral("&"));
+}
+
+Qt::Alignment textBoxAlignment(unsigned flags)
+{
+    if (flags & Centred)
+        return Qt::AlignCenter;
+    if (flags & RightAligned)
+        return Qt::AlignRight | Qt::AlignVCenter;
+    return Qt::AlignLeft | Qt::AlignVCenter;
+}
+
+// An option button leaves its set for a moment, so that the button selected at
+// design time can also be cleared.
+void setOptionState(QRadioButton *option, bool checked)
+{
+    option->setAutoExclusive(false);
+    option->setChecked(checked);
+    option->setAutoExclusive(true);
+}
+
 QWidget *create(const Control &c, QWidget *container)
 {
-    const QString caption = QString::fromLatin1(c.caption ? c.caption : "");
+    const QString caption = designText(c);
     switch (c.kind) {
     case Kind::Frame: {
         auto *frame = new QGroupBox(caption, container);
@@ -54,7 +85,7 @@ QWidget *create(const Control &c, QWidget *container)
         return button;
     }
     case Kind::Label: {
-        auto *label = new QLabel(caption, container);
+        auto *label = new QLabel(labelText(c), container);
         label->setWordWrap(true);
         if (c.flags & Centred)
             label->setAlignment(Qt::AlignCenter);
@@ -83,8 +114,16 @@ QWidget *create(const Control &c, QWidget *container)
         });
         return combo;
     }
+    case Kind::List:
+        return new QComboBox(container);
+    case Kind::Option: {
+        auto *option = new QRadioButton(caption, container);
+        setOptionState(option, c.flags & Checked);
+        return option;
+    }
     case Kind::TextBox: {
         auto *box = new QLineEdit(caption, container);
+        box->setAlignment(textBoxAlignment(c.flags));
         setColour(box, QPalette::Base, c.background);
         setColour(box, QPalette::Text, c.foreground);
         return box;
@@ -119,6 +158,40 @@ void build(QWidget *window, std::span<const Control> controls)
         w->setFont(toQFont(c.font));
         if (c.flags & Hidden)
             w->setVisible(false);
+        if (c.flags & Disabled)
+            w->setEnabled(false);
+    }
+}
+
+void restoreDesign(QWidget *window, std::span<const Control> controls)
+{
+    for (const Control &c : controls) {
+        QWidget *w = window->findChild<QWidget *>(QString::fromLatin1(c.name));
+        Q_ASSERT_X(w, "formlayout::restoreDesign", c.name);
+        if (!w)
+            continue;
+        switch (c.kind) {
+        case Kind::TextBox:
+            static_cast<QLineEdit *>(w)->setText(designText(c));
+            break;
+        case Kind::Combo: {
+            auto *combo = static_cast<QComboBox *>(w);
+            combo->setCurrentIndex(-1);
+            combo->setEditText(designText(c));
+            break;
+        }
+        case Kind::List:
+            static_cast<QComboBox *>(w)->clear();
+            break;
+        case Kind::Option:
+            setOptionState(static_cast<QRadioButton *>(w), c.flags & Checked);
+            break;
+        case Kind::Frame:
+        case Kind::Button:
+        case Kind::Label:
+        case Kind::Lamp:
+            break;
+        }
     }
 }
 
