@@ -10,6 +10,7 @@
 #include "kitlink/kitlogwindow.h"
 #include "kitlink/serialkitport.h"
 #include "tests/procedures.h"
+#include "tests/reportdispatch.h"
 #include "platform/prompts.h"
 
 #include <QCloseEvent>
@@ -120,6 +121,8 @@ FrmMain::FrmMain(const Timings &timings, std::unique_ptr<KitPort> port, QWidget 
             [&run] { run.contactSequence.cmdContactSequence_Click(); });
     connect(cmdSIG, &QPushButton::clicked, this, [&run] { run.sigEndurance.cmdSIG_Click(); });
     connect(cmdAuto, &QPushButton::clicked, this, [&run] { run.autoTest.cmdAuto_Click(); });
+    connect(cmdReport, &QPushButton::clicked, this,
+            [this] { reportdispatch::cmdReport_Click(this, fields.StartupFolder, cmbType->currentIndex()); });
 
     connect(cmdOptions, &QPushButton::clicked, this, &FrmMain::cmdOptions_Click);
 

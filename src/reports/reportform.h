@@ -1,0 +1,75 @@
+#pragma once
+
+#include "console/formlayout.h"
+
+#include <QDate>
+
+#include <functional>
+
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace reports {
+
+struct StyleFields;
+
+// The routine-test report of one relay: shows the relay's results from the bench
+// record, takes the values and verdicts the kit cannot measure, numbers the relay
+// and adds its record to the report file. One class serves all seven relay styles;
+// the style's tables (reportfields.h) say which fields it has and what they hold.
+//
+// Every showing starts from the design texts and loads the bench record afresh;
+// every close, however it comes about, advances the style's serial number, so a
+// relay number is never handed out twice.
+class ReportForm : public formlayout::DialogForm
+{
+    Q_OBJECT
+public:
+    using Clock = std::function<QDate()>;
+
+    // styleCode 1..7; today gives the report date and the relay ID's year and month.
+    explicit ReportForm(int styleCode, QWidget *parent = nullptr, Clock today = &QDate::currentDate);
+
+    int styleCode() const;
+
+    // Elements of the control arrays; nullptr when the style has no such element.
+    QLineEdit *txtAutoPara(int index) const;
+    QLineEdit *txtManualPara(int index) const;
+    QComboBox *cmbOK(int index) const;
+    QComboBox *cmbPUDA(int index) const;
+    QRadioButton *opt(int index) const;
+    QLineEdit *txtRelayID(int index) const;
+
+    QLineEdit *const txtFileName;
+    QLineEdit *const txtDate;
+    QPushButton *const cmdNew;
+    QPushButton *const cmdSelect;
+    QPushButton *const cmdMakeFinalReport;
+    QPushButton *const cmdAddTestResult;
+    QPushButton *const cmdDiscard;  // "DISCARD TEST RESULT"; named txtDiscard on all but QN1
+
+    // The relay ID and the report items of this form into the bench record.
+    void buildReportRecord();
+
+    void cmdAddTestResult_Click();
+    void cmdMakeFinalReport_Click();
+    void cmdNew_Click();
+    void cmdSelect_Click();
+
+    void setVisible(bool visible) override;
+    void done(int result) override;
+
+private:
+    void formLoad();
+    void formUnload();
+    bool recordRelay();
+    void chooseReportFile(bool newFile);
+
+    const StyleFields &m_style;
+    Clock m_today;
+    bool m_loaded = false;  // loaded by a showing, not yet closed
+};
+
+} // namespace reports
