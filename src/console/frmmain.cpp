@@ -11,6 +11,7 @@
 #include "kitlink/serialkitport.h"
 #include "tests/procedures.h"
 #include "tests/reportdispatch.h"
+#include "platform/eventservice.h"
 #include "platform/prompts.h"
 
 #include <QCloseEvent>
@@ -270,6 +271,10 @@ void FrmMain::closeEvent(QCloseEvent *event)
 {
     formUnload();
     event->accept();
+    // Closing the window ends the program, also in the middle of a test whose
+    // waits would otherwise keep an invisible program running.
+    if (platform::waitsInProgress() > 0)
+        platform::endProgramNow();
 }
 
 void FrmMain::cmdOptions_Click()
