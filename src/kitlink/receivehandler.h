@@ -3,6 +3,8 @@
 #include "console/benchrecord.h"
 #include "kitlink/linkview.h"
 
+#include <functional>
+
 class KitLog;
 class KitPort;
 
@@ -14,6 +16,8 @@ public:
     ReceiveHandler(MainWindowFields &fields, KitPort &port, KitLog &log, LinkView &view);
 
     ResultHandlers results;
+    // Called after each live-readings frame, with KitBusy as it was before the frame.
+    std::function<void(bool kitWasBusy)> liveReadingsHandled;
 
     // The port's data-received event.
     void onDataReceived();
