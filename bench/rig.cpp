@@ -1,0 +1,296 @@
+#include "rig.h"
+
+#include "clock.h"
+#include "console/frmmain.h"
+#include "kitlink/kitlink.h"
+#include "platform/prompts.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QEvent>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyleFactory>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+using benchclock::monotonicNs;
+
+namespace rig {
+
+namespace {
+
+constexpr const char *Flag = "--rig";
+
+struct Span {
+    qint64 fromNs = 0;
+    qint64 toNs = 0;
+};
+
+// Peak resident set of this process, in kB.
+long peakResidentKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    }
+    return -1;
+}
+
+class Rig final : public QObject
+{
+public:
+    explicit Rig(const Options &options)
+        : m_options(options)
+    {
+        // Room for an hour of ticks: nothing reallocates while the bench runs.
+        m_pollTicks.reserve(16384);
+        m_waitTicks.reserve(4096);
+        m_paints.reserve(4096);
+
+        m_window.installEventFilter(this);
+        m_window.lblVoltage->installEventFilter(this);
+        m_window.tmrComm->installEventFilter(this);
+        m_window.tmrTout->installEventFilter(this);
+        m_logged = connect(&m_window.link().log, &KitLog::appended, this, [this] { onLogged(); });
+
+        // Should the bench hang, the parent still gets an answer.
+        QTimer::singleShot(std::chrono::minutes(15), this, [this] { finish("the run did not end in 15 minutes"); });
+    }
+
+    // What main() of the quillmark executable does once its window exists.
+    void start()
+    {
+        m_window.formLoad();
+        if (m_options.relay != m_window.cmbType->currentIndex())
+            m_window.cmbType->setCurrentIndex(m_options.relay);
+        m_window.show();
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        const QEvent::Type type = event->type();
+        // The tick is noted as the timer event arrives, before the poll cycle or the
+        // fixed wait handles it, so a tick that does long work is not noted late.
+        if (type == QEvent::Timer) {
+            if (watched == m_window.tmrComm)
+                m_pollTicks.push_back(monotonicNs());
+            else if (watched == m_window.tmrTout)
+                m_waitTicks.push_back(monotonicNs());
+            return false;
+        }
+        if (watched == m_window.lblVoltage) {
+            if (type == QEvent::Paint && m_window.lblVoltage->text() != m_painted) {
+                m_painted = m_window.lblVoltage->text();
+                m_paints.push_back({monotonicNs(), m_painted});
+            }
+            return false;
+        }
+        if (watched == &m_window) {
+            if (type == QEvent::Paint && m_shownNs == 0)
+                m_shownNs = monotonicNs();
+            // The splash and the Drop Away Test dialog are children of the window.
+            if (type == QEvent::ChildAdded) {
+                QObject *child = static_cast<QChildEvent *>(event)->child();
+                if (child->isWidgetType())
+                    child->installEventFilter(this);
+            }
+            return false;
+        }
+        if (auto *dialog = qobject_cast<QDialog *>(watched)) {
+            if (type == QEvent::Show)
+                dialogShown(dialog);
+            else if (type == QEvent::Hide)
+                dialogHidden(dialog);
+        }
+        return false;
+    }
+
+private:
+    void dialogShown(QDialog *dialog)
+    {
+        if (dialog->objectName() == QLatin1String("frmAbout")) {
+            m_splash.fromNs = monotonicNs();
+        } else if (dialog->objectName() == QLatin1String("frmDropAway")) {
+            // The operator presses Complete at once: the automatic test's time is the
+            // bench's, not the operator's.
+            m_dialogs.push_back({monotonicNs(), 0});
+            QTimer::singleShot(0, dialog, [dialog] {
+                if (auto *complete = dialog->findChild<QPushButton *>(QStringLiteral("cmdComplete")))
+                    complete->click();
+            });
+        }
+    }
+
+    void dialogHidden(QDialog *dialog)
+    {
+        if (dialog->objectName() == QLatin1String("frmAbout"))
+            m_splash.toNs = monotonicNs();
+        else if (dialog->objectName() == QLatin1String("frmDropAway") && !m_dialogs.empty())
+            m_dialogs.back().toNs = monotonicNs();
+    }
+
+    // The port check ends with the coil supply set to 0 V and one fixed wait; the
+    // tick that ends that wait leaves the bench polling an idle kit.
+    void onLogged()
+    {
+        const KitLog::Entry &entry = m_window.link().log.latest();
+        if (entry.direction != KitLog::Direction::Sent || !entry.text.startsWith(QLatin1String("@V0000")))
+            return;
+        disconnect(m_logged);
+        m_checkEnds = connect(m_window.tmrTout, &QTimer::timeout, this, [this] {
+            disconnect(m_checkEnds);
+            QTimer::singleShot(500, this, [this] { startLive(); });
+        });
+    }
+
+    static void say(const char *line)
+    {
+        std::printf("%s\n", line);
+        std::fflush(stdout);
+    }
+
+    void startLive()
+    {
+        if (m_window.fields.KitState != QLatin1String("F")) {
+            finish("the kit was not found free after the port check");
+            return;
+        }
+        m_live.fromNs = monotonicNs();
+        say("phase live");
+        QTimer::singleShot(std::chrono::seconds(m_options.liveSeconds), this, [this] {
+            m_live.toNs = monotonicNs();
+            say("phase quiet");
+            // A second for the kit's quiet readings to reach the window.
+            QTimer::singleShot(1000, this, [this] { runHolds(); });
+        });
+    }
+
+    void runHolds()
+    {
+        for (int i = 0; i < m_options.holds; ++i) {
+            const qint64 from = monotonicNs();
+            m_window.link().wait.hold();
+            m_holds.push_back({from, monotonicNs()});
+        }
+        QTimer::singleShot(500, this, [this] { runAuto(); });
+    }
+
+    void runAuto()
+    {
+        if (!m_window.cmdAuto->isEnabled() || m_window.fields.KitState != QLatin1String("F")) {
+            finish("the automatic test could not be started");
+            return;
+        }
+        say("phase auto");
+        const qint64 cpuBefore = benchclock::processCpuNs();
+        m_auto.fromNs = monotonicNs();
+        m_window.cmdAuto->click();  // returns when the whole test has run
+        m_auto.toNs = monotonicNs();
+        m_autoCpuNs = benchclock::processCpuNs() - cpuBefore;
+        QTimer::singleShot(0, this, [this] { finish(nullptr); });
+    }
+
+    void finish(const char *error)
+    {
+        const long hwm = peakResidentKb();
+        std::printf("shown %lld\n", m_shownNs);
+        std::printf("splash %lld %lld\n", m_splash.fromNs, m_splash.toNs);
+        std::printf("live %lld %lld\n", m_live.fromNs, m_live.toNs);
+        std::printf("auto %lld %lld %lld\n", m_auto.fromNs, m_auto.toNs, m_autoCpuNs);
+        for (const qint64 ns : m_pollTicks)
+            std::printf("poll %lld\n", ns);
+        for (const qint64 ns : m_waitTicks)
+            std::printf("wait %lld\n", ns);
+        for (const Span &hold : m_holds)
+            std::printf("hold %lld %lld\n", hold.fromNs, hold.toNs);
+        for (const Span &dialog : m_dialogs)
+            std::printf("dialog %lld %lld\n", dialog.fromNs, dialog.toNs);
+        for (const Paint &paint : m_paints)
+            std::printf("paint %lld %s\n", paint.ns, qPrintable(paint.text));
+        for (const auto &shown : m_prompts.messages)
+            std::printf("prompt %s: %s\n", qPrintable(shown.title), qPrintable(QString(shown.text).replace('\n', ' ')));
+        std::printf("hwm %ld\n", hwm);
+        std::printf("end %s\n", error ? error : "ok");
+        std::fflush(stdout);
+        if (error)
+            std::_Exit(1);  // possibly from inside a wait's own event loop, which would not end
+        QCoreApplication::exit(0);
+    }
+
+    struct Paint {
+        qint64 ns;
+        QString text;
+    };
+
+    Options m_options;
+    platform::RecordedPrompts m_prompts;  // a message box would wait for nobody
+    FrmMain m_window;
+    QMetaObject::Connection m_logged;
+    QMetaObject::Connection m_checkEnds;
+
+    qint64 m_shownNs = 0;
+    Span m_splash;
+    Span m_live;
+    Span m_auto;
+    qint64 m_autoCpuNs = 0;
+    std::vector<qint64> m_pollTicks;
+    std::vector<qint64> m_waitTicks;
+    std::vector<Span> m_holds;
+    std::vector<Span> m_dialogs;
+    std::vector<Paint> m_paints;
+    QString m_painted;
+};
+
+int intAfter(int argc, char *argv[], const char *name, int fallback)
+{
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::strcmp(argv[i], name) == 0)
+            return std::atoi(argv[i + 1]);
+    }
+    return fallback;
+}
+
+} // namespace
+
+QStringList arguments(const Options &options)
+{
+    return {QString::fromLatin1(Flag), QStringLiteral("--relay"), QString::number(options.relay),
+            QStringLiteral("--live-seconds"), QString::number(options.liveSeconds), QStringLiteral("--holds"),
+            QString::number(options.holds)};
+}
+
+bool requested(int argc, char *argv[])
+{
+    return argc > 1 && std::strcmp(argv[1], Flag) == 0;
+}
+
+int run(int &argc, char *argv[])
+{
+    Options options;
+    options.relay = intAfter(argc, argv, "--relay", options.relay);
+    options.liveSeconds = intAfter(argc, argv, "--live-seconds", options.liveSeconds);
+    options.holds = intAfter(argc, argv, "--holds", options.holds);
+
+    // As src/app/main.cpp sets the application up.
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quillmark"));
+    QApplication::setApplicationVersion(QStringLiteral("3.11"));
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+
+    Rig bench(options);
+    bench.start();
+    return app.exec();
+}
+
+} // namespace rig
