@@ -125,66 +125,6 @@ private slots:
         QCOMPARE(rig.port.commands(), (QStringList{"@V2400", "@A10", "@A00", "&R"}));
     }
 
-    // An armed test's start command does not wait for the tick.
-    void shouldStartAnArmedTestWithoutWaitingForTheTick()
-    {
-        Rig rig;
-        rig.fields.StartPending = rig.fields.PickUpVRequest = true;
-
-        rig.link.commands.startArmedTest();
-        QCOMPARE(rig.port.commands(), QStringList{});  // from the event loop, not from inside the procedure
-        QTRY_COMPARE(rig.port.commands(), QStringList{"@P"});
-        QVERIFY(!rig.fields.StartPending);
-        QVERIFY(rig.fields.KitBusy);
-    }
-
-    // A start command must not overtake a live query on the line: its answer, sent
-    // before the kit heard the start, would report the kit free and the result
-    // would be asked for before the ramp had run.
-    void shouldStartAnArmedTestOnlyOnceTheLiveAnswerIsIn()
-    {
-        Rig rig;
-        rig.port.setReceiveEvents(true);
-        rig.port.answerDelayMs = 50;
-        rig.port.answers.insert("?D\r", "V:0000 I0000 F\r");
-        rig.link.poll.tick();  // "?D" is on the line
-        rig.fields.StartPending = rig.fields.PickUpVRequest = true;
-        rig.link.commands.startArmedTest();
-
-        QTest::qWait(20);
-        QCOMPARE(rig.port.commands(), QStringList{"?D"});
-        QTRY_COMPARE(rig.port.commands(), (QStringList{"?D", "@P"}));
-        QVERIFY(rig.fields.KitBusy);
-        QTest::qWait(20);
-        QCOMPARE(rig.port.commands(), (QStringList{"?D", "@P"}));  // no early result query
-    }
-
-    // The result of a finished ramp is asked for as the kit reports itself free.
-    void shouldAskForARampResultAsSoonAsTheKitIsFree()
-    {
-        Rig rig;
-        rig.port.setReceiveEvents(true);
-        rig.fields.PickUpVRequest = rig.fields.KitBusy = true;
-
-        rig.port.kitSends("V:1234 I0275 B\r");
-        QCOMPARE(rig.port.commands(), QStringList{});
-        rig.port.kitSends("V:1580 I0153 F\r");
-        QCOMPARE(rig.port.commands(), QStringList{"?P"});
-    }
-
-    // Free to free, or with no ramp open, a live frame asks for nothing.
-    void shouldAskForNothingWhenNoRampHasJustEnded()
-    {
-        Rig rig;
-        rig.port.setReceiveEvents(true);
-        rig.fields.PickUpVRequest = true;
-        rig.port.kitSends("V:0000 I0000 F\r");
-        rig.fields.PickUpVRequest = false;
-        rig.fields.KitBusy = true;
-        rig.port.kitSends("V:0000 I0000 F\r");
-        QCOMPARE(rig.port.commands(), QStringList{});
-    }
-
 private:
     static bool *flagNamed(MainWindowFields &f, const QString &name)
     {

@@ -33,18 +33,12 @@ public:
     void CoilCurrentON();
     void CoilCurrentOFF();
 
-    // A procedure has armed a test (StartPending): its start command need not wait
-    // for the next poll tick. Only announces it; the poll cycle sends the command
-    // from the event loop.
-    void startArmedTest() { emit testArmed(); }
-
     // The line failed (from a write here, or reported by the port itself).
     void reportLineFailure(const QString &description);
     bool lineFailed() const { return m_failed; }
 
 signals:
     void lineFailure(const QString &description);
-    void testArmed();
 
 private:
     void sendAndSettle(const char *command);

@@ -17,10 +17,6 @@ KitLink::KitLink(MainWindowFields &fields, KitPort &port, LinkView &view, PortCh
     connect(&timers.tmrPortOpen, &QTimer::timeout, this, [this] { portCheck.tick(); });
     connect(&timers.tmrComm, &QTimer::timeout, this, [this] { poll.tick(); });
     connect(&port, &KitPort::dataReceived, this, [this] { receiver.onDataReceived(); });
-    // Queued: the start phase may hold fixed waits, which must not run inside the
-    // procedure that armed the test.
-    connect(&commands, &KitCommands::testArmed, this, [this] { poll.testArmed(); }, Qt::QueuedConnection);
-    receiver.liveReadingsHandled = [this](bool kitWasBusy) { poll.liveReadingsHandled(kitWasBusy); };
     connect(&commands, &KitCommands::lineFailure, this,
             [this](const QString &description) { portCheck.reportError(description); });
 }

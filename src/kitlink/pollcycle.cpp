@@ -71,55 +71,27 @@ void PollCycle::startPhase()
     f.StartPending = false;
 }
 
-bool PollCycle::rampOpen() const
-{
-    return f.PickUpVRequest || f.DropAwayVRequest || f.Coil2PickUpRequest || f.PickUpIRequest
-           || f.DropAwayIRequest;
-}
-
-bool PollCycle::resultQueries()
-{
-    if (!rampOpen() || f.KitBusy)
-        return false;
-    if (f.PickUpVRequest)
-        m_commands.send(text(wire::cmd::PickUpResult));
-    if (f.DropAwayVRequest)
-        m_commands.send(text(wire::cmd::DropAwayResult));
-    if (f.PickUpIRequest)
-        m_commands.send(text(wire::cmd::PickUpCurrentResult));
-    if (f.DropAwayIRequest)
-        m_commands.send(text(wire::cmd::DropAwayCurrentResult));
-    if (f.Coil2PickUpRequest)
-        m_commands.send(text(wire::cmd::Coil2PickUpResult));
-    return true;
-}
-
 void PollCycle::queryPhase()
 {
-    if (resultQueries() || f.PollHold)
-        return;
     const bool voltageRampOpen = f.PickUpVRequest || f.DropAwayVRequest || f.Coil2PickUpRequest;
-    const bool onlyCurrentRamps = rampOpen() && !voltageRampOpen;
-    m_liveQueryOpen = m_commands.send(
-        text(onlyCurrentRamps ? wire::cmd::LiveReadingsCurrentRamp : wire::cmd::LiveReadings));
-}
+    const bool currentRampOpen = f.PickUpIRequest || f.DropAwayIRequest;
+    const bool rampOpen = voltageRampOpen || currentRampOpen;
 
-void PollCycle::testArmed()
-{
-    if (m_ticking || !f.StartPending || m_liveQueryOpen)
-        return;  // the tick, or the live answer on its way, starts it
-    const QScopedValueRollback ticking(m_ticking, true);
-    startPhase();
-}
-
-void PollCycle::liveReadingsHandled(bool kitWasBusy)
-{
-    m_liveQueryOpen = false;
-    if (m_ticking)
+    if (rampOpen && !f.KitBusy) {
+        if (f.PickUpVRequest)
+            m_commands.send(text(wire::cmd::PickUpResult));
+        if (f.DropAwayVRequest)
+            m_commands.send(text(wire::cmd::DropAwayResult));
+        if (f.PickUpIRequest)
+            m_commands.send(text(wire::cmd::PickUpCurrentResult));
+        if (f.DropAwayIRequest)
+            m_commands.send(text(wire::cmd::DropAwayCurrentResult));
+        if (f.Coil2PickUpRequest)
+            m_commands.send(text(wire::cmd::Coil2PickUpResult));
         return;
-    const QScopedValueRollback ticking(m_ticking, true);
-    if (f.StartPending)
-        startPhase();  // armed while the query was on the line
-    else if (kitWasBusy)
-        resultQueries();  // sends nothing unless a ramp is open and the kit now free
+    }
+    if (f.PollHold)
+        return;
+    const bool onlyCurrentRamps = rampOpen && !voltageRampOpen;
+    m_commands.send(text(onlyCurrentRamps ? wire::cmd::LiveReadingsCurrentRamp : wire::cmd::LiveReadings));
 }

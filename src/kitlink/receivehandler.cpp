@@ -61,13 +61,10 @@ void ReceiveHandler::liveReadings(const QString &frame)
 {
     const wire::LiveReadings live = wire::decodeLiveReadings(frame);
     BenchRecord &record = bench();
-    const bool kitWasBusy = f.KitBusy;
     record.LiveVoltage = live.volts;
     record.LiveCurrent = live.milliamps;
     f.KitState = live.state;
     f.KitBusy = f.KitState == QLatin1String("B");
     m_view.showLiveReadings(QString::number(double(record.LiveVoltage), 'f', 1),
                             QString::number(double(record.LiveCurrent), 'f', 1), f.KitBusy);
-    if (liveReadingsHandled)
-        liveReadingsHandled(kitWasBusy);
 }

@@ -3,8 +3,6 @@
 #include "console/benchrecord.h"
 #include "kitlink/linkview.h"
 
-#include <functional>
-
 class KitLog;
 class KitPort;
 
@@ -16,8 +14,6 @@ public:
     ReceiveHandler(MainWindowFields &fields, KitPort &port, KitLog &log, LinkView &view);
 
     ResultHandlers results;
-    // Called after each live-readings frame, with KitBusy as it was before the frame.
-    std::function<void(bool kitWasBusy)> liveReadingsHandled;
 
     // The port's data-received event.
     void onDataReceived();
