@@ -65,6 +65,7 @@ private slots:
         QCOMPARE(starts(heard), started);
         QVERIFY(rig.w().cmdReport->isEnabled());
         QVERIFY(bench().CoilResistance1 > 0);
+        QVERIFY2(bench().PickUpVoltage > 0 && bench().DropAwayVoltage > 0, "a ramp was asked too early");
         if (!started.contains("@H"))
             QCOMPARE(rig.w().cmbCDChannel->currentIndex(), 3);
         QCOMPARE(rig.w().cmbCRChannel->currentText(), QStringLiteral("ALL"));

@@ -84,7 +84,12 @@ void SimulatedKit::endRamp()
 void SimulatedKit::answerRamp(Ramp ramp)
 {
     static constexpr char Marks[RampCount] = {'*', '-', '%', '>', '!'};
-    // Zero until the ramp has found its point: a kit asked too early has nothing yet.
+    // A ramp still sweeping has no point to report, and the kit keeps quiet: the
+    // bench asks again on its next tick. The current ramps depend on this, as the
+    // bench asks for their result without waiting for a busy report first. A ramp
+    // never run reads zero.
+    if (busy() && m_running == ramp)
+        return;
     const Reading &result = m_results[ramp];
     const bool wholeMilliamps = ramp == PickUpCurrent || ramp == DropAwayCurrent;
     const double current = wholeMilliamps ? result.milliamps : result.milliamps * 10;
