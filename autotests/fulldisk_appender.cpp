@@ -7,68 +7,46 @@
 
 #include "console/benchrecord.h"
 #include "reports/reportfile.h"
+#include "testfiles.h"
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QTextStream>
 
 #include <sys/statvfs.h>
 
-namespace {
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
 // A QL1 relay whose items are itemSize characters long; its record as it should be.
-QByteArray setRelay(const char *id, int itemSize)
+static QByteArray setRelay(int itemSize)
 {
     bench().StyleCode = 4;
     for (int item = 1; item <= 30; ++item)
         bench().ReportItems[item] = QString(itemSize, QChar(u'a' + item % 26));
-    bench().ReportItems[1] = QString::fromLatin1(id);
     return reports::formatRecord(bench());
 }
 
-} // namespace
-
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
     QTextStream out(stdout);
-    const QDir dir(app.arguments().value(1));
+    const QDir dir(QFile::decodeName(argc > 1 ? argv[1] : ""));
     struct statvfs fs {};
-    if (::statvfs(QFile::encodeName(dir.path()).constData(), &fs) != 0 || fs.f_blocks * fs.f_frsize > 1024 * 1024) {
-        out << "refused=not a tiny disk\n";
-        return 2;
-    }
+    if (::statvfs(QFile::encodeName(dir.path()).constData(), &fs) != 0 || fs.f_blocks * fs.f_frsize > 1024 * 1024)
+        qFatal("refused: %s is not a tiny disk of its own", qPrintable(dir.path()));
     bench().SaveFolder = dir.path() + QLatin1Char('/');
     const QString name = QStringLiteral("Test Report 1.csv");
-    const auto append = [&](const QString &fileName) { return reports::appendReportRecord(fileName); };
-
-    const QByteArray first = setRelay("0001/22DAB", 3);
-    out << "firstOk=" << append(name).ok << '\n';
+    const QByteArray first = setRelay(3);
+    out << "firstOk=" << reports::appendReportRecord(name).ok << '\n';
     QFile fill(dir.filePath(QStringLiteral("filler")));
-    if (!fill.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return 2;
-    while (fill.write(QByteArray(1024, 'x')) == 1024 && fill.size() < 1024 * 1024) {
-    }
-    fill.close();
+    fill.open(QIODevice::WriteOnly | QIODevice::Unbuffered);  // no filler: the disk has room, and it shows
+    while (fill.write(QByteArray(1024, 'x')) == 1024 && fill.size() < 1024 * 1024)
+        continue;  // until the disk is full
 
     // Larger than what is left of the file's last page, so part of it would fit.
-    const QByteArray second = setRelay("0002/22DAB", 200);
-    const reports::AppendResult full = append(name);
-    out << "fullAppendFailed=" << !full.ok << '\n';
-    out << "fullAppendNamesFile=" << full.error.contains(dir.filePath(name)) << '\n';
-    out << "oldFileIntact=" << (readFile(dir.filePath(name)) == first) << '\n';
-    out << "newFileFailed=" << !append(QStringLiteral("Test Report 2.csv")).ok << '\n';
-
+    const QByteArray second = setRelay(200);
+    const reports::AppendResult full = reports::appendReportRecord(name);
+    out << "fullAppendFailed=" << !full.ok << "\nfullAppendNamesFile=" << full.error.contains(dir.filePath(name))
+        << "\noldFileIntact=" << (readFile(dir.filePath(name)) == first)
+        << "\nnewFileFailed=" << !reports::appendReportRecord(QStringLiteral("Test Report 2.csv")).ok << '\n';
     fill.remove();
-    out << "roomAgainOk=" << append(name).ok << '\n';
-    out << "roomAgainIntact=" << (readFile(dir.filePath(name)) == first + second) << '\n';
-    out << "entries=" << dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).join(u',') << '\n';
-    return 0;
+    out << "roomAgainOk=" << reports::appendReportRecord(name).ok
+        << "\nroomAgainIntact=" << (readFile(dir.filePath(name)) == first + second) << "\nentries="
+        << dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).join(u',') << '\n';
 }
