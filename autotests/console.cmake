@@ -7,7 +7,7 @@ quillmark_add_test(tst_catalogue LIBS quillmark_record)
 # Fills a tiny tmpfs and saves onto it; run by tst_atomicfile inside a private
 # mount namespace.
 add_executable(fulldisk_writer fulldisk_writer.cpp)
-target_link_libraries(fulldisk_writer PRIVATE quillmark_platform quillmark_warnings)
+target_link_libraries(fulldisk_writer PRIVATE quillmark_platform Qt6::Test quillmark_warnings)
 
 quillmark_add_test(tst_atomicfile LIBS quillmark_platform)
 target_compile_definitions(tst_atomicfile PRIVATE QUILLMARK_FULLDISK_WRITER="$<TARGET_FILE:fulldisk_writer>")

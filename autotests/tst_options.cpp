@@ -1,12 +1,13 @@
+// The paths dialog: what each "..." button puts in its box, the order the Tab key
+// visits the controls in, and what OK and Cancel keep.
+
 #include "console/benchrecord.h"
 #include "console/frmoptions.h"
 #include "platform/prompts.h"
 
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTest>
 
-// The paths dialog: what each "..." button puts in its box, and what OK and Cancel keep.
 class TestOptions : public QObject
 {
     Q_OBJECT
@@ -14,103 +15,72 @@ class TestOptions : public QObject
 private slots:
     void init()
     {
-        bench() = BenchRecord{};
-        bench().ExcelPath = QStringLiteral("/usr/bin/localc");
-        bench().TemplateFolder = QStringLiteral("/bench/templates/");
-        bench().SaveFolder = QStringLiteral("/bench/reports/");
-    }
-
-    void shouldShowTheCurrentPaths()
-    {
-        FrmOptions options;
-        QCOMPARE(options.windowTitle(), QStringLiteral("Optoions"));
-        QCOMPARE(options.txtExcelPath->text(), QStringLiteral("/usr/bin/localc"));
-        QCOMPARE(options.txtTemplatePath->text(), QStringLiteral("/bench/templates/"));
-        QCOMPARE(options.txtDefault->text(), QStringLiteral("/bench/reports/"));
+        bench().ExcelPath = QStringLiteral("/bin/calc");
+        bench().TemplateFolder = QStringLiteral("/tpl/");
+        bench().SaveFolder = QStringLiteral("/out/");
     }
 
     // Each row: the answers of the shared file dialog ("" = cancelled), the buttons
-    // pressed in order, and what the three boxes then hold.
+    // pressed in order, and what the three boxes then hold, all split at '|';
+    // untouched boxes show the paths the bench had.
     void shouldFillTheBoxesFromTheSharedFileDialog_data()
     {
-        QTest::addColumn<QStringList>("answers");
-        QTest::addColumn<QStringList>("presses");
-        QTest::addColumn<QStringList>("boxes");
-        QTest::newRow("save folder from a chosen file")
-            << QStringList{"/data/Reports/x.csv"} << QStringList{"cmdSave"}
-            << QStringList{"/usr/bin/localc", "/bench/templates/", "/data/Reports/"};
-        QTest::newRow("first browse cancelled empties the box")
-            << QStringList{""} << QStringList{"cmdTemplate"}
-            << QStringList{"/usr/bin/localc", "", "/bench/reports/"};
-        QTest::newRow("a cancel repeats the last choice as a folder")
-            << QStringList{"/opt/office/soffice", ""} << QStringList{"cmdExcel", "cmdTemplate"}
-            << QStringList{"/opt/office/soffice", "/opt/office/", "/bench/reports/"};
-        QTest::newRow("excel takes the whole name")
-            << QStringList{"/opt/office/soffice"} << QStringList{"cmdExcel"}
-            << QStringList{"/opt/office/soffice", "/bench/templates/", "/bench/reports/"};
+        QTest::addColumn<QString>("answers");
+        QTest::addColumn<QString>("presses");
+        QTest::addColumn<QString>("boxes");
+        QTest::newRow("save folder from a chosen file") << "/r/x.csv" << "cmdSave" << "/bin/calc|/tpl/|/r/";
+        QTest::newRow("first browse cancelled empties the box") << "" << "cmdTemplate" << "/bin/calc||/out/";
+        QTest::newRow("excel, then a cancel: its folder") << "/o/c|" << "cmdExcel|cmdTemplate" << "/o/c|/o/|/out/";
     }
 
     void shouldFillTheBoxesFromTheSharedFileDialog()
     {
-        QFETCH(QStringList, answers);
-        QFETCH(QStringList, presses);
-        QFETCH(QStringList, boxes);
+        QFETCH(QString, answers);
+        QFETCH(QString, presses);
         platform::RecordedPrompts prompts;
-        prompts.fileAnswers = answers;
-        FrmOptions options;
-
-        for (const QString &button : presses)
-            options.findChild<QPushButton *>(button)->click();
-
-        QCOMPARE((QStringList{options.txtExcelPath->text(), options.txtTemplatePath->text(),
-                              options.txtDefault->text()}),
-                 boxes);
-        QCOMPARE(prompts.fileDialogFolders, QStringList(presses.size(), QString()));
+        prompts.fileAnswers = answers.split(u'|');
+        FrmOptions dialog;
+        for (const QString &button : presses.split(u'|'))
+            dialog.findChild<QPushButton *>(button)->click();
+        const QStringList boxes{dialog.txtExcelPath->text(), dialog.txtTemplatePath->text(), dialog.txtDefault->text()};
+        QTEST(boxes.join(u'|'), "boxes");
+        // Each press opens the dialog once, in no particular folder.
+        QCOMPARE(prompts.fileDialogFolders, QStringList(presses.count(u'|') + 1, QString()));
     }
 
-    void shouldStoreTheTextsAsTypedOnlyOnOk_data()
+    // Each row: the control a key goes to (after a full round of Tab the focus is back
+    // on txtExcelPath), the key, and the three paths the bench then holds, split at '|'.
+    void shouldTabInTheBenchOrderAndStoreTheTextsAsTypedOnlyOnOk_data()
     {
-        QTest::addColumn<bool>("ok");
-        QTest::addColumn<bool>("byKey");
-        QTest::newRow("OK button") << true << false;
-        QTest::newRow("Enter") << true << true;
-        QTest::newRow("Cancel button") << false << false;
-        QTest::newRow("Escape") << false << true;
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("OK button") << "cmdOK" << int(Qt::Key_Space) << "/bin/calc||/no/slash";
+        QTest::newRow("Enter") << "txtExcelPath" << int(Qt::Key_Return) << "/bin/calc||/no/slash";
+        QTest::newRow("Cancel button") << "cmdCancel" << int(Qt::Key_Space) << "/bin/calc|/tpl/|/out/";
+        QTest::newRow("Escape") << "txtExcelPath" << int(Qt::Key_Escape) << "/bin/calc|/tpl/|/out/";
     }
 
-    void shouldStoreTheTextsAsTypedOnlyOnOk()
+    void shouldTabInTheBenchOrderAndStoreTheTextsAsTypedOnlyOnOk()
     {
-        QFETCH(bool, ok);
-        QFETCH(bool, byKey);
-        FrmOptions options;
-        options.show();
-        options.txtDefault->setText(QStringLiteral("/no/slash"));
-        options.txtTemplatePath->setText(QString());
+        QFETCH(QString, control);
+        QFETCH(int, key);
+        platform::RecordedPrompts prompts;  // a "..." button pressed by mistake answers at once
+        FrmOptions dialog;
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Optoions"));  // as the bench has always spelt it
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QString order;  // from the control that has the focus when the dialog opens
+        for (int i = 0; i < 8; ++i, QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab))
+            order += QApplication::focusWidget()->objectName() + u' ';
+        QCOMPARE(order, QStringLiteral("txtExcelPath cmdExcel txtTemplatePath txtDefault "
+                                       "cmdCancel cmdOK cmdTemplate cmdSave "));
 
-        if (byKey)
-            QTest::keyClick(&options, ok ? Qt::Key_Return : Qt::Key_Escape);
-        else
-            (ok ? options.cmdOK : options.cmdCancel)->click();
-
-        QVERIFY(!options.isVisible());
-        QCOMPARE(bench().SaveFolder, ok ? QStringLiteral("/no/slash") : QStringLiteral("/bench/reports/"));
-        QCOMPARE(bench().TemplateFolder, ok ? QString() : QStringLiteral("/bench/templates/"));
-        QCOMPARE(bench().ExcelPath, QStringLiteral("/usr/bin/localc"));
-    }
-
-    void shouldTabThroughTheControlsInTheBenchOrder()
-    {
-        FrmOptions options;
-        options.show();
-        QVERIFY(QTest::qWaitForWindowActive(&options));
-        options.txtExcelPath->setFocus();
-        QStringList order;
-        for (int i = 0; i < 8; ++i) {
-            order << QApplication::focusWidget()->objectName();
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        }
-        QCOMPARE(order, (QStringList{"txtExcelPath", "cmdExcel", "txtTemplatePath", "txtDefault", "cmdCancel",
-                                     "cmdOK", "cmdTemplate", "cmdSave"}));
+        dialog.txtDefault->setText(QStringLiteral("/no/slash"));
+        dialog.txtTemplatePath->clear();
+        QTest::keyClick(dialog.findChild<QWidget *>(control), Qt::Key(key));
+        QVERIFY(!dialog.isVisible());
+        QTEST(QStringList({bench().ExcelPath, bench().TemplateFolder, bench().SaveFolder}).join(u'|'), "stored");
     }
 };
 
