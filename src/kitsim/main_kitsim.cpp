@@ -13,9 +13,11 @@
 #include <QTextStream>
 #include <QTimer>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <memory>
 #include <optional>
 #include <unistd.h>
 
@@ -29,6 +31,7 @@ struct Options {
     KitFaults faults;
     std::optional<double> exitAfterSeconds;
     QString logFile;
+    bool faultInput = false;
 };
 
 int signalPipe[2] = {-1, -1};
@@ -76,7 +79,10 @@ std::optional<Options> readOptions(const QCoreApplication &app, QString &error)
                                        QStringLiteral("seconds"));
     const QCommandLineOption log(QStringLiteral("log"), QStringLiteral("Append the command log to this file."),
                                  QStringLiteral("file"));
-    parser.addOptions({folder, port, relay, timeScale, fault, exitAfter, log});
+    const QCommandLineOption faultInput(QStringLiteral("fault-input"),
+                                        QStringLiteral("Read more fault names from standard input, one a line, "
+                                                       "while running; each is in force from the next frame."));
+    parser.addOptions({folder, port, relay, timeScale, fault, exitAfter, log, faultInput});
     parser.process(app);
 
     Options options;
@@ -111,7 +117,44 @@ std::optional<Options> readOptions(const QCoreApplication &app, QString &error)
         }
     }
     options.logFile = parser.value(log);
+    options.faultInput = parser.isSet(faultInput);
     return options;
+}
+
+// Fault names typed (or piped) in while the kit runs: a kit that turns bad in the
+// middle of a test, or a burst of line noise on demand. Each name is confirmed on the
+// error channel once it is in force. Only with --fault-input: a kit started in the
+// background of a shell must not read the terminal.
+void takeFaultsFromInput(SimulatedKit &kit, QCoreApplication &app)
+{
+    auto *notifier = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, &app);
+    auto pending = std::make_shared<QByteArray>();  // a line not yet ended
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&kit, notifier, pending] {
+        char buffer[256];
+        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n <= 0) {
+            if (n == 0 || errno != EINTR)
+                notifier->setEnabled(false);  // input closed: the faults stay as they are
+            return;
+        }
+        pending->append(buffer, static_cast<qsizetype>(n));
+        qsizetype end;
+        while ((end = pending->indexOf('\n')) >= 0) {
+            const QString name = QString::fromLocal8Bit(pending->left(end)).trimmed();
+            pending->remove(0, end + 1);
+            if (name.isEmpty())
+                continue;
+            KitFaults faults = kit.faults();
+            if (addFault(name, faults)) {
+                kit.setFaults(faults);
+                std::fprintf(stderr, "quillmark-kitsim: fault %s in force\n", qPrintable(name));
+            } else {
+                std::fprintf(stderr, "quillmark-kitsim: unknown fault %s\n", qPrintable(name));
+            }
+        }
+        if (pending->size() > 1024)
+            pending->clear();  // no name is that long
+    });
 }
 
 } // namespace
@@ -161,6 +204,8 @@ int main(int argc, char *argv[])
     });
 
     quitOnSignals(app);
+    if (options->faultInput)
+        takeFaultsFromInput(kit, app);
     if (options->exitAfterSeconds)
         QTimer::singleShot(static_cast<int>(*options->exitAfterSeconds * 1000), &app, &QCoreApplication::quit);
 

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QSocketNotifier>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -32,6 +33,7 @@ PtyLine::~PtyLine()
 {
     unlink();
     delete m_notifier;
+    delete m_writable;
     if (m_slave >= 0)
         ::close(m_slave);
     if (m_master >= 0)
@@ -77,6 +79,9 @@ bool PtyLine::open()
 
     m_notifier = new QSocketNotifier(m_master, QSocketNotifier::Read);
     connect(m_notifier, &QSocketNotifier::activated, this, &PtyLine::readMaster);
+    m_writable = new QSocketNotifier(m_master, QSocketNotifier::Write);
+    m_writable->setEnabled(false);
+    connect(m_writable, &QSocketNotifier::activated, this, &PtyLine::writeWaiting);
     return true;
 }
 
@@ -108,16 +113,32 @@ void PtyLine::unlink()
 
 void PtyLine::write(const QByteArray &bytes)
 {
+    // The master is non-blocking and a pseudo-terminal holds only a few kilobytes:
+    // giving up on the first full buffer lost all but the start of a long burst and
+    // the frames behind it, so the bench never saw the burst it was meant to survive.
+    if (m_master < 0)
+        return;
+    const qsizetype room = MaxWaitingBytes - m_waiting.size();
+    m_waiting += bytes.left(std::max<qsizetype>(room, 0));
+    writeWaiting();
+}
+
+void PtyLine::writeWaiting()
+{
     qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(m_master, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
+    while (done < m_waiting.size()) {
+        const ssize_t n = ::write(m_master, m_waiting.constData() + done,
+                                  static_cast<size_t>(m_waiting.size() - done));
         if (n > 0)
             done += n;
         else if (n < 0 && errno == EINTR)
             continue;
         else
-            return;  // nobody reads and the line is full: the rest is lost, as on a real line
+            break;  // the line is full: the rest goes when the bench has read some
     }
+    m_waiting.remove(0, done);
+    if (m_writable)
+        m_writable->setEnabled(!m_waiting.isEmpty());
 }
 
 void PtyLine::readMaster()

@@ -27,13 +27,19 @@ public:
     QString slavePath() const { return m_slavePath; }
     QString errorString() const { return m_error; }
 
+    // Hands the bytes to the line in order. What the pseudo-terminal cannot take at
+    // once waits here and goes out as the bench reads, as a real kit's transmitter
+    // would keep sending; only beyond MaxWaitingBytes is the rest lost.
     void write(const QByteArray &bytes);
+
+    static constexpr qsizetype MaxWaitingBytes = 16 * 1024 * 1024;
 
 signals:
     void received(const QByteArray &bytes);
 
 private:
     void readMaster();
+    void writeWaiting();
     bool fail(const QString &what);
 
     int m_master = -1;
@@ -42,5 +48,7 @@ private:
     QString m_linkPath;
     QString m_error;
     QSocketNotifier *m_notifier = nullptr;
+    QSocketNotifier *m_writable = nullptr;  // on while bytes wait for room on the line
+    QByteArray m_waiting;
     QTimer m_resume;  // listens again a while after a hang-up, instead of spinning on it
 };
