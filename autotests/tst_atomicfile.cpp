@@ -12,6 +12,7 @@
 #include <QTest>
 
 #ifndef Q_OS_WIN
+#include <sys/file.h>
 #include <sys/stat.h>
 #endif
 
@@ -69,6 +70,59 @@ private slots:
         struct stat st {};
         QCOMPARE(::stat(QFile::encodeName(path).constData(), &st), 0);
         QCOMPARE(st.st_mode & 0777, 0666 & ~mask);
+#endif
+    }
+
+    void shouldRemoveOnlyWhatCutOffSavesLeft_data()
+    {
+        // A save cut off by a crash leaves "<file>.XXXXXX.saving" behind; the next
+        // save of that file removes it, unless a save still running holds it locked.
+        QTest::addColumn<QString>("target");   // the file saved
+        QTest::addColumn<QString>("present");  // a file already in the folder
+        QTest::addColumn<bool>("locked");      // present is held by a save still running
+        QTest::addColumn<bool>("kept");
+        const QString art = QStringLiteral("art.cfg");
+        const QString routine = QStringLiteral("RoutineTest.csv");
+        QTest::newRow("left by a cut-off save") << art << QStringLiteral("art.cfg.Ab12Cd.saving") << false << false;
+        QTest::newRow("left by a cut-off copy") << routine << QStringLiteral("RoutineTest.csv.x0Y9zZ.saving") << false
+                                                << false;
+        QTest::newRow("of a save still running") << art << QStringLiteral("art.cfg.Ab12Cd.saving") << true << true;
+        QTest::newRow("of another file") << art << QStringLiteral("artc.cfg.Ab12Cd.saving") << false << true;
+        QTest::newRow("the operator's backup") << art << QStringLiteral("art.cfg.backup") << false << true;
+        QTest::newRow("the operator's dated copy") << art << QStringLiteral("art.cfg.2024-05.saving") << false << true;
+    }
+
+    void shouldRemoveOnlyWhatCutOffSavesLeft()
+    {
+#ifdef Q_OS_WIN
+        QSKIP("the clean-up belongs to the POSIX saves");
+#else
+        QFETCH(QString, target);
+        QFETCH(QString, present);
+        QFETCH(bool, locked);
+        QFETCH(bool, kept);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        writeFile(dir.filePath(present), "half a file");
+        QFile holder(dir.filePath(present));
+        if (locked) {
+            QVERIFY(holder.open(QIODevice::ReadOnly));
+            QCOMPARE(::flock(holder.handle(), LOCK_EX | LOCK_NB), 0);
+        }
+        const QString source = dir.filePath(QStringLiteral("source"));
+        writeFile(source, "1\r\n");
+
+        const platform::WriteResult result = target == QLatin1String("art.cfg")
+                                                 ? platform::replaceFileAtomically(dir.filePath(target), "1\r\n")
+                                                 : platform::copyFileAtomically(source, dir.filePath(target));
+        QVERIFY2(result.ok, qPrintable(result.error));
+        QStringList expected{target, QStringLiteral("source")};
+        if (kept)
+            expected << present;
+        expected.sort();
+        QCOMPARE(entries(dir.path()), expected);
+        if (kept)
+            QCOMPARE(readFile(dir.filePath(present)), QByteArray("half a file"));
 #endif
     }
 

@@ -10,7 +10,9 @@
 #else
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -135,6 +137,84 @@ void syncFolder(const QByteArray &folder)
     ::close(dirFd);
 }
 
+// A save's temporary file is "<file>.XXXXXX.saving", the X's made unique by
+// mkstemps: a name no one would give a file of their own, which matters because
+// the clean-up below deletes what matches it.
+const QByteArray TemporarySuffix = ".saving";
+constexpr int UniquePartLength = 6;
+
+bool isTemporaryOf(const char *name, const QByteArray &fileName)
+{
+    const qsizetype length = qsizetype(std::strlen(name));
+    if (length != fileName.size() + 1 + UniquePartLength + TemporarySuffix.size()
+        || std::strncmp(name, fileName.constData(), size_t(fileName.size())) != 0 || name[fileName.size()] != '.'
+        || std::strcmp(name + length - TemporarySuffix.size(), TemporarySuffix.constData()) != 0)
+        return false;
+    for (int i = 1; i <= UniquePartLength; ++i) {
+        const char c = name[fileName.size() + i];
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
+            return false;
+    }
+    return true;
+}
+
+// A save that is cut off (the program killed, the power gone) leaves its temporary
+// file behind, and nothing else would ever remove it: a bench switched off in the
+// middle of saves now and then would collect them, each as large as its file, until
+// the disk is full. So every save first removes what earlier saves of the same file
+// left. A save in progress holds an exclusive lock on its temporary file, and the
+// system drops that lock when the process ends however it ends, so only the files
+// of saves that are no longer running can be locked here, and only they go. Best
+// effort: what cannot be removed now is tried again at the next save.
+void removeLeftTemporaries(const QByteArray &folder, const QByteArray &fileName)
+{
+    DIR *dir = ::opendir(folder.constData());
+    if (!dir)
+        return;
+    const int dirFd = ::dirfd(dir);
+    while (const dirent *entry = ::readdir(dir)) {
+        if (!isTemporaryOf(entry->d_name, fileName))
+            continue;
+        const int fd = ::openat(dirFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat held {};
+        struct stat named {};
+        // Locked by nobody, and still the file of that name (not one a new save has
+        // just made under the same name): the save that wrote it is gone.
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &held) == 0 && S_ISREG(held.st_mode)
+            && ::fstatat(dirFd, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 && named.st_dev == held.st_dev
+            && named.st_ino == held.st_ino)
+            ::unlinkat(dirFd, entry->d_name, 0);
+        ::close(fd);
+    }
+    ::closedir(dir);
+}
+
+// Makes this save's temporary file and locks it, so that no other save's clean-up
+// takes it for a left one. Another clean-up can still lock and remove it between
+// the two steps; then the file is made again. On a file system without locks the
+// file stays unlocked, and the clean-up, unable to lock anything there either,
+// removes nothing. -1 with errno set when no file can be made.
+int createLockedTemporary(const QByteArray &finalName, QByteArray &tempName)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        tempName = finalName + '.' + QByteArray(UniquePartLength, 'X') + TemporarySuffix;
+        const int fd = ::mkstemps(tempName.data(), int(TemporarySuffix.size()));
+        if (fd < 0)
+            return -1;
+        const int locked = ::flock(fd, LOCK_EX | LOCK_NB);
+        if (locked != 0 && errno != EWOULDBLOCK)
+            return fd;
+        struct stat st {};
+        if (locked == 0 && ::fstat(fd, &st) == 0 && st.st_nlink > 0)
+            return fd;
+        ::close(fd);
+    }
+    errno = EBUSY;
+    return -1;
+}
+
 // The one write path of every one-step save: fill(fd, err) writes the content into
 // the temporary file, returning false with an errno value in err when it cannot;
 // the rest puts the file in place. On failure the system's reason comes back and
@@ -145,9 +225,10 @@ WriteResult replaceWith(const QString &path, Fill fill)
     const QFileInfo target(path);
     const QByteArray folder = QFile::encodeName(target.absolutePath());
     const QByteArray finalName = QFile::encodeName(target.absoluteFilePath());
-    QByteArray tempName = finalName + ".XXXXXX";
 
-    const int fd = ::mkstemp(tempName.data());
+    removeLeftTemporaries(folder, QFile::encodeName(target.fileName()));
+    QByteArray tempName;
+    const int fd = createLockedTemporary(finalName, tempName);
     if (fd < 0)
         return {false, errnoText(errno)};
 
@@ -157,25 +238,26 @@ WriteResult replaceWith(const QString &path, Fill fill)
         err = errno;
         ok = false;
     }
-    // mkstemp makes the file private; give it the mode a plain new file would get.
+    // mkstemps makes the file private; give it the mode a plain new file would get.
     const mode_t mask = ::umask(0);
     ::umask(mask);
     if (ok && ::fchmod(fd, 0666 & ~mask) != 0) {
         err = errno;
         ok = false;
     }
-    if (::close(fd) != 0 && ok) {
-        err = errno;
-        ok = false;
-    }
+    // Renamed while still open, so the lock keeps other saves' clean-up away from
+    // the file until it has its final name.
     if (ok && ::rename(tempName.constData(), finalName.constData()) != 0) {
         err = errno;
         ok = false;
     }
     if (!ok) {
         ::unlink(tempName.constData());
+        ::close(fd);
         return {false, errnoText(err)};
     }
+    // The data was synced before the rename, so closing can tell nothing more about it.
+    ::close(fd);
     // The new file is in place by now; a folder that will not sync only means the
     // rename may not yet be on disk, which is no reason to tell the operator it failed.
     syncFolder(folder);

@@ -15,7 +15,8 @@ struct WriteResult {
 // The bytes go to a temporary file beside the target, every write is checked for
 // its full count, the data is synced, the temporary file is renamed over the
 // target and the folder is synced. On any failure the temporary file is removed
-// and the target is left as it was.
+// and the target is left as it was. A save cut off by a crash cannot remove its
+// temporary file; outside Windows the next save of the same file does.
 [[nodiscard]] WriteResult replaceFileAtomically(const QString &path, const QByteArray &bytes);
 
 // Copies the file at from over the file at to in the same one-step way: the copy
