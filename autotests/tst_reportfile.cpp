@@ -3,6 +3,7 @@
 // a file whose records have another length.
 
 #include "console/benchrecord.h"
+#include "reports/finalreport.h"
 #include "reports/reportfile.h"
 #include "testfiles.h"
 
@@ -88,6 +89,64 @@ private slots:
             QVERIFY2(result.ok ? result.error.isEmpty() : result.error.contains(path), qPrintable(result.error));
         }
         QCOMPARE(QFile::exists(path) ? readFile(path) : QByteArray("<none>"), after.isEmpty() ? before : after);
+    }
+
+    // The program was killed, or the power failed, while a record was being added:
+    // the note beside the report file tells what the file held before and what was
+    // being added. The next append, or the final report's copy, sees to it that
+    // the file holds whole records again.
+    void shouldTakeOutARecordThatACrashCutOff_data()
+    {
+        QTest::addColumn<QByteArray>("before");  // the report file after the crash; "<none>": no file
+        QTest::addColumn<QByteArray>("note");    // "<none>": no note
+        QTest::addColumn<QByteArray>("kept");    // what the file holds before the next record; "<none>": no
+                                                 // file; "<refused>": nothing is done
+        const QByteArray none("<none>"), first = Ql1Golden, second = QByteArray(Ql1Golden).replace("0001/", "0002/");
+        const QByteArray noted = QByteArray::number(first.size()) + '\n' + second;
+        QTest::newRow("cut off half way") << first + second.left(100) << noted << first;
+        QTest::newRow("cut off after one line") << first + second.left(12) << noted << first;
+        QTest::newRow("nothing had reached the file") << first << noted << first;
+        QTest::newRow("every byte had reached the file") << first + second << noted << first + second;
+        QTest::newRow("the bytes there are not the noted ones") << first + first << noted << first;
+        QTest::newRow("the first record of a new file") << second.left(40) << "0\n" + second << QByteArray();
+        QTest::newRow("the new file was not made yet") << none << "0\n" + second << none;
+        QTest::newRow("no crash") << first << none << first;
+        QTest::newRow("not a note of this program") << first << QByteArray("see the folder \"old\"")
+                                                    << QByteArray("<refused>");
+    }
+
+    void shouldTakeOutARecordThatACrashCutOff()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, note);
+        QFETCH(QByteArray, kept);
+        for (const bool throughFinalReport : {false, true}) {
+            QTemporaryDir dir;
+            const QString path = dir.filePath(QStringLiteral("Batch 7.csv"));
+            const QString notePath = path + QStringLiteral(".appending");
+            if (before != "<none>")
+                writeFile(path, before);
+            if (note != "<none>")
+                writeFile(notePath, note);
+            fillBench(4, QStringLiteral("0003/22DAB"));
+            bench().SaveFolder = dir.path() + QLatin1Char('/');
+            bench().TemplateFolder = dir.path() + QLatin1Char('/');  // holds no template; that copy fails alone
+            const QByteArray third = QByteArray(Ql1Golden).replace("0001/", "0003/");
+
+            const bool refused = kept == "<refused>";
+            const bool noFile = kept == "<none>";
+            if (throughFinalReport) {
+                const reports::FinalReportResult result = reports::prepareFinalReport(QStringLiteral("Batch 7.csv"));
+                QCOMPARE(result.message.contains(QStringLiteral("RoutineTest.csv")), refused || noFile);
+                if (!refused && !noFile)
+                    QCOMPARE(readFile(dir.filePath(QStringLiteral("RoutineTest.csv"))), kept);
+            } else {
+                const reports::AppendResult result = reports::appendReportRecord(QStringLiteral("Batch 7.csv"));
+                QVERIFY2(result.ok == !refused, qPrintable(result.error));
+                QCOMPARE(readFile(path), refused ? before : (noFile ? QByteArray() : kept) + third);
+            }
+            QCOMPARE(QFile::exists(notePath), refused);
+        }
     }
 
     // In a private mount namespace, the helper fills a tiny tmpfs of its own.

@@ -46,6 +46,11 @@ WriteResult appendWhole(const QString &path, const QByteArray &bytes)
     return {false, why};
 }
 
+WriteResult finishCutOffAppend(const QString &)
+{
+    return {true, {}};
+}
+
 #else
 
 namespace {
@@ -98,10 +103,83 @@ bool cutBack(int fd, off_t length)
     return rc == 0 && ::fsync(fd) == 0;
 }
 
+// The note of an append in progress: the file's length before it, a line end, and
+// the bytes being appended. It is written in one step, so it is there whole or not
+// at all, and it is on disk before the first of the bytes is.
+QString notePath(const QString &path)
+{
+    return path + QStringLiteral(".appending");
+}
+
+// Whether the length bytes at offset of the open file are exactly expected.
+bool holdsAt(int fd, off_t offset, const QByteArray &expected)
+{
+    QByteArray found(expected.size(), Qt::Uninitialized);
+    qsizetype done = 0;
+    while (done < found.size()) {
+        const ssize_t n = ::pread(fd, found.data() + done, size_t(found.size() - done), offset + off_t(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return found == expected;
+}
+
+void removeNote(const QString &path)
+{
+    ::unlink(QFile::encodeName(notePath(path)).constData());
+}
+
 } // namespace
+
+WriteResult finishCutOffAppend(const QString &path)
+{
+    const QString note = notePath(path);
+    QFile noteFile(note);
+    if (!noteFile.exists())
+        return {true, {}};
+    if (!noteFile.open(QIODevice::ReadOnly))
+        return {false, QObject::tr("cannot read %1: %2").arg(note, noteFile.errorString())};
+    const QByteArray text = noteFile.readAll();
+    noteFile.close();
+    const qsizetype lineEnd = text.indexOf('\n');
+    bool isNumber = false;
+    const qint64 before = lineEnd > 0 ? text.left(lineEnd).toLongLong(&isNumber) : -1;
+    if (!isNumber || before < 0)
+        return {false, QObject::tr("%1 is not the note of an append; remove it if it is no longer needed").arg(note)};
+    const QByteArray bytes = text.mid(lineEnd + 1);
+
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC);
+    if (fd < 0 && errno != ENOENT)
+        return {false, errnoText(errno)};
+    if (fd >= 0) {
+        struct stat st {};
+        if (::fstat(fd, &st) != 0) {
+            const int err = errno;
+            ::close(fd);
+            return {false, errnoText(err)};
+        }
+        // Bytes past the old end that are not the whole of the noted ones are what
+        // is left of the cut-off append.
+        if (st.st_size > before && !holdsAt(fd, off_t(before), bytes) && !cutBack(fd, off_t(before))) {
+            const int err = errno;
+            ::close(fd);
+            return {false, errnoText(err)};
+        }
+        ::close(fd);
+    }
+    removeNote(path);
+    syncFolderOf(path);
+    return {true, {}};
+}
 
 WriteResult appendWhole(const QString &path, const QByteArray &bytes)
 {
+    const WriteResult finished = finishCutOffAppend(path);
+    if (!finished.ok)
+        return finished;
     const QByteArray name = QFile::encodeName(path);
 
     // Knowing whether this call created the file decides what "as before" means
@@ -127,6 +205,16 @@ WriteResult appendWhole(const QString &path, const QByteArray &bytes)
     }
     const off_t before = st.st_size;
 
+    // Without the note on disk first, a crash between here and the end would leave
+    // part of the bytes in the file for good.
+    const WriteResult noted = replaceFileAtomically(notePath(path), QByteArray::number(qint64(before)) + '\n' + bytes);
+    if (!noted.ok) {
+        ::close(fd);
+        if (created)
+            ::unlink(name.constData());
+        return noted;
+    }
+
     int err = 0;
     bool ok = writeAll(fd, bytes.constData(), bytes.size(), err);
     if (ok && ::fsync(fd) != 0) {
@@ -142,6 +230,7 @@ WriteResult appendWhole(const QString &path, const QByteArray &bytes)
             cutBack(fd, before);
             ::close(fd);
         }
+        removeNote(path);
         return {false, errnoText(err)};
     }
     if (::close(fd) != 0) {
@@ -157,10 +246,13 @@ WriteResult appendWhole(const QString &path, const QByteArray &bytes)
                 ::close(again);
             }
         }
+        removeNote(path);
         return {false, errnoText(err)};
     }
-    if (created)
-        syncFolderOf(path);
+    // A note that outlives this (the power fails before its removal is on disk)
+    // does no harm: it matches the bytes in the file, which are then kept.
+    removeNote(path);
+    syncFolderOf(path);
     return {true, {}};
 }
 

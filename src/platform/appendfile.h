@@ -12,6 +12,19 @@ namespace platform {
 // is cut back to the length it had before, so a full disk or a failing drive never
 // leaves part of the bytes behind. A file that this call created and could not
 // fill is removed again. The data is synced before the call returns.
+//
+// Outside Windows this holds when the program is killed or the power fails half way
+// too: before the first byte goes out, a note of the file's length and of the bytes
+// is put on disk beside it (path + ".appending"), and it is removed once they are
+// all in. An append that a crash cut off is taken out again by the next call, or
+// by finishCutOffAppend.
 [[nodiscard]] WriteResult appendWhole(const QString &path, const QByteArray &bytes);
+
+// Takes out again the bytes of an appendWhole to the file at path that a crash cut
+// off, so that the file holds exactly what it held before that append; an append
+// whose bytes had all reached the disk is kept. Succeeds, doing nothing, when no
+// append was cut off. Whoever reads the file before appending to it (to check what
+// it holds) calls this first.
+[[nodiscard]] WriteResult finishCutOffAppend(const QString &path);
 
 } // namespace platform

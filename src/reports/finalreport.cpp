@@ -1,6 +1,7 @@
 #include "reports/finalreport.h"
 
 #include "console/benchrecord.h"
+#include "platform/appendfile.h"
 #include "platform/atomicfile.h"
 #include "platform/paths.h"
 #include "reports/reportfile.h"
@@ -47,7 +48,9 @@ FinalReportResult prepareFinalReport(const QString &fileName)
 
     const QString reportFile = platform::concatenated(record.SaveFolder, fileName);
     const QString routineTest = platform::concatenated(record.SaveFolder, RoutineTestName);
-    const QString reportWhy = copyInPlace(reportFile, routineTest);
+    // The template must not read a record that a crash cut off.
+    const platform::WriteResult finished = platform::finishCutOffAppend(reportFile);
+    const QString reportWhy = finished.ok ? copyInPlace(reportFile, routineTest) : finished.error;
     if (!reportWhy.isEmpty())
         failures << QObject::tr("The report file could not be copied to %1: %2").arg(RoutineTestName, reportWhy);
 

@@ -24,7 +24,8 @@ struct FinalReportResult {
 // leaves the old copy in place, never a cut-off one. Both copies are tried even
 // when the first fails. A copy whose source and target are the same file (the
 // report file named "RoutineTest.csv", or templates kept in the report folder) is
-// skipped and counts as done. The report file itself is never changed.
+// skipped and counts as done. The report file itself is not changed, except that
+// a record a crash cut off is taken out first (see reports::appendReportRecord).
 [[nodiscard]] FinalReportResult prepareFinalReport(const QString &fileName);
 
 } // namespace reports

@@ -121,6 +121,13 @@ AppendResult appendReportRecord(const QString &fileName)
         return {true, {}};
     const QString path = platform::concatenated(record.SaveFolder, fileName);
 
+    // A record that a crash cut off would make the file look damaged for good.
+    const platform::WriteResult finished = platform::finishCutOffAppend(path);
+    if (!finished.ok)
+        return {false, QObject::tr("The last record added to the report file %1 was cut off and cannot be "
+                                   "taken out: %2")
+                           .arg(path, finished.error)};
+
     const LineCount existing = countLines(path);
     if (!existing.error.isEmpty())
         return {false, QObject::tr("The report file %1 cannot be read: %2").arg(path, existing.error)};

@@ -44,7 +44,8 @@ struct AppendResult {
 // A file that does not hold a whole number of this style's records (one written
 // for the other record length, or cut off) is refused and left alone, because the
 // template would read every later record from the wrong lines. The record goes to
-// disk whole or not at all: on a full disk the file keeps exactly its old bytes.
+// disk whole or not at all: on a full disk the file keeps exactly its old bytes,
+// and a record that a crash cut off is taken out before the next one is added.
 [[nodiscard]] AppendResult appendReportRecord(const QString &fileName);
 
 } // namespace reports
