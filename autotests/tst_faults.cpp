@@ -85,6 +85,23 @@ qint64 cpuMs()
 }
 
 // How late the window handles a 20 ms tick: the largest lateness seen since start().
+namespace {
+constexpr bool runsUnderAddressSanitizer()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    return true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    return true;
+#else
+    return false;
+#endif
+#else
+    return false;
+#endif
+}
+} // namespace
+
 class Responsiveness
 {
 public:
@@ -422,7 +439,10 @@ private slots:
         if (readBefore >= 0)
             QVERIFY2(readBytes >= qint64(Bursts) * BurstBytes, qPrintable(figures));
         QVERIFY2(largestBuffer <= wire::LongestFrame + 1, qPrintable(figures));
-        QVERIFY2(grownKB < 3 * 1024, qPrintable(figures));
+        // AddressSanitizer keeps freed memory in quarantine, so resident memory says
+        // nothing about the bench there; the receive buffer bound above still holds.
+        if (!runsUnderAddressSanitizer())
+            QVERIFY2(grownKB < 3 * 1024, qPrintable(figures));
         QVERIFY2(worstLateMs < 100, qPrintable(figures));
 
         QVERIFY(rig.prompts.messages.isEmpty());
