@@ -7,6 +7,8 @@
 #ifdef Q_OS_WIN
 #include <io.h>
 #else
+#include "platform/posixwrite.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -55,30 +57,8 @@ WriteResult finishCutOffAppend(const QString &)
 
 namespace {
 
-QString errnoText(int err)
-{
-    return QString::fromLocal8Bit(std::strerror(err));
-}
-
-bool writeAll(int fd, const char *data, qint64 size, int &err)
-{
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, static_cast<size_t>(size));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            err = errno;
-            return false;
-        }
-        if (n == 0) {
-            err = ENOSPC;
-            return false;
-        }
-        data += n;
-        size -= n;
-    }
-    return true;
-}
+using posix::errnoText;
+using posix::writeAll;
 
 // Makes a newly created file's name stick. Best effort: some file systems cannot
 // sync folders, and the data itself is already on disk.

@@ -8,6 +8,8 @@
 #ifdef Q_OS_WIN
 #include <QSaveFile>
 #else
+#include "platform/posixwrite.h"
+
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -102,30 +104,8 @@ WriteResult copyFileAtomically(const QString &from, const QString &to)
 
 namespace {
 
-QString errnoText(int err)
-{
-    return QString::fromLocal8Bit(std::strerror(err));
-}
-
-bool writeAll(int fd, const char *data, qint64 size, int &err)
-{
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, static_cast<size_t>(size));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            err = errno;
-            return false;
-        }
-        if (n == 0) {
-            err = ENOSPC;
-            return false;
-        }
-        data += n;
-        size -= n;
-    }
-    return true;
-}
+using posix::errnoText;
+using posix::writeAll;
 
 // Puts the rename itself on disk. Best effort: some file systems cannot sync folders.
 void syncFolder(const QByteArray &folder)
