@@ -18,14 +18,30 @@
 
 namespace platform {
 
+namespace {
+
+AppendWriteResult succeeded(const QString &notice = {})
+{
+    return {{true, {}}, notice};
+}
+
+// notice: what an earlier step of the same call found, which the operator must
+// still be told.
+AppendWriteResult failed(const QString &why, const QString &notice = {})
+{
+    return {{false, why}, notice};
+}
+
+} // namespace
+
 #ifdef Q_OS_WIN
 
-WriteResult appendWhole(const QString &path, const QByteArray &bytes)
+AppendWriteResult appendWhole(const QString &path, const QByteArray &bytes)
 {
     const bool existed = QFileInfo::exists(path);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
-        return {false, file.errorString()};
+        return failed(file.errorString());
     const qint64 before = file.size();
 
     const qint64 written = file.write(bytes);
@@ -33,7 +49,7 @@ WriteResult appendWhole(const QString &path, const QByteArray &bytes)
     // QFile has no sync of its own; _commit puts the written data on disk.
     ok = ok && ::_commit(file.handle()) == 0;
     if (ok)
-        return {true, {}};
+        return succeeded();
 
     QString why = file.errorString();
     if (why.isEmpty() || file.error() == QFileDevice::NoError)
@@ -45,12 +61,12 @@ WriteResult appendWhole(const QString &path, const QByteArray &bytes)
         file.close();
         QFile::remove(path);
     }
-    return {false, why};
+    return failed(why);
 }
 
-WriteResult finishCutOffAppend(const QString &)
+AppendWriteResult finishCutOffAppend(const QString &)
 {
-    return {true, {}};
+    return succeeded();
 }
 
 #else
@@ -91,20 +107,26 @@ QString notePath(const QString &path)
     return path + QStringLiteral(".appending");
 }
 
-// Whether the length bytes at offset of the open file are exactly expected.
-bool holdsAt(int fd, off_t offset, const QByteArray &expected)
+// Up to length bytes of the open file from offset; fewer when the file ends first.
+// False with err set when the file cannot be read.
+bool readAt(int fd, off_t offset, qsizetype length, QByteArray &found, int &err)
 {
-    QByteArray found(expected.size(), Qt::Uninitialized);
+    found.resize(length);
     qsizetype done = 0;
-    while (done < found.size()) {
-        const ssize_t n = ::pread(fd, found.data() + done, size_t(found.size() - done), offset + off_t(done));
+    while (done < length) {
+        const ssize_t n = ::pread(fd, found.data() + done, size_t(length - done), offset + off_t(done));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
+        if (n < 0) {
+            err = errno;
             return false;
+        }
+        if (n == 0)
+            break;
         done += n;
     }
-    return found == expected;
+    found.truncate(done);
+    return true;
 }
 
 void removeNote(const QString &path)
@@ -114,50 +136,72 @@ void removeNote(const QString &path)
 
 } // namespace
 
-WriteResult finishCutOffAppend(const QString &path)
+AppendWriteResult finishCutOffAppend(const QString &path)
 {
     const QString note = notePath(path);
     QFile noteFile(note);
     if (!noteFile.exists())
-        return {true, {}};
+        return succeeded();
     if (!noteFile.open(QIODevice::ReadOnly))
-        return {false, QObject::tr("cannot read %1: %2").arg(note, noteFile.errorString())};
+        return failed(QObject::tr("cannot read %1: %2").arg(note, noteFile.errorString()));
     const QByteArray text = noteFile.readAll();
     noteFile.close();
     const qsizetype lineEnd = text.indexOf('\n');
     bool isNumber = false;
     const qint64 before = lineEnd > 0 ? text.left(lineEnd).toLongLong(&isNumber) : -1;
     if (!isNumber || before < 0)
-        return {false, QObject::tr("%1 is not the note of an append; remove it if it is no longer needed").arg(note)};
+        return failed(QObject::tr("%1 is not the note of an append; remove it if it is no longer needed").arg(note));
     const QByteArray bytes = text.mid(lineEnd + 1);
 
+    // A crash leaves the old bytes and after them the start of the noted ones, or
+    // all of them. Anything else was not left by the append the note is about, and
+    // cutting it off could take away records that are there for good.
+    QString notice;
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC);
     if (fd < 0 && errno != ENOENT)
-        return {false, errnoText(errno)};
-    if (fd >= 0) {
+        return failed(errnoText(errno));
+    if (fd < 0) {
+        // A file that the append was to create may not have been made yet.
+        if (before > 0)
+            notice = QObject::tr("the file is no longer there");
+    } else {
         struct stat st {};
         if (::fstat(fd, &st) != 0) {
             const int err = errno;
             ::close(fd);
-            return {false, errnoText(err)};
+            return failed(errnoText(err));
         }
-        // Bytes past the old end that are not the whole of the noted ones are what
-        // is left of the cut-off append.
-        if (st.st_size > before && !holdsAt(fd, off_t(before), bytes) && !cutBack(fd, off_t(before))) {
-            const int err = errno;
-            ::close(fd);
-            return {false, errnoText(err)};
+        // How far the file reaches past the length it had before the noted append.
+        const qint64 after = qint64(st.st_size) - before;
+        if (after < 0) {
+            notice = QObject::tr("the file is shorter than it was before that save");
+        } else if (after > bytes.size()) {
+            notice = QObject::tr("the file has grown by more than that save was adding");
+        } else if (after > 0) {
+            QByteArray found;
+            int err = 0;
+            if (!readAt(fd, off_t(before), qsizetype(after), found, err)) {
+                ::close(fd);
+                return failed(errnoText(err));
+            }
+            if (found.size() != after || found != bytes.left(after)) {
+                notice = QObject::tr("the file holds other data where that save was adding");
+            } else if (after < bytes.size() && !cutBack(fd, off_t(before))) {
+                err = errno;
+                ::close(fd);
+                return failed(errnoText(err));
+            }
         }
         ::close(fd);
     }
     removeNote(path);
     syncFolderOf(path);
-    return {true, {}};
+    return succeeded(notice);
 }
 
-WriteResult appendWhole(const QString &path, const QByteArray &bytes)
+AppendWriteResult appendWhole(const QString &path, const QByteArray &bytes)
 {
-    const WriteResult finished = finishCutOffAppend(path);
+    const AppendWriteResult finished = finishCutOffAppend(path);
     if (!finished.ok)
         return finished;
     const QByteArray name = QFile::encodeName(path);
@@ -171,17 +215,17 @@ WriteResult appendWhole(const QString &path, const QByteArray &bytes)
         fd = ::open(name.constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
     }
     if (fd < 0)
-        return {false, errnoText(errno)};
+        return failed(errnoText(errno), finished.notice);
 
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
         const int err = errno;
         ::close(fd);
-        return {false, errnoText(err)};
+        return failed(errnoText(err), finished.notice);
     }
     if (!S_ISREG(st.st_mode)) {
         ::close(fd);
-        return {false, QObject::tr("not an ordinary file")};
+        return failed(QObject::tr("not an ordinary file"), finished.notice);
     }
     const off_t before = st.st_size;
 
@@ -192,7 +236,7 @@ WriteResult appendWhole(const QString &path, const QByteArray &bytes)
         ::close(fd);
         if (created)
             ::unlink(name.constData());
-        return noted;
+        return failed(noted.error, finished.notice);
     }
 
     int err = 0;
@@ -211,7 +255,7 @@ WriteResult appendWhole(const QString &path, const QByteArray &bytes)
             ::close(fd);
         }
         removeNote(path);
-        return {false, errnoText(err)};
+        return failed(errnoText(err), finished.notice);
     }
     if (::close(fd) != 0) {
         // The data was synced already; a failing close is still reported, and the
@@ -227,13 +271,13 @@ WriteResult appendWhole(const QString &path, const QByteArray &bytes)
             }
         }
         removeNote(path);
-        return {false, errnoText(err)};
+        return failed(errnoText(err), finished.notice);
     }
     // A note that outlives this (the power fails before its removal is on disk)
     // does no harm: it matches the bytes in the file, which are then kept.
     removeNote(path);
     syncFolderOf(path);
-    return {true, {}};
+    return succeeded(finished.notice);
 }
 
 #endif

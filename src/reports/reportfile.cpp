@@ -118,31 +118,47 @@ AppendResult appendReportRecord(const QString &fileName)
     const BenchRecord &record = bench();
     const int recordLines = recordLineCount(record.StyleCode);
     if (recordLines == 0)
-        return {true, {}};
+        return {true, {}, {}};
     const QString path = platform::concatenated(record.SaveFolder, fileName);
 
     // A record that a crash cut off would make the file look damaged for good.
-    const platform::WriteResult finished = platform::finishCutOffAppend(path);
+    const platform::AppendWriteResult finished = platform::finishCutOffAppend(path);
     if (!finished.ok)
-        return {false, QObject::tr("The last record added to the report file %1 was cut off and cannot be "
-                                   "taken out: %2")
-                           .arg(path, finished.error)};
+        return {false,
+                QObject::tr("The last record added to the report file %1 was cut off and cannot be "
+                            "taken out: %2")
+                    .arg(path, finished.error),
+                {}};
+    // A stale note is removed as it is found, so this is the one time it is told.
+    const auto noticeOf = [&path](const QString &found) {
+        if (found.isEmpty())
+            return QString();
+        return QObject::tr("A note left beside the report file %1 by an earlier save that was interrupted "
+                           "did not match the file: %2. The file was left as it is and the note removed; "
+                           "check the file's last records.")
+            .arg(path, found);
+    };
+    const QString notice = noticeOf(finished.notice);
 
     const LineCount existing = countLines(path);
     if (!existing.error.isEmpty())
-        return {false, QObject::tr("The report file %1 cannot be read: %2").arg(path, existing.error)};
+        return {false, QObject::tr("The report file %1 cannot be read: %2").arg(path, existing.error), notice};
     if (existing.unfinishedLastLine || existing.lines % recordLines != 0) {
-        return {false, QObject::tr("The report file %1 does not hold whole %2 records of %3 lines each; "
-                                   "it was written for another relay style or is damaged. "
-                                   "Nothing was added to it. Choose another file name.")
-                           .arg(path, styleName(record.StyleCode))
-                           .arg(recordLines)};
+        return {false,
+                QObject::tr("The report file %1 does not hold whole %2 records of %3 lines each; "
+                            "it was written for another relay style or is damaged. "
+                            "Nothing was added to it. Choose another file name.")
+                    .arg(path, styleName(record.StyleCode))
+                    .arg(recordLines),
+                notice};
     }
 
-    const platform::WriteResult written = platform::appendWhole(path, formatRecord(record));
+    const platform::AppendWriteResult written = platform::appendWhole(path, formatRecord(record));
+    const QString told = notice.isEmpty() ? noticeOf(written.notice) : notice;
     if (!written.ok)
-        return {false, QObject::tr("The record could not be added to the report file %1: %2").arg(path, written.error)};
-    return {true, {}};
+        return {false, QObject::tr("The record could not be added to the report file %1: %2").arg(path, written.error),
+                told};
+    return {true, {}, told};
 }
 
 } // namespace reports

@@ -34,7 +34,8 @@ QByteArray formatRecord(const BenchRecord &record);
 
 struct AppendResult {
     bool ok = false;
-    QString error;  // for the operator, naming the file; empty when ok
+    QString error;   // for the operator, naming the file; empty when ok
+    QString notice;  // for the operator, naming the file, whether ok or not; mostly empty
 };
 
 // Appends the bench record's relay to the report file SaveFolder + fileName (the
@@ -46,6 +47,9 @@ struct AppendResult {
 // template would read every later record from the wrong lines. The record goes to
 // disk whole or not at all: on a full disk the file keeps exactly its old bytes,
 // and a record that a crash cut off is taken out before the next one is added.
+// When the note of such a record no longer fits the file (the file was replaced or
+// added to since), nothing is taken out: the stale note is removed and notice says
+// so, once. The record is then added as usual.
 [[nodiscard]] AppendResult appendReportRecord(const QString &fileName);
 
 } // namespace reports

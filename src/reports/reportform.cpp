@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStringList>
 
 #include <algorithm>
 #include <array>
@@ -193,13 +194,20 @@ void ReportForm::buildReportRecord()
 }
 
 // The relay's record into the report file; on failure the operator is told why
-// and the form stays open with everything typed, to try another file name.
+// and the form stays open with everything typed, to try another file name. What
+// was found beside the file on the way is told in the same message.
 bool ReportForm::recordRelay()
 {
     buildReportRecord();
     const AppendResult appended = appendReportRecord(txtFileName->text());
+    QStringList told;
+    if (!appended.notice.isEmpty())
+        told << appended.notice;
     if (!appended.ok)
-        platform::Prompts::current().message(this, ReportsTitle, appended.error, platform::PromptIcon::Exclamation);
+        told << appended.error;
+    if (!told.isEmpty())
+        platform::Prompts::current().message(this, ReportsTitle, told.join(QStringLiteral("\n\n")),
+                                             platform::PromptIcon::Exclamation);
     return appended.ok;
 }
 
