@@ -15,8 +15,9 @@
 namespace {
 
 // What a careful person writes with the float's exact digits in front of them
-// (the C library prints every digit of a double; a float has at most 112).
-inline QString reference(float value)
+// (the C library prints every digit of a double; a float has at most 112), with
+// point as the decimal separator.
+inline QString reference(float value, QChar point = QLatin1Char('.'))
 {
     if (value == 0)
         return QStringLiteral(" 0 ");
@@ -49,7 +50,8 @@ inline QString reference(float value)
         std::snprintf(exponent, sizeof exponent, "E%+03d", integerDigits - 1);
         text = digits.substr(0, 1) + (digits.size() > 1 ? "." + digits.substr(1) : "") + exponent;
     }
-    return QLatin1Char(value < 0 ? '-' : ' ') + QString::fromStdString(text) + QLatin1Char(' ');
+    return QLatin1Char(value < 0 ? '-' : ' ') + QString::fromStdString(text).replace(QLatin1Char('.'), point)
+           + QLatin1Char(' ');
 }
 
 } // namespace

@@ -5,7 +5,9 @@
 
 #include <QFile>
 #include <QGroupBox>
+#include <QLocale>
 #include <QRegularExpression>
+#include <QScopeGuard>
 
 // Contact resistance and the endurance sweep on the whole bench against the simulated kit.
 class TestContactResistance : public QObject
@@ -91,19 +93,26 @@ private slots:
                      relay == catalogue::QNA1K ? QByteArray("earlier run\r\n") : lines);
     }
 
+    // comma: on a PC whose decimal separator is ",", which crval.csv takes from the list.
     void readingIsListedOrShown_data()
     {
         QTest::addColumn<bool>("allChannels");
         QTest::addColumn<QString>("frame");
+        QTest::addColumn<bool>("comma");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("all, 999.0 still a reading") << true << "#09990\r" << "C1 - 999.0";
-        QTest::newRow("all, 999.5 is open") << true << "#09995\r" << "C1 - OFF";
-        QTest::newRow("one channel shows any value") << false << "#09995\r" << "C1 - 999.5";
+        QTest::newRow("all, 999.0 still a reading") << true << "#09990\r" << false << "C1 - 999.0";
+        QTest::newRow("all, 999.5 is open") << true << "#09995\r" << false << "C1 - OFF";
+        QTest::newRow("one channel shows any value") << false << "#09995\r" << false << "C1 - 999.5";
+        QTest::newRow("all, comma") << true << "#00253\r" << true << "C1 - 25,3";
     }
     void readingIsListedOrShown()
     {
         QFETCH(bool, allChannels);
         QFETCH(QString, frame);
+        QFETCH(bool, comma);
+        const auto restore = qScopeGuard([] { QLocale::setDefault(QLocale::system()); });
+        if (comma)
+            QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
         BenchRig rig;
         FrmMain &w = rig.w();
         w.cmbCRChannel->setCurrentIndex(2);

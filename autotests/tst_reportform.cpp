@@ -131,21 +131,32 @@ private slots:
         QCOMPARE(bench().RelayNumbering[std::size_t(style)][1], QStringLiteral("0002"));
     }
 
-    // Nothing measured but the coil currents, and a back delay (0.25 on channel 12)
-    // shorter than the front one (0.5 on channel 3).
+    // Nothing measured but the coil currents and the largest front and back delays
+    // (channels 3 and 12); comma: on a PC whose decimal separator is ",".
     void shouldLoadResultsInTheirFormats_data()
     {
         QTest::addColumn<int>("style");
         QTest::addColumn<int>("pickUp");  // mA
         QTest::addColumn<int>("dropAway");
+        QTest::addColumn<float>("front");  // ms
+        QTest::addColumn<float>("back");
+        QTest::addColumn<bool>("comma");
         QTest::addColumn<int>("field");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("front, nothing measured") << 4 << 0 << 0 << 4 << "0.0";
-        QTest::newRow("QTA2 release, nothing measured") << 6 << 0 << 0 << 8 << "0";
-        QTest::newRow("QTA2 release, below 20 mA the current") << 6 << 10 << 8 << 8 << "8";
-        QTest::newRow("QTA2 release, percent from 20 mA") << 6 << 20 << 5 << 8 << "25";
-        QTest::newRow("QTA2 full operate current, whole") << 6 << 17 << 0 << 3 << "21";
-        QTest::newRow("QSPA1 difference is never negative") << 7 << 0 << 0 << 9 << "0.25";
+        QTest::newRow("front, nothing measured") << 4 << 0 << 0 << 0.0f << 0.0f << false << 4 << "0.0";
+        QTest::newRow("QTA2 release, nothing measured") << 6 << 0 << 0 << 0.0f << 0.0f << false << 8 << "0";
+        QTest::newRow("QTA2 release, below 20 mA the current") << 6 << 10 << 8 << 0.0f << 0.0f << false << 8 << "8";
+        QTest::newRow("QTA2 release, percent from 20 mA") << 6 << 20 << 5 << 0.0f << 0.0f << false << 8 << "25";
+        QTest::newRow("QTA2 full operate current, whole") << 6 << 17 << 0 << 0.0f << 0.0f << false << 3 << "21";
+        QTest::newRow("QSPA1 difference is never negative") << 7 << 0 << 0 << 0.5f << 0.25f << false << 9 << "0.25";
+        QTest::newRow("QSPA1 difference, no digit beyond the single's")
+            << 7 << 0 << 0 << 12.345f << 77.881f << false << 9 << "65.536";
+        QTest::newRow("QSPA1 drop away time, E form") << 7 << 0 << 0 << 0.0f << 12345678.0f << false << 8
+                                                      << "1.234568E+07";
+        QTest::newRow("comma, one decimal") << 5 << 24 << 0 << 0.0f << 0.0f << true << 2 << "24,0";
+        QTest::newRow("comma, no thousands separator") << 5 << 1234 << 0 << 0.0f << 0.0f << true << 2 << "1234,0";
+        QTest::newRow("comma, plain text") << 7 << 0 << 0 << 0.5f << 1234.75f << true << 9 << "1234,25";
+        QTest::newRow("comma, plain text below one") << 7 << 0 << 0 << 0.5f << 0.25f << true << 9 << "0,25";
     }
 
     void shouldLoadResultsInTheirFormats()
@@ -153,11 +164,16 @@ private slots:
         QFETCH(int, style);
         QFETCH(int, pickUp);
         QFETCH(int, dropAway);
+        QFETCH(float, front);
+        QFETCH(float, back);
+        QFETCH(bool, comma);
         QFETCH(int, field);
+        if (comma)
+            QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
         bench().PickUpCurrent = Integer(pickUp);
         bench().DropAwayCurrent = Integer(dropAway);
-        bench().ContactDelay[3] = 0.5f;
-        bench().ContactDelay[12] = 0.25f;
+        bench().ContactDelay[3] = front;
+        bench().ContactDelay[12] = back;
         QTEST(openForm(style)->txtAutoPara(field)->text(), "shown");
     }
 

@@ -1,6 +1,8 @@
 // Any float's number line against the slow reference: the two must agree to the
-// character, for every bit pattern that is a finite number.
+// character, for every bit pattern that is a finite number, with this PC's decimal
+// separator.
 
+#include "platform/numbertext.h"
 #include "reports/recordnumber.h"
 
 #include "../autotests/recordnumber_reference.h"
@@ -20,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!std::isfinite(value))
         return 0;
     const QString fast = reports::recordNumber(value);
-    const QString slow = reference(value);
+    const QString slow = reference(value, platform::decimalSeparator());
     if (fast != slow) {
         std::fprintf(stderr, "%.9g: \"%s\" but the reference says \"%s\"\n", double(value), qPrintable(fast),
                      qPrintable(slow));

@@ -3,6 +3,7 @@
 #include "kitlink/kitlog.h"
 #include "kitlink/kitport.h"
 #include "kitlink/wireformat.h"
+#include "platform/numbertext.h"
 
 #include <utility>
 
@@ -65,6 +66,6 @@ void ReceiveHandler::liveReadings(const QString &frame)
     record.LiveCurrent = live.milliamps;
     f.KitState = live.state;
     f.KitBusy = f.KitState == QLatin1String("B");
-    m_view.showLiveReadings(QString::number(double(record.LiveVoltage), 'f', 1),
-                            QString::number(double(record.LiveCurrent), 'f', 1), f.KitBusy);
+    m_view.showLiveReadings(platform::fixedDecimals(double(record.LiveVoltage), 1),
+                            platform::fixedDecimals(double(record.LiveCurrent), 1), f.KitBusy);
 }

@@ -1,5 +1,7 @@
 #include "reports/recordnumber.h"
 
+#include "platform/numbertext.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -53,43 +55,58 @@ Decimal roundToSevenDigits(float value)
     return {digits, exponent};
 }
 
-QString plainForm(const Decimal &d)
+QString plainForm(const Decimal &d, QChar point)
 {
     const int integerDigits = d.exponent + 1;
     if (integerDigits <= 0)
-        return QLatin1Char('.') + QString(-integerDigits, QLatin1Char('0')) + d.digits;
+        return point + QString(-integerDigits, QLatin1Char('0')) + d.digits;
     if (d.digits.size() <= integerDigits)
         return d.digits + QString(integerDigits - d.digits.size(), QLatin1Char('0'));
-    return d.digits.left(integerDigits) + QLatin1Char('.') + d.digits.mid(integerDigits);
+    return d.digits.left(integerDigits) + point + d.digits.mid(integerDigits);
 }
 
-QString exponentForm(const Decimal &d)
+QString exponentForm(const Decimal &d, QChar point)
 {
     QString text = d.digits.left(1);
     if (d.digits.size() > 1)
-        text += QLatin1Char('.') + d.digits.mid(1);
+        text += point + d.digits.mid(1);
     text += d.exponent < 0 ? QLatin1String("E-") : QLatin1String("E+");
     text += QString::number(std::abs(d.exponent)).rightJustified(2, QLatin1Char('0'));
     return text;
+}
+
+// The magnitude of a finite or infinite float, as the bench writes it: "12.5",
+// ".5", "1.234568E+07", "INF"; "NAN" for what is not a number.
+QString magnitudeText(float value)
+{
+    if (std::isnan(value))
+        return QStringLiteral("NAN");
+    if (std::isinf(value))
+        return QStringLiteral("INF");
+    if (value == 0)
+        return QStringLiteral("0");
+
+    const Decimal d = roundToSevenDigits(value);
+    const int digitsAfterPoint = int(d.digits.size()) - (d.exponent + 1);
+    const bool plain = d.exponent < SignificantDigits && digitsAfterPoint <= SignificantDigits;
+    const QChar point = platform::decimalSeparator();
+    return plain ? plainForm(d, point) : exponentForm(d, point);
 }
 
 } // namespace
 
 QString recordNumber(float value)
 {
-    const QLatin1Char lead(value < 0 ? '-' : ' ');
-    const QLatin1Char trail(' ');
-    if (std::isnan(value))
-        return QLatin1String(" NAN ");
-    if (std::isinf(value))
-        return lead + QLatin1String("INF") + trail;
-    if (value == 0)
-        return QLatin1String(" 0 ");
+    // Negative zero and NAN are not below zero, so they get no minus sign.
+    return QLatin1Char(value < 0 ? '-' : ' ') + magnitudeText(value) + QLatin1Char(' ');
+}
 
-    const Decimal d = roundToSevenDigits(value);
-    const int digitsAfterPoint = int(d.digits.size()) - (d.exponent + 1);
-    const bool plain = d.exponent < SignificantDigits && digitsAfterPoint <= SignificantDigits;
-    return lead + (plain ? plainForm(d) : exponentForm(d)) + trail;
+QString plainNumber(float value)
+{
+    QString text = magnitudeText(value);
+    if (text.startsWith(platform::decimalSeparator()))
+        text.prepend(QLatin1Char('0'));
+    return value < 0 ? QLatin1Char('-') + text : text;
 }
 
 } // namespace reports

@@ -20,13 +20,19 @@ namespace reports {
 //    .0000001 but 1.5E-07 and 1E-08 stay in exponent form, and .01234567 becomes
 //    1.234567E-02. The rule is the one the old BASIC used for singles, so a line
 //    is never wider than its exponent form.
-//  - Always '.' as the decimal point: the bench PC's regional setting, and the
-//    templates read the file that way whatever the PC running this says.
+//  - The PC's decimal separator (platform::decimalSeparator): a German bench
+//    writes 12,5 and 1,234568E+07, as its spreadsheet reads numbers and as the
+//    form's date already follows the PC.
 //  - Negative zero is written as zero. A single the bench cannot hold (infinite,
 //    not a number) is written as INF or NAN with the same blanks and sign.
 //
 // Examples: 0 -> " 0 ", 12.5 -> " 12.5 ", -3 -> "-3 ", .1 -> " .1 ",
 // 12345678 -> " 1.234568E+07 ".
 QString recordNumber(float value);
+
+// The same number as a report form field shows it: the digits of recordNumber,
+// without the blanks, and with a zero before the point below one. 77.881f -
+// 12.345f -> "65.536", .25 -> "0.25", -3 -> "-3", 12345678 -> "1.234568E+07".
+QString plainNumber(float value);
 
 } // namespace reports

@@ -34,7 +34,7 @@ enum class Format {
     OneDecimal,   // "0.0"
     TwoDecimals,  // "0.00"
     Whole,        // "0", rounded
-    Plain,        // the shortest text that reads back as the same single
+    Plain,        // at most seven significant digits, as on the report file's number lines
 };
 
 // txtAutoPara(field) shows source in format.

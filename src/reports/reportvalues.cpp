@@ -1,11 +1,13 @@
 #include "reports/reportvalues.h"
 
+#include "platform/numbertext.h"
+#include "reports/recordnumber.h"
+
 #include <QLocale>
 #include <QRegularExpression>
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 
 namespace reports {
@@ -58,21 +60,13 @@ double valueOf(Source source, const BenchRecord &r)
     return 0;
 }
 
-// The shortest text that reads back as the same single: 9, 0.5, 12.25.
-QString plainText(Single value)
-{
-    std::array<char, 32> text{};
-    const auto end = std::to_chars(text.data(), text.data() + text.size(), value).ptr;
-    return QString::fromLatin1(text.data(), end - text.data());
-}
-
 QString formatted(double value, Format format)
 {
     switch (format) {
-    case Format::OneDecimal: return QString::number(value, 'f', 1);
-    case Format::TwoDecimals: return QString::number(value, 'f', 2);
-    case Format::Whole: return QString::number(value, 'f', 0);
-    case Format::Plain: return plainText(Single(value));
+    case Format::OneDecimal: return platform::fixedDecimals(value, 1);
+    case Format::TwoDecimals: return platform::fixedDecimals(value, 2);
+    case Format::Whole: return platform::fixedDecimals(value, 0);
+    case Format::Plain: return plainNumber(Single(value));
     }
     return {};
 }

@@ -11,7 +11,7 @@
 namespace reports {
 
 // source taken from record and written in format ("0.0", "0.00", "0" or the
-// shortest text of the single).
+// plain number text of the single), with the PC's decimal separator.
 QString resultText(Source source, Format format, const BenchRecord &record);
 
 // Day, month and four-digit year, parted by the separator of the PC's dates

@@ -4,6 +4,7 @@
 #include "kitlink/fixedwait.h"
 #include "kitlink/kitcommands.h"
 #include "kitlink/wireformat.h"
+#include "platform/numbertext.h"
 
 #include <QLabel>
 
@@ -16,7 +17,7 @@ constexpr float Coil2Limit = 1000.0f;
 
 QString ohms(float value, float limit)
 {
-    return value >= limit ? QStringLiteral("ERROR") : QString::number(double(value), 'f', 1);
+    return value >= limit ? QStringLiteral("ERROR") : platform::fixedDecimals(double(value), 1);
 }
 
 } // namespace

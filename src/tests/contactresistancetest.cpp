@@ -4,6 +4,7 @@
 #include "kitlink/kitcommands.h"
 #include "kitlink/wireformat.h"
 #include "platform/atomicfile.h"
+#include "platform/numbertext.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
 #include "tests/resultlist.h"
@@ -23,7 +24,7 @@ const QString ResultsFileName = QStringLiteral("crval.csv");
 
 QString milliohms(Single value)
 {
-    return QString::number(double(value), 'f', 1);
+    return platform::fixedDecimals(double(value), 1);
 }
 
 void refuse(const TestPanel &p, const QString &text)

@@ -4,6 +4,7 @@
 #include "kitlink/fixedwait.h"
 #include "kitlink/kitcommands.h"
 #include "kitlink/wireformat.h"
+#include "platform/numbertext.h"
 #include "platform/prompts.h"
 #include "tests/resultlist.h"
 
@@ -22,7 +23,7 @@ constexpr Single TimedOutMilliseconds = 1000;
 // " - 12.345", or " - Timeout" when the kit gave up on the channel.
 QString shownDelay(const std::optional<float> &milliseconds)
 {
-    return milliseconds ? QStringLiteral(" - ") + QString::number(double(*milliseconds), 'f', 3)
+    return milliseconds ? QStringLiteral(" - ") + platform::fixedDecimals(double(*milliseconds), 3)
                         : QStringLiteral(" - Timeout");
 }
 

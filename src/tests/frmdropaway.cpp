@@ -4,6 +4,7 @@
 #include "console/formlayout.h"
 #include "kitlink/kitcommands.h"
 #include "kitlink/wireformat.h"
+#include "platform/numbertext.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -54,7 +55,7 @@ FrmDropAway::FrmDropAway(KitCommands &kit, QWidget *parent)
     tmrScan->setObjectName(QStringLiteral("tmrScan"));
     tmrScan->setInterval(100);
     connect(tmrScan, &QTimer::timeout, this,
-            [this] { lblVoltage->setText(QString::number(double(bench().LiveVoltage), 'f', 2)); });
+            [this] { lblVoltage->setText(platform::fixedDecimals(double(bench().LiveVoltage), 2)); });
     tmrScan->start();
 
     connect(cmdDecrease, &QPushButton::clicked, this, &FrmDropAway::cmdDecrease_Click);

@@ -3,6 +3,7 @@
 #include "console/relaycatalogue.h"
 #include "kitlink/kitcommands.h"
 #include "kitlink/wireformat.h"
+#include "platform/numbertext.h"
 #include "platform/prompts.h"
 #include "tests/frmdropaway.h"
 
@@ -25,12 +26,12 @@ constexpr QLatin1String CoilError("Coil Resistance error");
 // A ramp that never saw the relay move reports 0.
 QString volts(float value)
 {
-    return value == 0 ? QStringLiteral("Error") : QString::number(double(value), 'f', 2);
+    return value == 0 ? QStringLiteral("Error") : platform::fixedDecimals(double(value), 2);
 }
 
 QString milliamps(float value)
 {
-    return value == 0 ? QStringLiteral("Error") : QString::number(std::lround(double(value)));
+    return value == 0 ? QStringLiteral("Error") : platform::fixedDecimals(double(std::lround(double(value))), 0);
 }
 
 // The current ramps report milliamperes only; the voltage follows from the coil.
@@ -139,7 +140,7 @@ void PickUpDropAwayTest::onDropAwayFrame(const QString &frame)
         dialog.exec();
     }
     p.lblDAV->setText(p.lblDAV->text() + QLatin1Char('/')
-                      + QString::number(double(record.ManualDropAwayVoltage), 'f', 2));
+                      + platform::fixedDecimals(double(record.ManualDropAwayVoltage), 2));
     p.lblBusy[TestPanel::DropAwayBusy]->setVisible(false);
 }
 
