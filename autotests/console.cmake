@@ -14,4 +14,7 @@ target_compile_definitions(tst_atomicfile PRIVATE QUILLMARK_FULLDISK_WRITER="$<T
 add_dependencies(tst_atomicfile fulldisk_writer)
 
 quillmark_add_test(tst_startup LIBS quillmark_console)
+# Started as a program of its own to be sent stop signals.
+target_compile_definitions(tst_startup PRIVATE QUILLMARK_PROGRAM="$<TARGET_FILE:quillmark>")
+add_dependencies(tst_startup quillmark)
 quillmark_add_test(tst_options LIBS quillmark_console)

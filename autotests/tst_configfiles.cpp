@@ -66,7 +66,10 @@ private slots:
         QTest::newRow("port -1") << artNamingEachLine("-1") << QStringList();
         QTest::newRow("port 65537 does not wrap to 1") << artNamingEachLine("65537") << QStringList();
         QTest::newRow("port not a number") << artNamingEachLine("COM1") << QStringList();
-        QTest::newRow("port is a quoted string") << artNamingEachLine("\"12\"") << QStringList();
+        QTest::newRow("quoted port") << artNamingEachLine("\"3\"") << cells("3");
+        QTest::newRow("quoted port, blanks and a comma after") << artNamingEachLine(" \" 12 \",7") << cells("12");
+        QTest::newRow("quoted port 256") << artNamingEachLine("\"256\"") << QStringList();
+        QTest::newRow("quoted port with a comma inside") << artNamingEachLine("\"1,2\"") << QStringList();
     }
 
     void shouldAcceptOrRejectArt()
@@ -115,7 +118,7 @@ private slots:
         QCOMPARE(readFile(config::artPath(dir.path())), art);
         QCOMPARE(readFile(config::artcPath(dir.path())), artc);
 
-        const std::optional<config::Loaded> loaded = config::load(dir.path());
+        const std::optional<config::Loaded> loaded = config::load(dir.path()).loaded;
         QVERIFY(loaded);
         QCOMPARE(loaded->portAndNumbering.relayNumbering[3][2], QStringLiteral("X, Y"));
         QCOMPARE(loaded->folders.templateFolder, QStringLiteral("E:\\Vorlagen für Prüfberichte\\"));

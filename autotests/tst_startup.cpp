@@ -8,14 +8,20 @@
 #include "platform/prompts.h"
 #include "testfiles.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <csignal>
 
 using namespace std::chrono_literals;
 
@@ -62,18 +68,26 @@ private slots:
     void cleanup() { QDir::setCurrent(m_previous); }
 
     // Each row: the files found at start-up (empty: none) and whether the bench may
-    // use them; if not, both are reset to the defaults, silently.
+    // use them; if not, both are reset to the defaults, silently on screen, and
+    // every file that was there is kept beside itself first (kept: the copies made).
     void shouldUseTheSettingsOrFallBackToTheDefaults_data()
     {
         QTest::addColumn<QByteArray>("art");
         QTest::addColumn<QByteArray>("artc");
         QTest::addColumn<bool>("usable");
         QTest::addColumn<QString>("port");
-        QTest::newRow("no files") << QByteArray() << QByteArray() << false << QStringLiteral("COM 1");
-        QTest::newRow("no artc.cfg resets both") << usedArt("7") << QByteArray() << false << QStringLiteral("COM 1");
-        QTest::newRow("port 256 resets both") << usedArt("256") << UsedArtc << false << QStringLiteral("COM 1");
-        QTest::newRow("COM 12") << usedArt("12") << UsedArtc << true << QStringLiteral("COM 12");
-        QTest::newRow("port 0 selects none, 0 is kept") << usedArt("0") << UsedArtc << true << QStringLiteral("Combo1");
+        QTest::addColumn<QStringList>("kept");
+        QTest::newRow("no files") << QByteArray() << QByteArray() << false << QStringLiteral("COM 1") << QStringList();
+        QTest::newRow("no artc.cfg resets both")
+            << usedArt("7") << QByteArray() << false << QStringLiteral("COM 1") << QStringList{"art.cfg.replaced"};
+        QTest::newRow("port 256 resets both") << usedArt("256") << UsedArtc << false << QStringLiteral("COM 1")
+                                              << QStringList{"art.cfg.unreadable", "artc.cfg.replaced"};
+        QTest::newRow("cut-off artc.cfg next to advanced serials")
+            << usedArt("7") << UsedArtc.left(10) << false << QStringLiteral("COM 1")
+            << QStringList{"art.cfg.replaced", "artc.cfg.unreadable"};
+        QTest::newRow("COM 12") << usedArt("12") << UsedArtc << true << QStringLiteral("COM 12") << QStringList();
+        QTest::newRow("port 0 selects none, 0 is kept")
+            << usedArt("0") << UsedArtc << true << QStringLiteral("Combo1") << QStringList();
     }
 
     void shouldUseTheSettingsOrFallBackToTheDefaults()
@@ -81,16 +95,29 @@ private slots:
         QFETCH(QByteArray, art);
         QFETCH(QByteArray, artc);
         QFETCH(bool, usable);
+        QFETCH(QStringList, kept);
         if (!art.isEmpty())
             writeFile(file("art.cfg"), art);
         if (!artc.isEmpty())
             writeFile(file("artc.cfg"), artc);
+        // Copies from an earlier reset: the newest replaces them, the rest stay untouched.
+        const QByteArray olderCopy = "kept at an earlier start\r\n";
+        const QStringList copies{"art.cfg.unreadable", "art.cfg.replaced", "artc.cfg.unreadable", "artc.cfg.replaced"};
+        for (const QString &copy : copies)
+            writeFile(file(qPrintable(copy)), olderCopy);
+        QTest::failOnWarning(QRegularExpression("^Quillmark: "));  // nothing said of a missing file
+        for (const QString &copy : kept)  // one line on standard error names each copy
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(
+                                                   " kept in " + QRegularExpression::escape(file(qPrintable(copy))) + '$'));
         const QByteArray wantArt = usable ? art : DefaultArt;
         const QByteArray wantArtc = usable ? artc : config::formatArtc(config::defaultFolders(m_folder));
 
         const auto w = start();
         QCOMPARE(readFile(file("art.cfg")), wantArt);
         QCOMPARE(readFile(file("artc.cfg")), wantArtc);
+        for (const QString &copy : copies)
+            QCOMPARE(readFile(file(qPrintable(copy))),
+                     !kept.contains(copy) ? olderCopy : copy.startsWith("artc") ? artc : art);
         QTEST(w->cmbPortNo->currentText(), "port");
         QVERIFY(w->tmrPortOpen->isActive());  // start-up goes on either way
         // Whatever was read before a failure is gone from memory too.
@@ -117,6 +144,57 @@ private slots:
         QCOMPARE(readFile(file("art.cfg")), "5" + DefaultArt.mid(1).replace(39, 4, "0042"));  // row 3, line 8
         QVERIFY(readFile(file("artc.cfg")).endsWith("\"G:\\Out\\\"\r\n"));
         QVERIFY(QDir(elsewhere).isEmpty());
+    }
+
+    // A logout, a service stop or Ctrl+C closes the bench as the operator would, so
+    // the port choice and the serial numbers reach the disk. The files it starts
+    // with are usable but not in the bench's own form, so only a save rewrites them.
+    void shouldSaveTheSettingsWhenToldToStop_data()
+    {
+        QTest::addColumn<QList<int>>("signalNumbers");
+        QTest::newRow("service stop") << QList<int>{SIGTERM};
+        QTest::newRow("logout") << QList<int>{SIGHUP};
+        QTest::newRow("Ctrl+C") << QList<int>{SIGINT};
+        QTest::newRow("more signals while stopping") << QList<int>{SIGTERM, SIGINT, SIGINT};
+    }
+
+    void shouldSaveTheSettingsWhenToldToStop()
+    {
+#ifndef Q_OS_LINUX
+        QSKIP("watches the program's signal handlers in /proc");
+#else
+        QFETCH(QList<int>, signalNumbers);
+        writeFile(file("art.cfg"), usedArt("\"3\"").replace("\r\n", "\n"));
+        writeFile(file("artc.cfg"), QByteArray(UsedArtc).replace("\r\n", "\n"));
+
+        QProcess program;
+        program.setWorkingDirectory(m_folder);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        program.setProcessEnvironment(environment);
+        program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        program.start(QStringLiteral(QUILLMARK_PROGRAM), {QStringLiteral("--simulate")});
+        QVERIFY(program.waitForStarted());
+
+        // The bench takes the signals over once start-up is through (the splash alone is 2 s).
+        const auto takesOver = [&program] {
+            QFile status(QStringLiteral("/proc/%1/status").arg(program.processId()));
+            const QByteArray text = status.open(QIODevice::ReadOnly) ? status.readAll() : QByteArray();
+            const qulonglong caught =
+                QRegularExpression("SigCgt:\\s*(\\w+)").match(text).captured(1).toULongLong(nullptr, 16);
+            const qulonglong wanted = (1ULL << (SIGTERM - 1)) | (1ULL << (SIGHUP - 1)) | (1ULL << (SIGINT - 1));
+            return (caught & wanted) == wanted;
+        };
+        QVERIFY(QTest::qWaitFor(takesOver, 10000));
+        for (const int signalNumber : signalNumbers)
+            QCOMPARE(::kill(pid_t(program.processId()), signalNumber), 0);
+
+        QVERIFY(program.waitForFinished(5000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+        QCOMPARE(readFile(file("art.cfg")), usedArt("3"));
+        QCOMPARE(readFile(file("artc.cfg")), UsedArtc);
+#endif
     }
 
     void shouldTellTheOperatorWhenTheSettingsCannotBeSaved()

@@ -1,5 +1,6 @@
 #include "console/frmmain.h"
 #include "kitsim/simulatedkitport.h"
+#include "platform/shutdownsignals.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -41,6 +42,10 @@ int main(int argc, char *argv[])
         });
     }
     frmMain.formLoad();
+    // Taken over only now: until start-up has read the settings there is nothing in
+    // memory to save, and closing would write half-loaded values over the files.
+    const platform::ShutdownSignals stopSignals;
+    QObject::connect(&stopSignals, &platform::ShutdownSignals::stopRequested, &frmMain, &QWidget::close);
     frmMain.show();
     return app.exec();
 }

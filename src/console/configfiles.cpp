@@ -3,6 +3,7 @@
 #include "platform/paths.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QList>
 
 namespace config {
@@ -100,11 +101,9 @@ std::optional<PortAndNumbering> parseArt(const QByteArray &bytes)
     if (lines.size() < ArtLineCount)
         return std::nullopt;
 
-    const QByteArray portText = lines[0].trimmed();
-    if (portText.startsWith('"'))
-        return std::nullopt;
+    // Quoted or bare, the port is the line's value read as a whole number.
     bool isNumber = false;
-    const int port = readValue(portText).toInt(&isNumber);
+    const int port = readValue(lines[0]).trimmed().toInt(&isNumber);
     if (!isNumber || port < 0 || port > 255)  // the port selector holds COM 1..COM 255; 0 selects none
         return std::nullopt;
 
@@ -126,21 +125,53 @@ std::optional<Folders> parseArtc(const QByteArray &bytes)
     return Folders{readValue(lines[0]), readValue(lines[1]), readValue(lines[2])};
 }
 
-std::optional<Loaded> load(const QString &startupFolder)
+namespace {
+
+template <typename Values, typename Parse>
+FileFound examine(const QString &path, Parse parse, std::optional<Values> &values)
 {
-    const std::optional<QByteArray> art = readWhole(artPath(startupFolder));
-    if (!art)
-        return std::nullopt;
-    const std::optional<PortAndNumbering> portAndNumbering = parseArt(*art);
-    if (!portAndNumbering)
-        return std::nullopt;
-    const std::optional<QByteArray> artc = readWhole(artcPath(startupFolder));
-    if (!artc)
-        return std::nullopt;
-    const std::optional<Folders> folders = parseArtc(*artc);
-    if (!folders)
-        return std::nullopt;
-    return Loaded{*portAndNumbering, *folders};
+    FileFound found;
+    found.bytes = readWhole(path);
+    if (found.bytes)
+        values = parse(*found.bytes);
+    if (values)
+        found.condition = FileCondition::Usable;
+    else
+        found.condition = QFileInfo::exists(path) ? FileCondition::Unusable : FileCondition::Missing;
+    return found;
+}
+
+} // namespace
+
+LoadResult load(const QString &startupFolder)
+{
+    LoadResult result;
+    std::optional<PortAndNumbering> portAndNumbering;
+    std::optional<Folders> folders;
+    result.art = examine(artPath(startupFolder), parseArt, portAndNumbering);
+    result.artc = examine(artcPath(startupFolder), parseArtc, folders);
+    if (portAndNumbering && folders)
+        result.loaded = Loaded{*portAndNumbering, *folders};
+    return result;
+}
+
+QList<KeptCopy> keepBeforeReset(const QString &startupFolder, const LoadResult &found)
+{
+    QList<KeptCopy> kept;
+    const auto keep = [&](const QString &path, const FileFound &file) {
+        if (file.condition == FileCondition::Missing)
+            return;
+        KeptCopy copy;
+        copy.unusable = file.condition == FileCondition::Unusable;
+        copy.path = path + (copy.unusable ? QStringLiteral(".unreadable") : QStringLiteral(".replaced"));
+        // A file that would not read is copied as it stands; the copy may get further.
+        copy.written = file.bytes ? platform::replaceFileAtomically(copy.path, *file.bytes)
+                                  : platform::copyFileAtomically(path, copy.path);
+        kept.append(copy);
+    };
+    keep(artPath(startupFolder), found.art);
+    keep(artcPath(startupFolder), found.artc);
+    return kept;
 }
 
 platform::WriteResult saveArt(const QString &startupFolder, const PortAndNumbering &values)

@@ -16,7 +16,9 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDebug>
 #include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -49,6 +51,23 @@ void selectEntry(QComboBox *combo, int index, const QString &designText)
     combo->setCurrentIndex(index);
     if (index < 0)
         combo->setEditText(designText);
+}
+
+QString keptCopyLine(const config::KeptCopy &kept)
+{
+    const QFileInfo copy(kept.path);
+    const QString file = copy.completeBaseName();  // art.cfg.unreadable -> art.cfg
+    const QString where = QDir::toNativeSeparators(kept.path);
+    if (!kept.written.ok)
+        return QStringLiteral("Quillmark: %1 is reset to the defaults, and no copy of it could be kept as %2: %3")
+            .arg(file, where, kept.written.error);
+    if (kept.unusable)
+        return QStringLiteral("Quillmark: %1 could not be used and the settings are reset to the defaults; "
+                              "what it held is kept in %2")
+            .arg(file, where);
+    return QStringLiteral("Quillmark: %1 is reset to the defaults along with the other settings file; "
+                          "what it held is kept in %2")
+        .arg(file, where);
 }
 
 } // namespace
@@ -198,8 +217,14 @@ void FrmMain::formLoad()
 
 void FrmMain::readConfiguration()
 {
-    const std::optional<config::Loaded> loaded = config::load(fields.StartupFolder);
+    const config::LoadResult found = config::load(fields.StartupFolder);
+    const std::optional<config::Loaded> &loaded = found.loaded;
     if (!loaded) {
+        // The reset stays silent on screen, as the bench always was; what it
+        // overwrites is kept beside it, and the one who looks at the terminal or
+        // the service log learns where.
+        for (const config::KeptCopy &kept : config::keepBeforeReset(fields.StartupFolder, found))
+            qWarning().noquote() << keptCopyLine(kept);
         fallBackToDefaultConfiguration();
         return;
     }
