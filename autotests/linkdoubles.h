@@ -40,7 +40,7 @@ public:
     {
         m_pending += bytes;
         if (m_events)
-            emit dataReceived();
+            announceArrival();
     }
 
     // Commands as written, one per carriage return.

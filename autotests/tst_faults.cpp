@@ -1,3 +1,5 @@
+#include "ptybench.h"
+
 #include "console/configfiles.h"
 #include "console/frmmain.h"
 #include "console/relaycatalogue.h"
@@ -27,31 +29,11 @@
 
 #include <functional>
 
+using pty::idle;
+using pty::waitUntil;
 using std::chrono::milliseconds;
 
 namespace {
-
-// Sleeps in the event loop until done() holds or timeoutMs have passed. Every event
-// the bench handles (a tick, a frame, a line from the kit) wakes it to look again;
-// between events the process sleeps.
-bool waitUntil(const std::function<bool()> &done, int timeoutMs)
-{
-    const QDeadlineTimer deadline(timeoutMs);
-    QTimer wake;
-    wake.setTimerType(Qt::PreciseTimer);  // never early, so the deadline has passed when it fires
-    wake.setSingleShot(true);
-    wake.start(timeoutMs);
-    platform::serviceEventsUntil([&] { return done() || deadline.hasExpired(); });
-    return done();
-}
-
-// Lets the bench run undisturbed for a while, to see what it does on its own.
-void idle(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
-}
 
 qint64 procField(const char *file, const QByteArray &name)
 {
@@ -154,87 +136,7 @@ class TestFaults : public QObject
 {
     Q_OBJECT
 
-    static constexpr int Port = 9;
-
-    struct Bench {
-        QTemporaryDir folder;
-        QProcess kit;
-        QString previousFolder = QDir::currentPath();
-        platform::RecordedPrompts prompts;
-        std::unique_ptr<FrmMain> window;
-
-        Bench(int relay, const QStringList &faults)
-        {
-            QDir::setCurrent(folder.path());
-            config::PortAndNumbering stored = config::defaultPortAndNumbering();
-            stored.portNumber = Port;
-            (void)config::saveArt(folder.path(), stored);
-            (void)config::saveArtc(folder.path(), config::defaultFolders(folder.path()));
-
-            QStringList arguments{"--folder", folder.path(), "--port", QString::number(Port), "--relay",
-                                  QString::number(relay), "--time-scale", "0.05", "--fault-input"};
-            for (const QString &fault : faults)
-                arguments << "--fault" << fault;
-            kit.start(QStringLiteral(KITSIM_PROGRAM), arguments);
-            // The link is there once the kit says so on its error channel.
-            if (!kitSays(QStringLiteral("linked as")))
-                return;
-            window = std::make_unique<FrmMain>(Timings{milliseconds(0), milliseconds(20), milliseconds(50),
-                                                       milliseconds(100)});
-            window->formLoad();
-            window->cmbType->setCurrentIndex(relay);
-        }
-        ~Bench()
-        {
-            window.reset();
-            kit.terminate();
-            kit.waitForFinished(3000);
-            QDir::setCurrent(previousFolder);
-        }
-
-        bool kitSays(const QString &text, int timeoutMs = 5000)
-        {
-            return waitUntil(
-                [&] {
-                    m_said += QString::fromLocal8Bit(kit.readAllStandardError());
-                    return m_said.contains(text);
-                },
-                timeoutMs);
-        }
-
-        // Puts a fault in force from the kit's next frame on.
-        bool turnKit(const QString &fault)
-        {
-            kit.write((fault + QLatin1Char('\n')).toLocal8Bit());
-            return kitSays(QStringLiteral("fault %1 in force").arg(fault));
-        }
-
-        // Commands the kit heard, in order.
-        QStringList heard()
-        {
-            m_heard += QString::fromLatin1(kit.readAllStandardOutput());
-            QStringList commands;
-            for (const QString &line : m_heard.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-                commands << line.section(QLatin1Char(' '), 1);
-            return commands;
-        }
-
-        // The port check passed, its coil-off commands are out and the kit reported free.
-        bool waitUntilKitFree()
-        {
-            return window && waitUntil(
-                                 [this] {
-                                     return window->lblCommStatus->text() == QLatin1String("Comm Port Active")
-                                            && heard().contains(QStringLiteral("@V0000"))
-                                            && window->fields.KitState == QLatin1String("F");
-                                 },
-                                 5000);
-        }
-
-    private:
-        QString m_said;
-        QString m_heard;
-    };
+    using Bench = pty::Bench;
 
 private slots:
     void init() { bench() = BenchRecord{}; }
@@ -294,8 +196,10 @@ private slots:
         Bench rig(Relay, startFaults);
         QVERIFY(rig.waitUntilKitFree());
         FrmMain &w = *rig.window;
-        if (!laterFault.isEmpty())
+        if (!laterFault.isEmpty()) {
             QVERIFY(rig.turnKit(laterFault));
+            idle(150);  // frames the kit sent before the fault was in force are handled first
+        }
 
         QStringList received;
         connect(&w.link().log, &KitLog::appended, this, [&] {

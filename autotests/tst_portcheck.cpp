@@ -4,6 +4,8 @@
 #include "platform/prompts.h"
 
 #include <QSignalSpy>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <sys/resource.h>
@@ -90,13 +92,22 @@ private slots:
     void shouldReportAPortThatCannotBeOpened()
     {
         Rig rig;
-        rig.port.openError = QStringLiteral("Permission denied");
+        // An adapter assigned to COM 3 by a link in the start-up folder, since unplugged.
+        QTemporaryDir folder;
+        QVERIFY(QFile::link(QStringLiteral("/dev/pts/4"), folder.filePath(QStringLiteral("COM3"))));
+        rig.fields.PortNumber = 3;
+        rig.fields.StartupFolder = folder.path();
+        rig.port.openError = QStringLiteral("No such file or directory");
 
         rig.link.portCheck.tick();
 
         QCOMPARE(rig.prompts.messages.size(), 1);
         QCOMPARE(rig.prompts.messages[0].title, QStringLiteral("Communication Port Error!"));
-        QCOMPARE(rig.prompts.messages[0].text, QStringLiteral("Permission denied"));
+#ifdef Q_OS_WIN
+        QCOMPARE(rig.prompts.messages[0].text, QStringLiteral("COM3: No such file or directory"));
+#else
+        QCOMPARE(rig.prompts.messages[0].text, QStringLiteral("COM3 \u2192 /dev/pts/4: No such file or directory"));
+#endif
         QCOMPARE(rig.prompts.messages[0].icon, platform::PromptIcon::Exclamation);
         QCOMPARE(rig.view.statuses, QStringList{"Comm Port Error"});
         QVERIFY(!rig.tmrPortOpen.isActive());

@@ -16,7 +16,10 @@ KitLink::KitLink(MainWindowFields &fields, KitPort &port, LinkView &view, PortCh
     connect(&timers.tmrTout, &QTimer::timeout, this, [this] { wait.tick(); });
     connect(&timers.tmrPortOpen, &QTimer::timeout, this, [this] { portCheck.tick(); });
     connect(&timers.tmrComm, &QTimer::timeout, this, [this] { poll.tick(); });
-    connect(&port, &KitPort::dataReceived, this, [this] { receiver.onDataReceived(); });
+    // Queued: a frame's handling may wait (a fixed wait, the drop-away dialog), and a
+    // serial port announces nothing more until the slot it called has returned.
+    // From the event loop, the next arrival is handled inside that wait.
+    connect(&port, &KitPort::dataReceived, this, [this] { receiver.onDataReceived(); }, Qt::QueuedConnection);
     connect(&commands, &KitCommands::lineFailure, this,
             [this](const QString &description) { portCheck.reportError(description); });
 }

@@ -28,7 +28,27 @@ public:
     // off, data waits in the port until read.
     virtual void setReceiveEvents(bool on) = 0;
 
+protected:
+    // Raises dataReceived() unless it is already being handled, exactly as a serial
+    // port does. The simulated lines call this so that they are no kinder to the
+    // bench than the real port.
+    void announceArrival()
+    {
+        if (m_announcing)
+            return;
+        m_announcing = true;
+        emit dataReceived();
+        m_announcing = false;
+    }
+
+private:
+    bool m_announcing = false;
+
 signals:
+    // Like QSerialPort::readyRead, never raised again from inside a slot that is
+    // still handling an earlier one: data that arrives meanwhile waits for the next
+    // arrival to be announced. Whoever may suspend in a slot connects with a queued
+    // connection.
     void dataReceived();
     // The line failed after it was opened (adapter unplugged, peer gone). Emitted
     // once; the port is closed by then.

@@ -26,6 +26,7 @@ PortCheck::PortCheck(MainWindowFields &fields, KitPort &port, KitCommands &comma
 void PortCheck::tick()
 {
     const QString device = platform::serialDeviceForPort(f.PortNumber, f.StartupFolder);
+    m_portName = platform::serialPortName(f.PortNumber, device);
     m_port.setReceiveEvents(false);
     if (!m_port.open(device)) {
         reportError(m_port.errorString());
@@ -40,6 +41,10 @@ void PortCheck::tick()
     if (!m_commands.send(QString::fromLatin1(wire::cmd::Presence)))
         return;  // the line failure has been reported
     m_wait.hold();
+    // A line that failed during the wait has had its message and "Comm Port Error",
+    // and that is final for this run.
+    if (m_commands.lineFailed())
+        return;
     const QByteArray answer = m_port.readAll();
     f.RxBuffer = QString::fromLatin1(answer);
     if (!answer.isEmpty())
@@ -62,8 +67,9 @@ void PortCheck::tick()
 
 void PortCheck::reportError(const QString &description)
 {
-    platform::Prompts::current().message(m_view.dialogParent(), QStringLiteral("Communication Port Error!"),
-                                         description, platform::PromptIcon::Exclamation);
+    const QString text = m_portName.isEmpty() ? description : m_portName + QStringLiteral(": ") + description;
+    platform::Prompts::current().message(m_view.dialogParent(), QStringLiteral("Communication Port Error!"), text,
+                                         platform::PromptIcon::Exclamation);
     m_timers.tmrPortOpen.stop();
     m_view.showCommStatus(QStringLiteral("Comm Port Error"));
 }

@@ -39,4 +39,5 @@ private:
     KitLog &m_log;
     LinkView &m_view;
     Timers m_timers;
+    QString m_portName;  // the port the messages are about: "COM3 → /dev/pts/4"
 };

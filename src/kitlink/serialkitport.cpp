@@ -7,7 +7,7 @@ SerialKitPort::SerialKitPort(QObject *parent)
 {
     connect(&m_port, &QSerialPort::readyRead, this, [this] {
         if (m_receiveEvents)
-            emit dataReceived();
+            announceArrival();
     });
     connect(&m_port, &QSerialPort::errorOccurred, this, &SerialKitPort::onError);
 }
@@ -72,7 +72,7 @@ void SerialKitPort::setReceiveEvents(bool on)
     if (on && m_port.bytesAvailable() > 0) {
         QTimer::singleShot(0, this, [this] {
             if (m_receiveEvents && m_port.bytesAvailable() > 0)
-                emit dataReceived();
+                announceArrival();
         });
     }
 }

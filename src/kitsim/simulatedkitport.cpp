@@ -47,5 +47,5 @@ void SimulatedKitPort::frameArrived(const QByteArray &bytes)
         return;
     m_fromKit.append(bytes);
     if (m_receiveEvents)
-        emit dataReceived();
+        announceArrival();
 }

@@ -8,7 +8,9 @@
 
 // The kit line of the demo mode: a simulated kit inside the program instead of a
 // serial adapter. Commands reach the kit from the event loop, never from inside
-// write(), so the bench sees its answers arrive as it would from a real line.
+// write(), and answers are announced as a serial port announces them (never again
+// while the bench still handles the last announcement), so the bench sees its
+// answers arrive as it would from a real line.
 class SimulatedKitPort : public KitPort
 {
     Q_OBJECT

@@ -59,4 +59,17 @@ QString serialDeviceForPort(int portNumber, const QString &startupFolder)
 #endif
 }
 
+QString serialPortName(int portNumber, const QString &device)
+{
+    if (device.isEmpty())
+        return {};
+    const QString name = QStringLiteral("COM%1").arg(portNumber);
+#ifdef Q_OS_WIN
+    return name;
+#else
+    const QFileInfo info(device);
+    return name + QStringLiteral(" \u2192 ") + (info.isSymLink() ? info.symLinkTarget() : device);
+#endif
+}
+
 } // namespace platform

@@ -31,4 +31,9 @@ QString defaultSpreadsheetPath();
 // above 255 have no device; the result is then empty.
 QString serialDeviceForPort(int portNumber, const QString &startupFolder);
 
+// How the operator is told which port a message is about: "COM3" on Windows,
+// "COM3 → /dev/pts/4" elsewhere (a link followed to its device). Empty when the
+// port has no device.
+QString serialPortName(int portNumber, const QString &device);
+
 } // namespace platform
