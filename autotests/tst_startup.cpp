@@ -239,6 +239,25 @@ private slots:
         QCOMPARE(w->lblBusy[3]->parentWidget()->objectName(), QStringLiteral("FrameCPanel"));
         QCOMPARE(w->lblBusy[3]->geometry(), QRect(160, 200, 57, 20));
         QCOMPARE(w->cmbType->geometry(), QRect(16, 48, 305, 23));
+        // The window wears the bench's icon, drawn for the title bar and the task bar.
+        const QList<QSize> drawn = w->windowIcon().availableSizes();
+        QVERIFY(drawn.contains(QSize(16, 16)) && drawn.contains(QSize(32, 32)));
+    }
+
+    // The real message box: a short text under a long title must not cut the title.
+    void shouldShowThePortErrorTitleWhole()
+    {
+        int boxWidth = 0;
+        QTimer::singleShot(0, [&boxWidth] {
+            QWidget *box = QApplication::activeModalWidget();
+            QVERIFY(box);
+            boxWidth = box->width();
+            box->close();
+        });
+        const QString title = QStringLiteral("Communication Port Error!");
+        platform::DialogPrompts().message(nullptr, title, QStringLiteral("COM1: gone"), platform::PromptIcon::Exclamation);
+        const int titleWidth = QFontMetrics(QApplication::font("QMdiSubWindowTitleBar")).horizontalAdvance(title);
+        QVERIFY2(boxWidth > titleWidth + 100, qPrintable(QStringLiteral("%1 %2").arg(boxWidth).arg(titleWidth)));
     }
 
     void shouldFollowTheChosenRelayButNotTypedText_data()

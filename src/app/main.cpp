@@ -13,6 +13,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Quillmark"));
     QApplication::setApplicationVersion(QStringLiteral("3.11"));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));  // coloured button faces everywhere
+    QApplication::setWindowIcon(FrmMain::benchIcon());  // the dialogs wear it too
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Relay routine-test bench"));

@@ -112,6 +112,7 @@ FrmMain::FrmMain(const Timings &timings, std::unique_ptr<KitPort> port, QWidget 
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Quillmark ~ MORVAYNE TELLICOR TECHNOLOGIES PRIVATE LIMITED"));
+    setWindowIcon(benchIcon());
     setFixedSize(px(12600), px(7785));
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(0x80, 0x80, 0x80));
@@ -156,6 +157,14 @@ FrmMain::FrmMain(const Timings &timings, std::unique_ptr<KitPort> port, QWidget 
 }
 
 FrmMain::~FrmMain() = default;
+
+QIcon FrmMain::benchIcon()
+{
+    QIcon icon;
+    for (const int size : {16, 32, 48, 128})
+        icon.addFile(QStringLiteral(":/icons/quillmark-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
 
 void FrmMain::formLoad()
 {

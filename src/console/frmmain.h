@@ -5,6 +5,7 @@
 #include "kitlink/linkview.h"
 #include "kitlink/timings.h"
 
+#include <QIcon>
 #include <QPointer>
 
 #include <memory>
@@ -32,6 +33,9 @@ public:
     // port is the line to the kit; without one the window opens a serial adapter.
     explicit FrmMain(const Timings &timings = {}, std::unique_ptr<KitPort> port = {}, QWidget *parent = nullptr);
     ~FrmMain() override;
+
+    // The relay drawn at 16, 32, 48 and 128 pixels; every window of the bench wears it.
+    static QIcon benchIcon();
 
     // Start-up: versions, splash, selectors, settings, then the port check is armed.
     void formLoad();

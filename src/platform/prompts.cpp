@@ -1,6 +1,9 @@
 #include "platform/prompts.h"
 
+#include <QApplication>
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QFileInfo>
 #include <QMessageBox>
 
@@ -64,6 +67,14 @@ void Prompts::install(Prompts *p)
 void DialogPrompts::message(QWidget *parent, const QString &title, const QString &text, PromptIcon icon)
 {
     QMessageBox box(toQt(icon), title, text, QMessageBox::Ok, parent);
+    // A message box sizes itself to its text; a short text under a long title
+    // ("Communication Port Error!") would leave the title cut off in the frame.
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout())) {
+        const int titleWidth = QFontMetrics(QApplication::font("QMdiSubWindowTitleBar")).horizontalAdvance(title);
+        const int frameControls = 120;  // the window's icon and its close button beside the title
+        grid->addItem(new QSpacerItem(titleWidth + frameControls, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    }
     box.exec();
 }
 
