@@ -1,0 +1,231 @@
+// quillmark-wirelog: what the kit hears during each of the bench's procedures, for
+// comparing two builds of the bench command by command. The real window and serial
+// port run against quillmark-kitsim on a pseudo-terminal with the timers scaled
+// five times faster; buttons are pressed by their names, as an operator would,
+// and the Drop Away Test dialog is completed after a short look.
+//
+//   quillmark-wirelog OUTDIR [scenario...]
+//
+// writes OUTDIR/<scenario>.log: one line a command other than the live-readings
+// queries, with the number of live queries heard since the one before ("3 ?D @G01").
+// Live queries are counted rather than listed so that a tick's worth of jitter
+// between runs shows as a count, not as a reordered line.
+
+#include "console/configfiles.h"
+#include "console/frmmain.h"
+#include "console/relaycatalogue.h"
+#include "platform/prompts.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+using std::chrono::milliseconds;
+
+constexpr int Port = 9;
+constexpr int PollMs = 50;
+constexpr int WaitMs = 200;
+
+struct Scenario {
+    QString name;
+    int relay;
+    QString button;      // objectName of the button pressed
+    int channelEntry;    // entry of the channel selectors; -1 leaves them alone
+};
+
+QList<Scenario> scenarios()
+{
+    QList<Scenario> list;
+    for (int relay = 0; relay < 9; ++relay)
+        list.append({QStringLiteral("auto-%1").arg(relay), relay, QStringLiteral("cmdAuto"), -1});
+    for (const int relay : {0, catalogue::QL1, catalogue::QTA2}) {
+        list.append({QStringLiteral("coil-%1").arg(relay), relay, QStringLiteral("cmdCoilResistance"), -1});
+        list.append({QStringLiteral("pickup-%1").arg(relay), relay, QStringLiteral("cmdPickUp"), -1});
+        list.append({QStringLiteral("contact-all-%1").arg(relay), relay, QStringLiteral("cmdContactResistance"), 16});
+        list.append({QStringLiteral("contact-b2-%1").arg(relay), relay, QStringLiteral("cmdContactResistance"), 5});
+    }
+    list.append({QStringLiteral("dropaway-0"), 0, QStringLiteral("cmdDropAway"), -1});
+    list.append({QStringLiteral("dropaway-7"), catalogue::QTA2, QStringLiteral("cmdDropAway"), -1});
+    list.append({QStringLiteral("delay-all-8"), 8, QStringLiteral("cmdContactDelay"), 16});
+    list.append({QStringLiteral("delay-c3-8"), 8, QStringLiteral("cmdContactDelay"), 10});
+    list.append({QStringLiteral("sequence-0"), 0, QStringLiteral("cmdContactSequence"), -1});
+    list.append({QStringLiteral("sig-0"), 0, QStringLiteral("cmdSIG"), -1});
+    return list;
+}
+
+void sleepFor(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Sleeps in the event loop, looking again every 10 ms, until done() or the deadline.
+bool waitFor(const std::function<bool()> &done, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        sleepFor(10);
+    }
+    return true;
+}
+
+class Run
+{
+public:
+    Run(const Scenario &scenario, const QString &kitProgram)
+    {
+        QDir::setCurrent(m_folder.path());
+        config::PortAndNumbering stored = config::defaultPortAndNumbering();
+        stored.portNumber = Port;
+        (void)config::saveArt(m_folder.path(), stored);
+        (void)config::saveArtc(m_folder.path(), config::defaultFolders(m_folder.path()));
+        m_kit.start(kitProgram, {"--folder", m_folder.path(), "--port", QString::number(Port), "--relay",
+                                 QString::number(scenario.relay), "--time-scale", "0.2"});
+        waitFor([this] { return QFileInfo(m_folder.filePath(QStringLiteral("COM%1").arg(Port))).isSymLink(); }, 5000);
+        m_window = std::make_unique<FrmMain>(
+            Timings{milliseconds(0), milliseconds(20), milliseconds(PollMs), milliseconds(WaitMs)});
+        m_window->formLoad();
+        m_window->findChild<QComboBox *>(QStringLiteral("cmbType"))->setCurrentIndex(scenario.relay);
+    }
+    ~Run()
+    {
+        m_window.reset();
+        m_kit.terminate();
+        m_kit.waitForFinished(3000);
+    }
+
+    QStringList heard()
+    {
+        m_heard += QString::fromLatin1(m_kit.readAllStandardOutput());
+        QStringList commands;
+        for (const QString &line : m_heard.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+            commands << line.section(QLatin1Char(' '), 1);
+        return commands;
+    }
+
+    bool idle() const
+    {
+        const auto *panel = m_window->findChild<QWidget *>(QStringLiteral("FrameCPanel"));
+        for (int i = 0; i < 6; ++i) {
+            if (m_window->findChild<QLabel *>(QStringLiteral("lblBusy(%1)").arg(i))->isVisibleTo(m_window.get()))
+                return false;
+        }
+        return panel->isEnabled() && !QApplication::activeModalWidget();
+    }
+
+    // The procedure's log, from the press of its button until the kit has heard
+    // nothing but live queries for three fixed waits after the window fell idle.
+    QStringList record(const Scenario &scenario)
+    {
+        waitFor([this] { return heard().contains(QStringLiteral("@V0000")) && idle(); }, 5000);
+        sleepFor(WaitMs * 2);
+        QTimer dropAwayOperator;
+        QElapsedTimer looking;
+        dropAwayOperator.callOnTimeout([&] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (!modal || modal->objectName() != QLatin1String("frmDropAway")) {
+                looking.invalidate();
+            } else if (!looking.isValid()) {
+                looking.start();
+            } else if (looking.elapsed() >= 400) {
+                modal->findChild<QPushButton *>(QStringLiteral("cmdComplete"))->click();
+            }
+        });
+        dropAwayOperator.start(10);
+        if (scenario.channelEntry >= 0) {
+            for (const char *selector : {"cmbCRChannel", "cmbCDChannel"})
+                m_window->findChild<QComboBox *>(QString::fromLatin1(selector))->setCurrentIndex(scenario.channelEntry);
+        }
+        // Coil resistance first, where the procedure needs one measured.
+        if (scenario.button == QLatin1String("cmdPickUp") || scenario.button == QLatin1String("cmdDropAway")) {
+            m_window->findChild<QPushButton *>(QStringLiteral("cmdCoilResistance"))->click();
+            waitFor([this] { return idle(); }, 30000);
+            sleepFor(WaitMs * 3);
+        }
+        const qsizetype start = heard().size();
+        m_window->findChild<QPushButton *>(scenario.button)->click();
+        qsizetype seen = -1;
+        waitFor(
+            [&] {
+                if (!idle())
+                    return false;
+                const QStringList now = heard();
+                const qsizetype others = now.size() - now.filter(QRegularExpression("^[?&]D$")).size();
+                if (others != seen) {
+                    seen = others;
+                    m_quiet.start();
+                }
+                return m_quiet.elapsed() > WaitMs * 3;
+            },
+            180000);
+        QStringList lines;
+        int live = 0;
+        for (const QString &command : heard().mid(start)) {
+            if (command == QLatin1String("?D") || command == QLatin1String("&D")) {
+                ++live;
+                continue;
+            }
+            lines << QStringLiteral("%1 %2").arg(live).arg(command);
+            live = 0;
+        }
+        return lines;
+    }
+
+private:
+    QTemporaryDir m_folder;
+    QProcess m_kit;
+    QString m_heard;
+    QElapsedTimer m_quiet;
+    std::unique_ptr<FrmMain> m_window;
+};
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    const QStringList arguments = app.arguments().mid(1);
+    if (arguments.isEmpty()) {
+        std::fprintf(stderr, "usage: quillmark-wirelog OUTDIR [scenario...]\n");
+        return 2;
+    }
+    const QDir out(arguments.first());
+    (void)QDir().mkpath(out.path());
+    const QString kitProgram = QCoreApplication::applicationDirPath() + QStringLiteral("/../src/kitsim/quillmark-kitsim");
+    platform::RecordedPrompts prompts;  // a refused test shows in the log as commands not sent
+    const QString home = QDir::currentPath();
+    for (const Scenario &scenario : scenarios()) {
+        if (arguments.size() > 1 && !arguments.mid(1).contains(scenario.name))
+            continue;
+        QStringList lines;
+        {
+            Run run(scenario, kitProgram);
+            lines = run.record(scenario);
+        }
+        QDir::setCurrent(home);
+        QFile file(out.filePath(scenario.name + QStringLiteral(".log")));
+        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            file.write((lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toLatin1());
+        std::printf("%-16s %4lld commands\n", qPrintable(scenario.name), static_cast<long long>(lines.size()));
+        std::fflush(stdout);
+    }
+    return 0;
+}
