@@ -15,8 +15,8 @@
 
 #include "benchkit.h"
 #include "clock.h"
-#include "console/configfiles.h"
-#include "console/relaycatalogue.h"
+#include "console/record/configfiles.h"
+#include "console/record/relaycatalogue.h"
 #include "kitlink/wireformat.h"
 #include "rig.h"
 

@@ -1,7 +1,7 @@
 #include "rig.h"
 
 #include "clock.h"
-#include "console/frmmain.h"
+#include "console/window/frmmain.h"
 #include "kitlink/kitlink.h"
 #include "platform/prompts.h"
 
@@ -61,6 +61,7 @@ public:
         m_window.lblVoltage->installEventFilter(this);
         m_window.tmrComm->installEventFilter(this);
         m_window.tmrTout->installEventFilter(this);
+        m_window.cmdReport->installEventFilter(this);
         m_logged = connect(&m_window.link().log, &KitLog::appended, this, [this] { onLogged(); });
 
         // Should the bench hang, the parent still gets an answer.
@@ -70,10 +71,12 @@ public:
     // What main() of the quillmark executable does once its window exists.
     void start()
     {
+        connect(&m_window, &FrmMain::loaded, this, [this] {
+            if (m_options.relay != m_window.cmbType->currentIndex())
+                m_window.cmbType->setCurrentIndex(m_options.relay);
+            m_window.show();
+        });
         m_window.formLoad();
-        if (m_options.relay != m_window.cmbType->currentIndex())
-            m_window.cmbType->setCurrentIndex(m_options.relay);
-        m_window.show();
     }
 
 protected:
@@ -87,6 +90,13 @@ protected:
                 m_pollTicks.push_back(monotonicNs());
             else if (watched == m_window.tmrTout)
                 m_waitTicks.push_back(monotonicNs());
+            return false;
+        }
+        // The automatic test ends by enabling "Generate Report".
+        if (watched == m_window.cmdReport) {
+            if (type == QEvent::EnabledChange && m_window.cmdReport->isEnabled() && m_auto.fromNs != 0
+                && m_auto.toNs == 0)
+                autoEnded();
             return false;
         }
         if (watched == m_window.lblVoltage) {
@@ -162,7 +172,7 @@ private:
 
     void startLive()
     {
-        if (m_window.fields.KitState != QLatin1String("F")) {
+        if (!m_window.link().receiver.kitFree()) {
             finish("the kit was not found free after the port check");
             return;
         }
@@ -176,11 +186,13 @@ private:
         });
     }
 
-    void runHolds()
+    void runHolds() { m_window.link().waits.run(holds()); }
+
+    platform::Task holds()
     {
         for (int i = 0; i < m_options.holds; ++i) {
             const qint64 from = monotonicNs();
-            m_window.link().wait.hold();
+            co_await m_window.link().wait.hold();
             m_holds.push_back({from, monotonicNs()});
         }
         QTimer::singleShot(500, this, [this] { runAuto(); });
@@ -188,16 +200,22 @@ private:
 
     void runAuto()
     {
-        if (!m_window.cmdAuto->isEnabled() || m_window.fields.KitState != QLatin1String("F")) {
+        if (!m_window.cmdAuto->isEnabled() || !m_window.link().receiver.kitFree()) {
             finish("the automatic test could not be started");
             return;
         }
         say("phase auto");
         const qint64 cpuBefore = benchclock::processCpuNs();
         m_auto.fromNs = monotonicNs();
-        m_window.cmdAuto->click();  // returns when the whole test has run
+        m_autoCpuFromNs = cpuBefore;
+        m_window.cmdReport->setEnabled(false);
+        m_window.cmdAuto->click();
+    }
+
+    void autoEnded()
+    {
         m_auto.toNs = monotonicNs();
-        m_autoCpuNs = benchclock::processCpuNs() - cpuBefore;
+        m_autoCpuNs = benchclock::processCpuNs() - m_autoCpuFromNs;
         QTimer::singleShot(0, this, [this] { finish(nullptr); });
     }
 
@@ -223,9 +241,7 @@ private:
         std::printf("hwm %ld\n", hwm);
         std::printf("end %s\n", error ? error : "ok");
         std::fflush(stdout);
-        if (error)
-            std::_Exit(1);  // possibly from inside a wait's own event loop, which would not end
-        QCoreApplication::exit(0);
+        QCoreApplication::exit(error ? 1 : 0);
     }
 
     struct Paint {
@@ -235,7 +251,8 @@ private:
 
     Options m_options;
     platform::RecordedPrompts m_prompts;  // a message box would wait for nobody
-    FrmMain m_window;
+    BenchRecord m_record;
+    FrmMain m_window{m_record};
     QMetaObject::Connection m_logged;
     QMetaObject::Connection m_checkEnds;
 
@@ -244,6 +261,7 @@ private:
     Span m_live;
     Span m_auto;
     qint64 m_autoCpuNs = 0;
+    qint64 m_autoCpuFromNs = 0;
     std::vector<qint64> m_pollTicks;
     std::vector<qint64> m_waitTicks;
     std::vector<Span> m_holds;

@@ -5,15 +5,20 @@
 // and the Drop Away Test dialog is completed after a short look.
 //
 //   quillmark-wirelog OUTDIR [scenario...]
+//   quillmark-wirelog --compare BEFORE AFTER
 //
-// writes OUTDIR/<scenario>.log: one line a command other than the live-readings
-// queries, with the number of live queries heard since the one before ("3 ?D @G01").
-// Live queries are counted rather than listed so that a tick's worth of jitter
-// between runs shows as a count, not as a reordered line.
+// The first writes OUTDIR/<scenario>.log: one line a command other than the
+// live-readings queries, with the number of live queries heard since the one before
+// ("3 @G01"). Live queries are counted rather than listed so that a tick's worth of
+// jitter between runs shows as a count, not as a reordered line. The second
+// compares two such folders: the commands must be the same in the same order (a
+// result query the kit was asked on several ticks running counts once, as the
+// number of ticks a ramp takes varies), and the live counts may differ by two (two
+// runs of one build differ that much around a ramp).
 
-#include "console/configfiles.h"
-#include "console/frmmain.h"
-#include "console/relaycatalogue.h"
+#include "console/record/configfiles.h"
+#include "console/window/frmmain.h"
+#include "console/record/relaycatalogue.h"
 #include "platform/prompts.h"
 
 #include <QApplication>
@@ -30,6 +35,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstring>
 #include <functional>
 
 namespace {
@@ -101,7 +107,7 @@ public:
                                  QString::number(scenario.relay), "--time-scale", "0.2"});
         waitFor([this] { return QFileInfo(m_folder.filePath(QStringLiteral("COM%1").arg(Port))).isSymLink(); }, 5000);
         m_window = std::make_unique<FrmMain>(
-            Timings{milliseconds(0), milliseconds(20), milliseconds(PollMs), milliseconds(WaitMs)});
+            m_record, Timings{milliseconds(0), milliseconds(20), milliseconds(PollMs), milliseconds(WaitMs)});
         m_window->formLoad();
         m_window->findChild<QComboBox *>(QStringLiteral("cmbType"))->setCurrentIndex(scenario.relay);
     }
@@ -194,17 +200,69 @@ private:
     QProcess m_kit;
     QString m_heard;
     QElapsedTimer m_quiet;
+    BenchRecord m_record;
     std::unique_ptr<FrmMain> m_window;
 };
+
+// The commands of a log, a result query asked on several ticks running once, and
+// the live counts before each.
+QList<std::pair<QString, int>> readLog(const QString &path)
+{
+    QFile file(path);
+    QList<std::pair<QString, int>> commands;
+    if (!file.open(QIODevice::ReadOnly))
+        return commands;
+    for (const QByteArray &line : file.readAll().split('\n')) {
+        const QString command = QString::fromLatin1(line.mid(line.indexOf(' ') + 1));
+        const int live = line.left(line.indexOf(' ')).toInt();
+        if (line.isEmpty())
+            continue;
+        const bool repeated = !commands.isEmpty() && commands.constLast().first == command
+                              && QStringList{"?P", "?A", "*P", "*A", "?p"}.contains(command);
+        if (!repeated)
+            commands.append({command, live});
+    }
+    return commands;
+}
+
+int compare(const QDir &before, const QDir &after)
+{
+    int differing = 0;
+    for (const QString &name : before.entryList({QStringLiteral("*.log")}, QDir::Files, QDir::Name)) {
+        const auto was = readLog(before.filePath(name));
+        const auto is = readLog(after.filePath(name));
+        QString difference;
+        for (qsizetype i = 0; i < std::max(was.size(), is.size()) && difference.isEmpty(); ++i) {
+            if (i >= was.size() || i >= is.size() || was[i].first != is[i].first)
+                difference = QStringLiteral("command %1: %2 before, %3 after")
+                                 .arg(i + 1)
+                                 .arg(i < was.size() ? was[i].first : QStringLiteral("nothing"),
+                                      i < is.size() ? is[i].first : QStringLiteral("nothing"));
+            else if (std::abs(was[i].second - is[i].second) > 2)
+                difference = QStringLiteral("before command %1 (%2): %3 live queries before, %4 after")
+                                 .arg(i + 1)
+                                 .arg(is[i].first)
+                                 .arg(was[i].second)
+                                 .arg(is[i].second);
+        }
+        std::printf("%-16s %s\n", qPrintable(name.chopped(4)),
+                    difference.isEmpty() ? "same" : qPrintable(difference));
+        differing += difference.isEmpty() ? 0 : 1;
+    }
+    return differing == 0 ? 0 : 1;
+}
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    if (argc == 4 && std::strcmp(argv[1], "--compare") == 0)
+        return compare(QDir(QString::fromLocal8Bit(argv[2])), QDir(QString::fromLocal8Bit(argv[3])));
     QApplication app(argc, argv);
     const QStringList arguments = app.arguments().mid(1);
-    if (arguments.isEmpty()) {
-        std::fprintf(stderr, "usage: quillmark-wirelog OUTDIR [scenario...]\n");
+    if (arguments.isEmpty() || arguments.first().startsWith(QLatin1String("--"))) {
+        std::fprintf(stderr, "usage: quillmark-wirelog OUTDIR [scenario...]\n"
+                             "       quillmark-wirelog --compare BEFORE AFTER\n");
         return 2;
     }
     const QDir out(arguments.first());

@@ -1,7 +1,7 @@
 // Arbitrary art.cfg and artc.cfg bytes through the settings reader: no crash, and
 // whatever the reader accepts is written back in a form it reads the same way.
 
-#include "console/configfiles.h"
+#include "console/record/configfiles.h"
 
 #include <cstdint>
 #include <cstdlib>

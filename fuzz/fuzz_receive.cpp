@@ -2,6 +2,7 @@
 // no crash, no sanitizer report, and the receive buffer never outgrows a frame plus
 // the piece that is being added.
 
+#include "console/record/benchrecord.h"
 #include "kitlink/kitlink.h"
 #include "kitlink/kitport.h"
 #include "kitlink/linkview.h"
@@ -43,16 +44,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     static char *argv[] = {name, nullptr};
     static QCoreApplication app(argc, argv);
 
-    MainWindowFields fields;
+    BenchRecord record;
     FedPort port;
     NoView view;
     QTimer tmrPortOpen, tmrComm, tmrTout;
-    KitLink link(fields, port, view, {tmrPortOpen, tmrComm, tmrTout});
-    int results = 0;
-    const auto count = [&results](const QString &frame) {
+    platform::WaitStack waits;
+    KitLink link(record, port, view, {tmrPortOpen, tmrComm, tmrTout}, waits);
+    const auto count = [](QString frame) -> platform::Task {
         if (frame.isEmpty() || !frame.endsWith(QLatin1Char('\r')))
             std::abort();  // a handed-on frame always ends in its carriage return
-        ++results;
+        co_return;
     };
     ResultHandlers &r = link.receiver.results;
     r.coilResistance1 = r.coilResistance2 = r.pickUp = r.coil2PickUp = r.dropAway = r.pickUpCurrent =
@@ -67,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         port.pending = QByteArray(reinterpret_cast<const char *>(data + start), qsizetype(end - start));
         const qsizetype piece = port.pending.size();
         link.receiver.onDataReceived();
-        if (fields.RxBuffer.size() > 21 + piece)
+        if (link.receiver.pending().size() > 21 + piece)
             std::abort();
         at = end;
     }

@@ -1,4 +1,4 @@
-#include "console/frmmain.h"
+#include "console/window/frmmain.h"
 #include "kitsim/simulatedkitport.h"
 #include "platform/shutdownsignals.h"
 
@@ -6,6 +6,8 @@
 #include <QCommandLineParser>
 #include <QComboBox>
 #include <QStyleFactory>
+
+#include <memory>
 
 int main(int argc, char *argv[])
 {
@@ -33,7 +35,8 @@ int main(int argc, char *argv[])
         port = std::move(kitPort);
     }
 
-    FrmMain frmMain({}, std::move(port));
+    BenchRecord record;
+    FrmMain frmMain(record, {}, std::move(port));
     if (simulated) {
         frmMain.setWindowTitle(frmMain.windowTitle() + QStringLiteral(" [simulated kit]"));
         // The simulated kit has the relay the operator selects wired to it.
@@ -42,11 +45,15 @@ int main(int argc, char *argv[])
                 simulated->kit().setRelay(index);
         });
     }
+    // Stop signals are taken over only once start-up is over: until the settings are
+    // read there is nothing in memory to save, and closing would write half-loaded
+    // values over the files.
+    std::unique_ptr<platform::ShutdownSignals> stopSignals;
+    QObject::connect(&frmMain, &FrmMain::loaded, &frmMain, [&frmMain, &stopSignals] {
+        stopSignals = std::make_unique<platform::ShutdownSignals>();
+        QObject::connect(stopSignals.get(), &platform::ShutdownSignals::stopRequested, &frmMain, &QWidget::close);
+        frmMain.show();
+    });
     frmMain.formLoad();
-    // Taken over only now: until start-up has read the settings there is nothing in
-    // memory to save, and closing would write half-loaded values over the files.
-    const platform::ShutdownSignals stopSignals;
-    QObject::connect(&stopSignals, &platform::ShutdownSignals::stopRequested, &frmMain, &QWidget::close);
-    frmMain.show();
     return app.exec();
 }

@@ -1,25 +1,24 @@
 #include "kitlink/fixedwait.h"
 
-#include "platform/eventservice.h"
-
 #include <QTimer>
 
-FixedWait::FixedWait(MainWindowFields &fields, QTimer &tmrTout)
-    : f(fields)
-    , m_timer(tmrTout)
+FixedWait::FixedWait(QTimer &tmrTout, platform::WaitStack &waits)
+    : m_timer(tmrTout)
+    , m_waits(waits)
 {
 }
 
-void FixedWait::hold()
+void FixedWait::start(std::coroutine_handle<> waiting)
 {
-    f.TimedOut = false;
-    if (!m_timer.isActive())  // an inner wait rides on the tick an outer wait already started
+    TimedOut = false;
+    if (!m_timer.isActive())  // a newer wait rides on the tick an older wait already started
         m_timer.start();
-    platform::serviceEventsUntil([this] { return f.TimedOut; });
+    m_waits.suspend(waiting, [this] { return TimedOut; });
 }
 
 void FixedWait::tick()
 {
-    f.TimedOut = true;
+    TimedOut = true;
     m_timer.stop();
+    m_waits.pump();
 }

@@ -1,23 +1,37 @@
 #pragma once
 
-#include "console/benchrecord.h"
+#include "platform/waitstack.h"
 
 class QTimer;
 
-// The bench's settle time: one tick of tmrTout while the window keeps handling
-// ticks, frames and clicks. One flag and one timer serve every wait, so waits
-// nest: a wait started inside another shares its tick, and the outer wait never
-// ends before the inner one.
+// The bench's settle time: one tick of tmrTout. One flag and one timer serve every
+// wait, so waits that overlap end on the one running tick: a wait started while
+// another waits rides on the tick already running, and the older wait never ends
+// before the newer one (the wait stack resumes the newest first).
 class FixedWait
 {
 public:
-    FixedWait(MainWindowFields &fields, QTimer &tmrTout);
+    FixedWait(QTimer &tmrTout, platform::WaitStack &waits);
 
-    void hold();
+    // co_await hold(): one fixed wait.
+    auto hold()
+    {
+        struct Hold {
+            FixedWait &wait;
+            bool await_ready() const noexcept { return false; }
+            void await_suspend(std::coroutine_handle<> waiting) { wait.start(waiting); }
+            void await_resume() const noexcept {}
+        };
+        return Hold{*this};
+    }
+
     // The tmrTout tick.
     void tick();
 
 private:
-    MainWindowFields &f;
+    void start(std::coroutine_handle<> waiting);
+
     QTimer &m_timer;
+    platform::WaitStack &m_waits;
+    bool TimedOut = false;
 };

@@ -5,9 +5,8 @@
 #include "kitlink/kitport.h"
 #include "kitlink/wireformat.h"
 
-KitCommands::KitCommands(MainWindowFields &fields, KitPort &port, FixedWait &wait, KitLog &log)
-    : f(fields)
-    , m_port(port)
+KitCommands::KitCommands(KitPort &port, FixedWait &wait, KitLog &log)
+    : m_port(port)
     , m_wait(wait)
     , m_log(log)
 {
@@ -35,66 +34,64 @@ void KitCommands::reportLineFailure(const QString &description)
     emit lineFailure(description);
 }
 
-void KitCommands::sendAndSettle(const char *command)
+platform::Task KitCommands::sendAndSettle(QString command)
 {
-    send(QString::fromLatin1(command));
-    m_wait.hold();
+    send(command);
+    co_await m_wait.hold();
 }
 
-void KitCommands::SetCoilVoltage()
+platform::Task KitCommands::SetCoilVoltage()
 {
-    send(wire::setVoltage(24.0));
-    m_wait.hold();
+    co_await sendAndSettle(wire::setVoltage(24.0));
 }
 
-void KitCommands::ResetCoilVoltage()
+platform::Task KitCommands::ResetCoilVoltage()
 {
-    send(wire::setVoltage(0.0));
-    m_wait.hold();
+    co_await sendAndSettle(wire::setVoltage(0.0));
 }
 
-void KitCommands::CoilON()
+platform::Task KitCommands::CoilON()
 {
-    sendAndSettle(wire::cmd::CoilOn);
-    f.CoilEnergised = true;
+    co_await sendAndSettle(QString::fromLatin1(wire::cmd::CoilOn));
+    CoilEnergised = true;
 }
 
-void KitCommands::CoilOFF()
+platform::Task KitCommands::CoilOFF()
 {
-    sendAndSettle(wire::cmd::CoilOff);
-    f.CoilEnergised = false;
+    co_await sendAndSettle(QString::fromLatin1(wire::cmd::CoilOff));
+    CoilEnergised = false;
 }
 
-void KitCommands::Coil2ON()
+platform::Task KitCommands::Coil2ON()
 {
-    sendAndSettle(wire::cmd::Coil2On);
-    f.CoilEnergised = true;
+    co_await sendAndSettle(QString::fromLatin1(wire::cmd::Coil2On));
+    CoilEnergised = true;
 }
 
-void KitCommands::Coil2OFF()
+platform::Task KitCommands::Coil2OFF()
 {
-    sendAndSettle(wire::cmd::Coil2Off);
-    f.CoilEnergised = false;
+    co_await sendAndSettle(QString::fromLatin1(wire::cmd::Coil2Off));
+    CoilEnergised = false;
 }
 
-void KitCommands::SetCoilCurrent()
+platform::Task KitCommands::SetCoilCurrent()
 {
-    sendAndSettle(wire::cmd::CurrentSet);
+    co_await sendAndSettle(QString::fromLatin1(wire::cmd::CurrentSet));
 }
 
-void KitCommands::ResetCoilCurrent()
+platform::Task KitCommands::ResetCoilCurrent()
 {
-    sendAndSettle(wire::cmd::CurrentReset);
+    co_await sendAndSettle(QString::fromLatin1(wire::cmd::CurrentReset));
 }
 
-void KitCommands::CoilCurrentON()
+platform::Task KitCommands::CoilCurrentON()
 {
-    sendAndSettle(wire::cmd::CurrentOn);
-    f.CurrentSourceOn = true;
+    co_await sendAndSettle(QString::fromLatin1(wire::cmd::CurrentOn));
+    CurrentSourceOn = true;
 }
 
-void KitCommands::CoilCurrentOFF()
+platform::Task KitCommands::CoilCurrentOFF()
 {
-    sendAndSettle(wire::cmd::CurrentOff);
-    f.CurrentSourceOn = false;
+    co_await sendAndSettle(QString::fromLatin1(wire::cmd::CurrentOff));
+    CurrentSourceOn = false;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "console/benchrecord.h"
+#include "platform/waitstack.h"
 
 #include <QObject>
 #include <QString>
@@ -11,27 +11,31 @@ class KitPort;
 
 // Everything the bench says to the kit goes through here: each command is its text
 // and one carriage return, logged as it goes out. The ten supply switches hold one
-// fixed wait each so the kit can settle.
+// fixed wait each so the kit can settle, and remember what they switched.
 class KitCommands : public QObject
 {
     Q_OBJECT
 public:
-    KitCommands(MainWindowFields &fields, KitPort &port, FixedWait &wait, KitLog &log);
+    KitCommands(KitPort &port, FixedWait &wait, KitLog &log);
 
     // False when the line refused the bytes; the failure is reported once through
-    // lineFailed() and later sends are dropped.
+    // lineFailure() and later sends are dropped.
     bool send(const QString &command);
 
-    void SetCoilVoltage();
-    void ResetCoilVoltage();
-    void CoilON();
-    void CoilOFF();
-    void Coil2ON();
-    void Coil2OFF();
-    void SetCoilCurrent();
-    void ResetCoilCurrent();
-    void CoilCurrentON();
-    void CoilCurrentOFF();
+    platform::Task SetCoilVoltage();
+    platform::Task ResetCoilVoltage();
+    platform::Task CoilON();
+    platform::Task CoilOFF();
+    platform::Task Coil2ON();
+    platform::Task Coil2OFF();
+    platform::Task SetCoilCurrent();
+    platform::Task ResetCoilCurrent();
+    platform::Task CoilCurrentON();
+    platform::Task CoilCurrentOFF();
+
+    // As last commanded; both coil supplies share the one flag.
+    bool coilEnergised() const { return CoilEnergised; }
+    bool currentSourceOn() const { return CurrentSourceOn; }
 
     // The line failed (from a write here, or reported by the port itself).
     void reportLineFailure(const QString &description);
@@ -41,11 +45,12 @@ signals:
     void lineFailure(const QString &description);
 
 private:
-    void sendAndSettle(const char *command);
+    platform::Task sendAndSettle(QString command);
 
-    MainWindowFields &f;
     KitPort &m_port;
     FixedWait &m_wait;
     KitLog &m_log;
     bool m_failed = false;
+    bool CoilEnergised = false;
+    bool CurrentSourceOn = false;
 };

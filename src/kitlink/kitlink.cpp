@@ -4,22 +4,20 @@
 
 #include <QTimer>
 
-KitLink::KitLink(MainWindowFields &fields, KitPort &port, LinkView &view, PortCheck::Timers timers,
-                 QObject *parent)
+KitLink::KitLink(BenchRecord &record, KitPort &port, LinkView &view, PortCheck::Timers timers,
+                 platform::WaitStack &waitStack, QObject *parent)
     : QObject(parent)
-    , wait(fields, timers.tmrTout)
-    , commands(fields, port, wait, log)
-    , portCheck(fields, port, commands, wait, log, view, timers)
-    , poll(fields, commands, wait)
-    , receiver(fields, port, log, view)
+    , waits(waitStack)
+    , wait(timers.tmrTout, waits)
+    , commands(port, wait, log)
+    , poll(record, commands, wait)
+    , receiver(record, port, poll, log, view, waits)
+    , portCheck(port, commands, wait, poll, log, view, timers)
 {
     connect(&timers.tmrTout, &QTimer::timeout, this, [this] { wait.tick(); });
-    connect(&timers.tmrPortOpen, &QTimer::timeout, this, [this] { portCheck.tick(); });
-    connect(&timers.tmrComm, &QTimer::timeout, this, [this] { poll.tick(); });
-    // Queued: a frame's handling may wait (a fixed wait, the drop-away dialog), and a
-    // serial port announces nothing more until the slot it called has returned.
-    // From the event loop, the next arrival is handled inside that wait.
-    connect(&port, &KitPort::dataReceived, this, [this] { receiver.onDataReceived(); }, Qt::QueuedConnection);
+    connect(&timers.tmrPortOpen, &QTimer::timeout, this, [this] { waits.run(portCheck.tick()); });
+    connect(&timers.tmrComm, &QTimer::timeout, this, [this] { waits.run(poll.tick()); });
+    connect(&port, &KitPort::dataReceived, this, [this] { receiver.onDataReceived(); });
     connect(&commands, &KitCommands::lineFailure, this,
             [this](const QString &description) { portCheck.reportError(description); });
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "console/benchrecord.h"
 #include "kitlink/fixedwait.h"
 #include "kitlink/kitcommands.h"
 #include "kitlink/kitlog.h"
@@ -10,21 +9,24 @@
 
 #include <QObject>
 
+struct BenchRecord;
 class KitPort;
 class LinkView;
 
-// The whole link to the kit, wired to the main window's fields, timers and view.
+// The whole link to the kit, wired to the main window's timers and view. Its ticks,
+// frames and waits run as activations on the window's wait stack.
 class KitLink : public QObject
 {
     Q_OBJECT
 public:
-    KitLink(MainWindowFields &fields, KitPort &port, LinkView &view, PortCheck::Timers timers,
-            QObject *parent = nullptr);
+    KitLink(BenchRecord &record, KitPort &port, LinkView &view, PortCheck::Timers timers,
+            platform::WaitStack &waits, QObject *parent = nullptr);
 
+    platform::WaitStack &waits;
     KitLog log;
     FixedWait wait;
     KitCommands commands;
-    PortCheck portCheck;
     PollCycle poll;
     ReceiveHandler receiver;
+    PortCheck portCheck;
 };

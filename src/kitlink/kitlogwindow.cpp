@@ -54,17 +54,17 @@ void KitLogWindow::showLatest()
 
 void KitLogWindow::save()
 {
-    if (!m_log)
-        return;
-    auto &prompts = platform::Prompts::current();
-    const platform::FileChoice choice = prompts.saveFile(this, tr("Save Kit Log"), m_folder, QStringLiteral("txt"));
-    if (choice.fullPath.isEmpty())
-        return;
-    m_folder = QFileInfo(choice.fullPath).absolutePath();
-    const platform::WriteResult result = m_log->saveTo(choice.fullPath);
-    if (!result.ok) {
-        prompts.message(this, tr("Kit Log"),
-                        tr("The kit log could not be saved to %1.\n%2").arg(choice.fullPath, result.error),
-                        platform::PromptIcon::Exclamation);
-    }
+    platform::Prompts::current().saveFile(
+        this, tr("Save Kit Log"), m_folder, QStringLiteral("txt"), [this](const platform::FileChoice &choice) {
+            if (!m_log || choice.fullPath.isEmpty())
+                return;
+            const platform::WriteResult result = m_log->saveTo(choice.fullPath);
+            if (result.ok) {
+                m_folder = QFileInfo(choice.fullPath).absolutePath();  // the next save starts there
+            } else {
+                platform::Prompts::current().message(
+                    this, tr("Kit Log"), tr("The kit log could not be saved to %1.\n%2").arg(choice.fullPath, result.error),
+                    platform::PromptIcon::Exclamation);
+            }
+        });
 }

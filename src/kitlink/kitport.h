@@ -47,8 +47,7 @@ private:
 signals:
     // Like QSerialPort::readyRead, never raised again from inside a slot that is
     // still handling an earlier one: data that arrives meanwhile waits for the next
-    // arrival to be announced. Whoever may suspend in a slot connects with a queued
-    // connection.
+    // arrival to be announced. So no slot connected to it may wait for anything.
     void dataReceived();
     // The line failed after it was opened (adapter unplugged, peer gone). Emitted
     // once; the port is closed by then.

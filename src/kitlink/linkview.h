@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/waitstack.h"
+
 #include <QString>
 
 #include <functional>
@@ -18,10 +20,11 @@ public:
     virtual QWidget *dialogParent() = 0;
 };
 
-// Where each result frame goes: the entry point of the procedure that owns it.
-// A frame whose entry point is empty has no procedure waiting and is dropped.
+// Where each result frame goes: the handling of the procedure that owns it, which
+// may wait (it runs as an activation of its own). A frame whose handling is empty
+// has no procedure waiting and is dropped.
 struct ResultHandlers {
-    using Handler = std::function<void(const QString &frame)>;
+    using Handler = std::function<platform::Task(QString frame)>;
     Handler coilResistance1;   // "R="
     Handler coilResistance2;   // "Q="
     Handler pickUp;            // "*"

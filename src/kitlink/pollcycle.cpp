@@ -1,5 +1,6 @@
 #include "kitlink/pollcycle.h"
 
+#include "console/record/benchrecord.h"
 #include "kitlink/fixedwait.h"
 #include "kitlink/kitcommands.h"
 #include "kitlink/wireformat.h"
@@ -15,82 +16,101 @@ QString text(const char *command)
 
 } // namespace
 
-PollCycle::PollCycle(MainWindowFields &fields, KitCommands &commands, FixedWait &wait)
-    : f(fields)
+PollCycle::PollCycle(BenchRecord &record, KitCommands &commands, FixedWait &wait)
+    : m_record(record)
     , m_commands(commands)
     , m_wait(wait)
 {
 }
 
-void PollCycle::tick()
+void PollCycle::arm(Request request)
+{
+    m_open[index(request)] = true;
+    StartPending = true;
+}
+
+void PollCycle::close(Request request)
+{
+    m_open[index(request)] = false;
+}
+
+void PollCycle::closeAll()
+{
+    m_open.fill(false);
+    StartPending = false;
+    PollHold = false;
+}
+
+platform::Task PollCycle::tick()
 {
     if (m_ticking)
-        return;
+        co_return;
     const QScopedValueRollback ticking(m_ticking, true);
-    if (f.StartPending)
-        startPhase();
+    if (StartPending)
+        co_await startPhase();
     else
         queryPhase();
 }
 
-void PollCycle::startPhase()
+platform::Task PollCycle::startPhase()
 {
-    if (f.CoilResRequest) {
+    if (isOpen(Request::CoilResRequest)) {
         m_commands.send(text(wire::cmd::MeasureCoil1));
-        f.PollHold = true;
-        f.KitBusy = true;
-        bench().CoilResistance1 = 0;
-        bench().CoilResistance2 = 0;
+        PollHold = true;
+        KitBusy = true;
+        m_record.CoilResistance1 = 0;
+        m_record.CoilResistance2 = 0;
     }
-    if (f.Coil2ResRequest) {
+    if (isOpen(Request::Coil2ResRequest)) {
         // Coil 1 is energised for about two seconds before the second coil is measured.
-        m_commands.SetCoilVoltage();
-        m_commands.CoilON();
-        m_wait.hold();
-        m_commands.CoilOFF();
+        co_await m_commands.SetCoilVoltage();
+        co_await m_commands.CoilON();
+        co_await m_wait.hold();
+        co_await m_commands.CoilOFF();
         m_commands.send(text(wire::cmd::MeasureCoil2));
-        f.PollHold = true;
-        f.KitBusy = true;
+        PollHold = true;
+        KitBusy = true;
     }
-    if (f.PickUpVRequest) {
+    if (isOpen(Request::PickUpVRequest)) {
         m_commands.send(text(wire::cmd::PickUpRamp));
-        f.KitBusy = true;
+        KitBusy = true;
     }
-    if (f.Coil2PickUpRequest) {
+    if (isOpen(Request::Coil2PickUpRequest)) {
         m_commands.send(text(wire::cmd::Coil2PickUpRamp));
-        f.KitBusy = true;
+        KitBusy = true;
     }
-    if (f.DropAwayVRequest) {
+    if (isOpen(Request::DropAwayVRequest)) {
         m_commands.send(text(wire::cmd::DropAwayRamp));
-        f.KitBusy = true;
+        KitBusy = true;
     }
-    if (f.PickUpIRequest)
+    if (isOpen(Request::PickUpIRequest))
         m_commands.send(text(wire::cmd::PickUpCurrentRamp));
-    if (f.DropAwayIRequest)
+    if (isOpen(Request::DropAwayIRequest))
         m_commands.send(text(wire::cmd::DropAwayCurrentRamp));
-    f.StartPending = false;
+    StartPending = false;
 }
 
 void PollCycle::queryPhase()
 {
-    const bool voltageRampOpen = f.PickUpVRequest || f.DropAwayVRequest || f.Coil2PickUpRequest;
-    const bool currentRampOpen = f.PickUpIRequest || f.DropAwayIRequest;
+    const bool voltageRampOpen = isOpen(Request::PickUpVRequest) || isOpen(Request::DropAwayVRequest)
+                                 || isOpen(Request::Coil2PickUpRequest);
+    const bool currentRampOpen = isOpen(Request::PickUpIRequest) || isOpen(Request::DropAwayIRequest);
     const bool rampOpen = voltageRampOpen || currentRampOpen;
 
-    if (rampOpen && !f.KitBusy) {
-        if (f.PickUpVRequest)
+    if (rampOpen && !KitBusy) {
+        if (isOpen(Request::PickUpVRequest))
             m_commands.send(text(wire::cmd::PickUpResult));
-        if (f.DropAwayVRequest)
+        if (isOpen(Request::DropAwayVRequest))
             m_commands.send(text(wire::cmd::DropAwayResult));
-        if (f.PickUpIRequest)
+        if (isOpen(Request::PickUpIRequest))
             m_commands.send(text(wire::cmd::PickUpCurrentResult));
-        if (f.DropAwayIRequest)
+        if (isOpen(Request::DropAwayIRequest))
             m_commands.send(text(wire::cmd::DropAwayCurrentResult));
-        if (f.Coil2PickUpRequest)
+        if (isOpen(Request::Coil2PickUpRequest))
             m_commands.send(text(wire::cmd::Coil2PickUpResult));
         return;
     }
-    if (f.PollHold)
+    if (PollHold)
         return;
     const bool onlyCurrentRamps = rampOpen && !voltageRampOpen;
     m_commands.send(text(onlyCurrentRamps ? wire::cmd::LiveReadingsCurrentRamp : wire::cmd::LiveReadings));

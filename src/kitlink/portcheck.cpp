@@ -5,32 +5,39 @@
 #include "kitlink/kitlog.h"
 #include "kitlink/kitport.h"
 #include "kitlink/linkview.h"
+#include "kitlink/pollcycle.h"
 #include "kitlink/wireformat.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
 
 #include <QTimer>
 
-PortCheck::PortCheck(MainWindowFields &fields, KitPort &port, KitCommands &commands, FixedWait &wait,
-                     KitLog &log, LinkView &view, Timers timers)
-    : f(fields)
-    , m_port(port)
+PortCheck::PortCheck(KitPort &port, KitCommands &commands, FixedWait &wait, PollCycle &poll, KitLog &log,
+                     LinkView &view, Timers timers)
+    : m_port(port)
     , m_commands(commands)
     , m_wait(wait)
+    , m_poll(poll)
     , m_log(log)
     , m_view(view)
     , m_timers(timers)
 {
 }
 
-void PortCheck::tick()
+void PortCheck::setPort(int portNumber, const QString &startupFolder)
 {
-    const QString device = platform::serialDeviceForPort(f.PortNumber, f.StartupFolder);
-    m_portName = platform::serialPortName(f.PortNumber, device);
+    PortNumber = portNumber;
+    m_startupFolder = startupFolder;
+}
+
+platform::Task PortCheck::tick()
+{
+    const QString device = platform::serialDeviceForPort(PortNumber, m_startupFolder);
+    m_portName = platform::serialPortName(PortNumber, device);
     m_port.setReceiveEvents(false);
     if (!m_port.open(device)) {
         reportError(m_port.errorString());
-        return;
+        co_return;
     }
     m_timers.tmrPortOpen.stop();
     m_log.note(QStringLiteral("opened ") + device);
@@ -39,37 +46,35 @@ void PortCheck::tick()
     // The kit gets the whole second whether it answers early or not; its answer is
     // read once, after the wait.
     if (!m_commands.send(QString::fromLatin1(wire::cmd::Presence)))
-        return;  // the line failure has been reported
-    m_wait.hold();
+        co_return;  // the line failure has been reported
+    co_await m_wait.hold();
     // A line that failed during the wait has had its message and "Comm Port Error",
     // and that is final for this run.
     if (m_commands.lineFailed())
-        return;
+        co_return;
     const QByteArray answer = m_port.readAll();
-    f.RxBuffer = QString::fromLatin1(answer);
     if (!answer.isEmpty())
         m_log.append(KitLog::Direction::Received, answer);
-
-    if (!wire::isPresenceAnswer(f.RxBuffer)) {
+    if (!wire::isPresenceAnswer(QString::fromLatin1(answer))) {
         m_view.showCommStatus(QStringLiteral("Kit not found"));
-        return;
+        co_return;
     }
 
-    // The "OK" must not be glued to the first live-readings frame.
-    f.RxBuffer.clear();
+    // The "OK" is not kept for the receive handler: the first frame starts clean.
     m_port.setReceiveEvents(true);
     m_timers.tmrComm.start();
     m_view.showCommStatus(QStringLiteral("Comm Port Active"));
-    f.PollHold = false;
-    m_commands.CoilOFF();
-    m_commands.ResetCoilVoltage();
+    m_poll.setPollHold(false);
+    co_await m_commands.CoilOFF();
+    co_await m_commands.ResetCoilVoltage();
 }
 
 void PortCheck::reportError(const QString &description)
 {
+    // The check runs once: a port that failed is not tried again on the next tick.
+    m_timers.tmrPortOpen.stop();
+    m_view.showCommStatus(QStringLiteral("Comm Port Error"));
     const QString text = m_portName.isEmpty() ? description : m_portName + QStringLiteral(": ") + description;
     platform::Prompts::current().message(m_view.dialogParent(), QStringLiteral("Communication Port Error!"), text,
                                          platform::PromptIcon::Exclamation);
-    m_timers.tmrPortOpen.stop();
-    m_view.showCommStatus(QStringLiteral("Comm Port Error"));
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "console/benchrecord.h"
+#include "platform/waitstack.h"
 
 #include <QString>
 
@@ -9,6 +9,7 @@ class KitCommands;
 class KitLog;
 class KitPort;
 class LinkView;
+class PollCycle;
 class QTimer;
 
 // The one check per start: open the configured port, ask "?" and, when the kit
@@ -22,22 +23,27 @@ public:
         QTimer &tmrTout;
     };
 
-    PortCheck(MainWindowFields &fields, KitPort &port, KitCommands &commands, FixedWait &wait,
-              KitLog &log, LinkView &view, Timers timers);
+    PortCheck(KitPort &port, KitCommands &commands, FixedWait &wait, PollCycle &poll, KitLog &log, LinkView &view,
+              Timers timers);
+
+    // The port the check opens: "COM n", found as platform::serialDeviceForPort says.
+    void setPort(int portNumber, const QString &startupFolder);
 
     // The tmrPortOpen tick.
-    void tick();
+    platform::Task tick();
 
     // The port failed, at the check or later: one message box, "Comm Port Error".
     void reportError(const QString &description);
 
 private:
-    MainWindowFields &f;
     KitPort &m_port;
     KitCommands &m_commands;
     FixedWait &m_wait;
+    PollCycle &m_poll;
     KitLog &m_log;
     LinkView &m_view;
     Timers m_timers;
+    int PortNumber = 0;
+    QString m_startupFolder;
     QString m_portName;  // the port the messages are about: "COM3 → /dev/pts/4"
 };

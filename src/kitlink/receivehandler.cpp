@@ -1,17 +1,22 @@
 #include "kitlink/receivehandler.h"
 
+#include "console/record/benchrecord.h"
 #include "kitlink/kitlog.h"
 #include "kitlink/kitport.h"
+#include "kitlink/pollcycle.h"
 #include "kitlink/wireformat.h"
 #include "platform/numbertext.h"
 
 #include <utility>
 
-ReceiveHandler::ReceiveHandler(MainWindowFields &fields, KitPort &port, KitLog &log, LinkView &view)
-    : f(fields)
+ReceiveHandler::ReceiveHandler(BenchRecord &record, KitPort &port, PollCycle &poll, KitLog &log, LinkView &view,
+                               platform::WaitStack &waits)
+    : m_record(record)
     , m_port(port)
+    , m_poll(poll)
     , m_log(log)
     , m_view(view)
+    , m_waits(waits)
 {
 }
 
@@ -20,26 +25,24 @@ void ReceiveHandler::onDataReceived()
     const QByteArray chunk = m_port.readAll();
     if (chunk.isEmpty())
         return;
-    f.RxBuffer += QString::fromLatin1(chunk);
-    if (!f.RxBuffer.endsWith(QLatin1Char(wire::CR))) {
+    RxBuffer += QString::fromLatin1(chunk);
+    if (!RxBuffer.endsWith(QLatin1Char(wire::CR))) {
         // A text longer than the longest frame can never match whatever follows, so
         // a kit streaming text without carriage returns costs no more than this.
-        if (f.RxBuffer.size() > wire::LongestFrame + 1)
-            f.RxBuffer.truncate(wire::LongestFrame + 1);
+        if (RxBuffer.size() > wire::LongestFrame + 1)
+            RxBuffer.truncate(wire::LongestFrame + 1);
         return;
     }
-    // The frame leaves the buffer before it is handled, so a frame that completes
-    // while a handling waits (a fixed wait, the drop-away dialog) is handled too.
-    const QString frame = std::exchange(f.RxBuffer, QString());
+    const QString frame = std::exchange(RxBuffer, QString());
     m_log.append(KitLog::Direction::Received, frame.toLatin1());
     dispatch(frame);
 }
 
 void ReceiveHandler::dispatch(const QString &frame)
 {
-    const auto handOver = [&frame](const ResultHandlers::Handler &handler) {
+    const auto handOver = [this, &frame](const ResultHandlers::Handler &handler) {
         if (handler)
-            handler(frame);
+            m_waits.run(handler(frame));
     };
     switch (wire::classify(frame)) {
     case wire::FrameKind::LiveReadings: liveReadings(frame); break;
@@ -61,11 +64,10 @@ void ReceiveHandler::dispatch(const QString &frame)
 void ReceiveHandler::liveReadings(const QString &frame)
 {
     const wire::LiveReadings live = wire::decodeLiveReadings(frame);
-    BenchRecord &record = bench();
-    record.LiveVoltage = live.volts;
-    record.LiveCurrent = live.milliamps;
-    f.KitState = live.state;
-    f.KitBusy = f.KitState == QLatin1String("B");
-    m_view.showLiveReadings(platform::fixedDecimals(double(record.LiveVoltage), 1),
-                            platform::fixedDecimals(double(record.LiveCurrent), 1), f.KitBusy);
+    m_record.LiveVoltage = live.volts;
+    m_record.LiveCurrent = live.milliamps;
+    KitState = live.state;
+    m_poll.setKitBusy(KitState == QLatin1String("B"));
+    m_view.showLiveReadings(platform::fixedDecimals(double(m_record.LiveVoltage), 1),
+                            platform::fixedDecimals(double(m_record.LiveCurrent), 1), m_poll.kitBusy());
 }

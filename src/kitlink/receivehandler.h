@@ -1,17 +1,21 @@
 #pragma once
 
-#include "console/benchrecord.h"
 #include "kitlink/linkview.h"
 
+#include <QString>
+
+struct BenchRecord;
 class KitLog;
 class KitPort;
+class PollCycle;
 
 // Joins what the kit sends into frames, shows the live readings and hands every
 // result frame to the procedure that waits for it.
 class ReceiveHandler
 {
 public:
-    ReceiveHandler(MainWindowFields &fields, KitPort &port, KitLog &log, LinkView &view);
+    ReceiveHandler(BenchRecord &record, KitPort &port, PollCycle &poll, KitLog &log, LinkView &view,
+                   platform::WaitStack &waits);
 
     ResultHandlers results;
 
@@ -20,11 +24,21 @@ public:
     // One complete text ending in a carriage return.
     void dispatch(const QString &frame);
 
+    // The kit may take a new test: the latest live readings said "F".
+    bool kitFree() const { return KitState == QLatin1String("F"); }
+    const QString &kitState() const { return KitState; }
+    // Received text that waits for its carriage return.
+    const QString &pending() const { return RxBuffer; }
+
 private:
     void liveReadings(const QString &frame);
 
-    MainWindowFields &f;
+    BenchRecord &m_record;
     KitPort &m_port;
+    PollCycle &m_poll;
     KitLog &m_log;
     LinkView &m_view;
+    platform::WaitStack &m_waits;
+    QString RxBuffer;  // received text not yet ended by a carriage return
+    QString KitState;  // "F" free, "B" busy, from the latest live readings
 };

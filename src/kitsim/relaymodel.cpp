@@ -1,6 +1,6 @@
 #include "kitsim/relaymodel.h"
 
-#include "console/relaycatalogue.h"
+#include "console/record/relaycatalogue.h"
 
 #include <QList>
 

@@ -1,6 +1,6 @@
 #include "kitsim/simulatedkit.h"
 
-#include "console/relaycatalogue.h"
+#include "console/record/relaycatalogue.h"
 #include "kitlink/wireformat.h"
 #include "kitsim/kitframes.h"
 #include "kitsim/relaymodel.h"

@@ -39,16 +39,19 @@ QString filterFor(const QString &defaultExtension)
     return QObject::tr("%1 files (*.%2);;All files (*)").arg(defaultExtension.toUpper(), defaultExtension);
 }
 
-FileChoice runDialog(QWidget *parent, const QString &title, const QString &folder,
-                     const QString &defaultExtension, QFileDialog::AcceptMode mode)
+void runDialog(QWidget *parent, const QString &title, const QString &folder, const QString &defaultExtension,
+               QFileDialog::AcceptMode mode, Prompts::Chosen chosen)
 {
-    QFileDialog dialog(parent, title, folder, filterFor(defaultExtension));
-    dialog.setAcceptMode(mode);
-    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-    dialog.setDefaultSuffix(defaultExtension);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return fromPath(dialog.selectedFiles().constFirst());
+    auto *dialog = new QFileDialog(parent, title, folder, filterFor(defaultExtension));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setAcceptMode(mode);
+    dialog->setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog->setDefaultSuffix(defaultExtension);
+    QObject::connect(dialog, &QDialog::finished, dialog, [dialog, chosen = std::move(chosen)](int result) {
+        const QStringList files = dialog->selectedFiles();
+        chosen(result == QDialog::Accepted && !files.isEmpty() ? fromPath(files.constFirst()) : FileChoice{});
+    });
+    dialog->open();
 }
 
 } // namespace
@@ -64,30 +67,41 @@ void Prompts::install(Prompts *p)
     g_installed = p;
 }
 
-void DialogPrompts::message(QWidget *parent, const QString &title, const QString &text, PromptIcon icon)
+void whenClosed(QDialog *box, QObject *context, std::function<void()> then)
 {
-    QMessageBox box(toQt(icon), title, text, QMessageBox::Ok, parent);
+    if (!box) {
+        then();
+        return;
+    }
+    QObject::connect(box, &QDialog::finished, context, [then = std::move(then)] { then(); });
+}
+
+QDialog *DialogPrompts::message(QWidget *parent, const QString &title, const QString &text, PromptIcon icon)
+{
+    auto *box = new QMessageBox(toQt(icon), title, text, QMessageBox::Ok, parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
     // A message box sizes itself to its text; a short text under a long title
     // ("Communication Port Error!") would leave the title cut off in the frame.
-    if (auto *grid = qobject_cast<QGridLayout *>(box.layout())) {
+    if (auto *grid = qobject_cast<QGridLayout *>(box->layout())) {
         const int titleWidth = QFontMetrics(QApplication::font("QMdiSubWindowTitleBar")).horizontalAdvance(title);
         const int frameControls = 120;  // the window's icon and its close button beside the title
         grid->addItem(new QSpacerItem(titleWidth + frameControls, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
                       grid->rowCount(), 0, 1, grid->columnCount());
     }
-    box.exec();
+    box->open();
+    return box;
 }
 
-FileChoice DialogPrompts::openFile(QWidget *parent, const QString &title, const QString &folder,
-                                   const QString &defaultExtension)
+void DialogPrompts::openFile(QWidget *parent, const QString &title, const QString &folder,
+                             const QString &defaultExtension, Chosen chosen)
 {
-    return runDialog(parent, title, folder, defaultExtension, QFileDialog::AcceptOpen);
+    runDialog(parent, title, folder, defaultExtension, QFileDialog::AcceptOpen, std::move(chosen));
 }
 
-FileChoice DialogPrompts::saveFile(QWidget *parent, const QString &title, const QString &folder,
-                                   const QString &defaultExtension)
+void DialogPrompts::saveFile(QWidget *parent, const QString &title, const QString &folder,
+                             const QString &defaultExtension, Chosen chosen)
 {
-    return runDialog(parent, title, folder, defaultExtension, QFileDialog::AcceptSave);
+    runDialog(parent, title, folder, defaultExtension, QFileDialog::AcceptSave, std::move(chosen));
 }
 
 RecordedPrompts::RecordedPrompts()
@@ -101,19 +115,20 @@ RecordedPrompts::~RecordedPrompts()
     install(m_previous);
 }
 
-void RecordedPrompts::message(QWidget *, const QString &title, const QString &text, PromptIcon icon)
+QDialog *RecordedPrompts::message(QWidget *, const QString &title, const QString &text, PromptIcon icon)
 {
     messages.append({title, text, icon});
+    return nullptr;
 }
 
-FileChoice RecordedPrompts::openFile(QWidget *, const QString &, const QString &folder, const QString &)
+void RecordedPrompts::openFile(QWidget *, const QString &, const QString &folder, const QString &, Chosen chosen)
 {
-    return nextAnswer(folder);
+    chosen(nextAnswer(folder));
 }
 
-FileChoice RecordedPrompts::saveFile(QWidget *, const QString &, const QString &folder, const QString &)
+void RecordedPrompts::saveFile(QWidget *, const QString &, const QString &folder, const QString &, Chosen chosen)
 {
-    return nextAnswer(folder);
+    chosen(nextAnswer(folder));
 }
 
 FileChoice RecordedPrompts::nextAnswer(const QString &folder)

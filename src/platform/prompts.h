@@ -3,6 +3,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
+class QDialog;
+class QObject;
 class QWidget;
 
 namespace platform {
@@ -15,18 +19,25 @@ struct FileChoice {
 };
 
 // Every message box and file dialog of the program goes through the current
-// Prompts, so that tests can see what the operator was shown and answer it
-// without a modal loop.
+// Prompts, so that tests can see what the operator was shown and answer it. None of
+// them waits: a message box stays up on its own (a procedure that must wait for the
+// operator to read it waits for the box returned), and a file dialog answers
+// through chosen.
 class Prompts
 {
 public:
+    using Chosen = std::function<void(const FileChoice &choice)>;
+
     virtual ~Prompts() = default;
 
-    virtual void message(QWidget *parent, const QString &title, const QString &text, PromptIcon icon) = 0;
-    virtual FileChoice openFile(QWidget *parent, const QString &title, const QString &folder,
-                                const QString &defaultExtension) = 0;
-    virtual FileChoice saveFile(QWidget *parent, const QString &title, const QString &folder,
-                                const QString &defaultExtension) = 0;
+    // The box while it is open; nullptr when nothing is left open.
+    virtual QDialog *message(QWidget *parent, const QString &title, const QString &text, PromptIcon icon) = 0;
+    // chosen is called once, with an empty choice when the operator cancelled; not
+    // at all when parent goes first.
+    virtual void openFile(QWidget *parent, const QString &title, const QString &folder,
+                          const QString &defaultExtension, Chosen chosen) = 0;
+    virtual void saveFile(QWidget *parent, const QString &title, const QString &folder,
+                          const QString &defaultExtension, Chosen chosen) = 0;
 
     // The process-wide instance; QMessageBox / QFileDialog until a test installs its own.
     static Prompts &current();
@@ -34,19 +45,23 @@ public:
     static void install(Prompts *p);
 };
 
-// What the bench PC shows: QMessageBox and QFileDialog.
+// Calls then() once the box has been closed, at once when there is none; nothing
+// when context goes first.
+void whenClosed(QDialog *box, QObject *context, std::function<void()> then);
+
+// What the bench PC shows: QMessageBox and QFileDialog, window-modal.
 class DialogPrompts final : public Prompts
 {
 public:
-    void message(QWidget *parent, const QString &title, const QString &text, PromptIcon icon) override;
-    FileChoice openFile(QWidget *parent, const QString &title, const QString &folder,
-                        const QString &defaultExtension) override;
-    FileChoice saveFile(QWidget *parent, const QString &title, const QString &folder,
-                        const QString &defaultExtension) override;
+    QDialog *message(QWidget *parent, const QString &title, const QString &text, PromptIcon icon) override;
+    void openFile(QWidget *parent, const QString &title, const QString &folder, const QString &defaultExtension,
+                  Chosen chosen) override;
+    void saveFile(QWidget *parent, const QString &title, const QString &folder, const QString &defaultExtension,
+                  Chosen chosen) override;
 };
 
-// Records every message and answers file dialogs from a queue; for tests and for
-// unattended runs. Installs itself for its lifetime.
+// Records every message and answers file dialogs from a queue at once; for tests
+// and for unattended runs. Installs itself for its lifetime.
 class RecordedPrompts final : public Prompts
 {
 public:
@@ -61,11 +76,11 @@ public:
     RecordedPrompts(const RecordedPrompts &) = delete;
     RecordedPrompts &operator=(const RecordedPrompts &) = delete;
 
-    void message(QWidget *parent, const QString &title, const QString &text, PromptIcon icon) override;
-    FileChoice openFile(QWidget *parent, const QString &title, const QString &folder,
-                        const QString &defaultExtension) override;
-    FileChoice saveFile(QWidget *parent, const QString &title, const QString &folder,
-                        const QString &defaultExtension) override;
+    QDialog *message(QWidget *parent, const QString &title, const QString &text, PromptIcon icon) override;
+    void openFile(QWidget *parent, const QString &title, const QString &folder, const QString &defaultExtension,
+                  Chosen chosen) override;
+    void saveFile(QWidget *parent, const QString &title, const QString &folder, const QString &defaultExtension,
+                  Chosen chosen) override;
 
     QList<Shown> messages;
     QStringList fileDialogFolders;   // the folder each file dialog opened in

@@ -1,6 +1,6 @@
 #include "reports/finalreport.h"
 
-#include "console/benchrecord.h"
+#include "console/record/benchrecord.h"
 #include "platform/appendfile.h"
 #include "platform/atomicfile.h"
 #include "platform/paths.h"
@@ -41,9 +41,8 @@ QString templateFileName(int styleCode)
     return QStringLiteral("Routine_Test_Format_") + style + QStringLiteral(".xlsm");
 }
 
-FinalReportResult prepareFinalReport(const QString &fileName)
+FinalReportResult prepareFinalReport(const BenchRecord &record, const QString &fileName)
 {
-    const BenchRecord &record = bench();
     QStringList failures;
 
     const QString reportFile = platform::concatenated(record.SaveFolder, fileName);

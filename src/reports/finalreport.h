@@ -2,6 +2,8 @@
 
 #include <QString>
 
+struct BenchRecord;
+
 // The final report of a batch is made outside this program by the style's
 // spreadsheet template, which reads its records from "RoutineTest.csv" in the
 // report folder. This puts both files there.
@@ -18,7 +20,7 @@ struct FinalReportResult {
 
 // Copies the report file SaveFolder + fileName to SaveFolder + "RoutineTest.csv"
 // and, for style codes 1..7, the style's template from TemplateFolder to
-// SaveFolder under the same name, reading the folders and style from bench().
+// SaveFolder under the same name, reading the folders and style from the record.
 //
 // Each copy replaces an older one in one step, so an interrupted or failed copy
 // leaves the old copy in place, never a cut-off one. Both copies are tried even
@@ -26,6 +28,6 @@ struct FinalReportResult {
 // report file named "RoutineTest.csv", or templates kept in the report folder) is
 // skipped and counts as done. The report file itself is not changed, except that
 // a record a crash cut off is taken out first (see reports::appendReportRecord).
-[[nodiscard]] FinalReportResult prepareFinalReport(const QString &fileName);
+[[nodiscard]] FinalReportResult prepareFinalReport(const BenchRecord &record, const QString &fileName);
 
 } // namespace reports

@@ -24,7 +24,7 @@ void addText(QByteArray &out, QString text)
     out += "\r\n";
 }
 
-void addNumber(QByteArray &out, Single value)
+void addNumber(QByteArray &out, float value)
 {
     out += recordNumber(value).toLatin1();
     out += "\r\n";
@@ -113,9 +113,8 @@ QByteArray formatRecord(const BenchRecord &record)
     return out;
 }
 
-AppendResult appendReportRecord(const QString &fileName)
+AppendResult appendReportRecord(const BenchRecord &record, const QString &fileName)
 {
-    const BenchRecord &record = bench();
     const int recordLines = recordLineCount(record.StyleCode);
     if (recordLines == 0)
         return {true, {}, {}};

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "console/benchrecord.h"
+#include "console/record/benchrecord.h"
 
 #include <QByteArray>
 #include <QString>
@@ -50,6 +50,6 @@ struct AppendResult {
 // When the note of such a record no longer fits the file (the file was replaced or
 // added to since), nothing is taken out: the stale note is removed and notice says
 // so, once. The record is then added as usual.
-[[nodiscard]] AppendResult appendReportRecord(const QString &fileName);
+[[nodiscard]] AppendResult appendReportRecord(const BenchRecord &record, const QString &fileName);
 
 } // namespace reports

@@ -1,6 +1,6 @@
 #include "reports/reportform.h"
 
-#include "console/benchrecord.h"
+#include "console/record/benchrecord.h"
 #include "platform/prompts.h"
 #include "reports/finalreport.h"
 #include "reports/reportfields.h"
@@ -50,7 +50,7 @@ void fillList(QComboBox *list, const QString &first, const QString &second)
 
 } // namespace
 
-ReportForm::ReportForm(int styleCode, QWidget *parent, Clock today)
+ReportForm::ReportForm(int styleCode, BenchRecord &record, QWidget *parent, Clock today)
     : formlayout::DialogForm(formControls(styleOf(styleCode)), parent)
     , txtFileName(control<QLineEdit>(QStringLiteral("txtFileName")))
     , txtDate(control<QLineEdit>(QStringLiteral("txtDate")))
@@ -60,6 +60,7 @@ ReportForm::ReportForm(int styleCode, QWidget *parent, Clock today)
     , cmdAddTestResult(control<QPushButton>(QStringLiteral("cmdAddTestResult")))
     , cmdDiscard(control<QPushButton>(QString::fromLatin1(styleOf(styleCode).discardName)))
     , m_style(styleOf(styleCode))
+    , m_record(record)
     , m_today(std::move(today))
 {
     setObjectName(QString::fromLatin1(m_style.formName));
@@ -129,7 +130,7 @@ void ReportForm::done(int result)
 void ReportForm::formLoad()
 {
     formlayout::restoreDesign(this, formControls(m_style));
-    BenchRecord &record = bench();
+    BenchRecord &record = m_record;
     const QDate today = m_today();
 
     // Every verdict starts as "Not OK", every light unit status as "PU".
@@ -166,7 +167,7 @@ void ReportForm::formLoad()
 
 void ReportForm::formUnload()
 {
-    RelayNumberingTable::value_type &numbering = bench().RelayNumbering[std::size_t(m_style.styleCode)];
+    RelayNumberingTable::value_type &numbering = m_record.RelayNumbering[std::size_t(m_style.styleCode)];
     numbering[1] = nextSerial(txtRelayID(0)->text());
     numbering[2] = txtRelayID(3)->text();
     numbering[3] = txtRelayID(4)->text();
@@ -175,7 +176,7 @@ void ReportForm::formUnload()
 
 void ReportForm::buildReportRecord()
 {
-    BenchRecord &record = bench();
+    BenchRecord &record = m_record;
     record.RelayID = txtRelayID(0)->text() + QLatin1Char('/') + txtRelayID(1)->text() + txtRelayID(2)->text()
                      + txtRelayID(3)->text() + txtRelayID(4)->text();
     record.ReportItems[1] = record.RelayID;
@@ -193,42 +194,41 @@ void ReportForm::buildReportRecord()
     }
 }
 
-// The relay's record into the report file; on failure the operator is told why
-// and the form stays open with everything typed, to try another file name. What
-// was found beside the file on the way is told in the same message.
-bool ReportForm::recordRelay()
+// On failure the operator is told why and the form stays open with everything
+// typed, to try another file name. What was found beside the file on the way is
+// told in the same message.
+void ReportForm::recordRelay(std::function<void()> then)
 {
     buildReportRecord();
-    const AppendResult appended = appendReportRecord(txtFileName->text());
+    const AppendResult appended = appendReportRecord(m_record, txtFileName->text());
     QStringList told;
     if (!appended.notice.isEmpty())
         told << appended.notice;
     if (!appended.ok)
         told << appended.error;
-    if (!told.isEmpty())
-        platform::Prompts::current().message(this, ReportsTitle, told.join(QStringLiteral("\n\n")),
-                                             platform::PromptIcon::Exclamation);
-    return appended.ok;
+    QDialog *box = told.isEmpty() ? nullptr
+                                  : platform::Prompts::current().message(this, ReportsTitle, told.join(QStringLiteral("\n\n")),
+                                                                         platform::PromptIcon::Exclamation);
+    if (appended.ok)
+        platform::whenClosed(box, this, std::move(then));
 }
 
 void ReportForm::cmdAddTestResult_Click()
 {
-    if (recordRelay())
-        accept();
+    recordRelay([this] { accept(); });
 }
 
 void ReportForm::cmdMakeFinalReport_Click()
 {
-    if (!recordRelay())
-        return;
-    const FinalReportResult prepared = prepareFinalReport(txtFileName->text());
-    platform::Prompts &prompts = platform::Prompts::current();
-    if (prepared.ok)
-        prompts.message(this, ReportsTitle, QStringLiteral("Report successfully created."),
-                        platform::PromptIcon::Information);
-    else
-        prompts.message(this, ReportsTitle, prepared.message, platform::PromptIcon::Exclamation);
-    accept();
+    recordRelay([this] {
+        const FinalReportResult prepared = prepareFinalReport(m_record, txtFileName->text());
+        platform::Prompts &prompts = platform::Prompts::current();
+        QDialog *box = prepared.ok ? prompts.message(this, ReportsTitle, QStringLiteral("Report successfully created."),
+                                                     platform::PromptIcon::Information)
+                                   : prompts.message(this, ReportsTitle, prepared.message,
+                                                     platform::PromptIcon::Exclamation);
+        platform::whenClosed(box, this, [this] { accept(); });
+    });
 }
 
 void ReportForm::cmdNew_Click()
@@ -246,12 +246,15 @@ void ReportForm::cmdSelect_Click()
 void ReportForm::chooseReportFile(bool newFile)
 {
     platform::Prompts &prompts = platform::Prompts::current();
-    const QString folder = bench().SaveFolder;
     const QString csv = QStringLiteral("csv");
-    const platform::FileChoice choice =
-        newFile ? prompts.saveFile(this, {}, folder, csv) : prompts.openFile(this, {}, folder, csv);
-    if (!choice.fullPath.isEmpty())
-        txtFileName->setText(choice.fileName);
+    const auto take = [this](const platform::FileChoice &choice) {
+        if (!choice.fullPath.isEmpty())
+            txtFileName->setText(choice.fileName);
+    };
+    if (newFile)
+        prompts.saveFile(this, {}, m_record.SaveFolder, csv, take);
+    else
+        prompts.openFile(this, {}, m_record.SaveFolder, csv, take);
 }
 
 } // namespace reports

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "console/formlayout.h"
+#include "platform/formlayout.h"
 
 #include <QDate>
 
@@ -14,6 +14,9 @@ class QRadioButton;
 namespace reports {
 
 struct StyleFields;
+}
+struct BenchRecord;
+namespace reports {
 
 // The routine-test report of one relay: shows the relay's results from the bench
 // record, takes the values and verdicts the kit cannot measure, numbers the relay
@@ -30,7 +33,7 @@ public:
     using Clock = std::function<QDate()>;
 
     // styleCode 1..7; today gives the report date and the relay ID's year and month.
-    explicit ReportForm(int styleCode, QWidget *parent = nullptr, Clock today = &QDate::currentDate);
+    ReportForm(int styleCode, BenchRecord &record, QWidget *parent = nullptr, Clock today = &QDate::currentDate);
 
     int styleCode() const;
 
@@ -64,10 +67,13 @@ public:
 private:
     void formLoad();
     void formUnload();
-    bool recordRelay();
+    // The relay's record into the report file; then() follows once the operator has
+    // read what there was to tell, and only when the record went in.
+    void recordRelay(std::function<void()> then);
     void chooseReportFile(bool newFile);
 
     const StyleFields &m_style;
+    BenchRecord &m_record;
     Clock m_today;
     bool m_loaded = false;  // loaded by a showing, not yet closed
 };

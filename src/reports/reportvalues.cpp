@@ -16,9 +16,9 @@ namespace {
 
 // The largest of values[first..last]: the first, replaced by each later one that
 // is strictly greater.
-Single largest(const std::array<Single, ResultSlots> &values, int first, int last)
+float largest(const std::array<float, ResultSlots> &values, int first, int last)
 {
-    Single result = values[std::size_t(first)];
+    float result = values[std::size_t(first)];
     for (int i = first + 1; i <= last; ++i) {
         if (values[std::size_t(i)] > result)
             result = values[std::size_t(i)];
@@ -51,9 +51,9 @@ double valueOf(Source source, const BenchRecord &r)
     case Source::BackBounce: return r.ContactDelay[9] * 5.0;
     case Source::DropAwayTime: return largest(r.ContactDelay, 9, 16);
     case Source::DelayDifference: {
-        const Single front = largest(r.ContactDelay, 1, 8);
-        const Single back = largest(r.ContactDelay, 9, 16);
-        const Single difference = back - front;
+        const float front = largest(r.ContactDelay, 1, 8);
+        const float back = largest(r.ContactDelay, 9, 16);
+        const float difference = back - front;
         return difference >= 0 ? difference : front - back;
     }
     }
@@ -66,7 +66,7 @@ QString formatted(double value, Format format)
     case Format::OneDecimal: return platform::fixedDecimals(value, 1);
     case Format::TwoDecimals: return platform::fixedDecimals(value, 2);
     case Format::Whole: return platform::fixedDecimals(value, 0);
-    case Format::Plain: return plainNumber(Single(value));
+    case Format::Plain: return plainNumber(float(value));
     }
     return {};
 }

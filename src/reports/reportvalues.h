@@ -1,6 +1,6 @@
 #pragma once
 
-#include "console/benchrecord.h"
+#include "console/record/benchrecord.h"
 #include "reports/reportfields.h"
 
 #include <QDate>

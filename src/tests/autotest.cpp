@@ -1,10 +1,9 @@
 #include "tests/autotest.h"
 
-#include "console/relaycatalogue.h"
-#include "kitlink/fixedwait.h"
-#include "kitlink/kitcommands.h"
+#include "console/record/benchrecord.h"
+#include "console/record/relaycatalogue.h"
+#include "kitlink/kitlink.h"
 #include "kitlink/wireformat.h"
-#include "platform/eventservice.h"
 #include "tests/procedures.h"
 
 #include <QComboBox>
@@ -19,58 +18,59 @@ AutoTest::AutoTest(const TestPanel &panel, Procedures &procedures)
 {
 }
 
-void AutoTest::cmdAuto_Click()
+platform::Task AutoTest::run()
 {
-    bench().CoilResistance1 = 0;
+    p.record.CoilResistance1 = 0;
     if (!p.kitFree())
-        return;
-    MainWindowFields &f = p.fields;
+        co_return;
 
-    p.kit.send(wire::setVoltage(0.0));
-    settle(1);
-    p.kit.send(QString::fromLatin1(wire::cmd::CoilOff));
-    settle(1);
+    KitCommands &kit = p.link.commands;
+    kit.send(wire::setVoltage(0.0));
+    co_await settle(1);
+    kit.send(QString::fromLatin1(wire::cmd::CoilOff));
+    co_await settle(1);
 
-    m_run.coilResistance.cmdCoilResistance_Click();
-    waitWhile(f.CoilResRequest);
+    m_run.coilResistance.start();
+    co_await whileOpen(Request::CoilResRequest);
 
     const int relay = p.relayIndex();
     if (relay == catalogue::QTA2) {
         // The low-resistance coil gets two seconds between measurements.
-        settle(2);
-        m_run.pickUpDropAway.cmdPickUp_Click();
-        waitWhile(f.PickUpIRequest);
-        settle(2);
-        m_run.pickUpDropAway.cmdDropAway_Click();
-        waitWhile(f.DropAwayIRequest);
+        co_await settle(2);
+        co_await m_run.pickUpDropAway.startPickUp();
+        co_await whileOpen(Request::PickUpIRequest);
+        co_await settle(2);
+        co_await m_run.pickUpDropAway.startDropAway();
+        co_await whileOpen(Request::DropAwayIRequest);
     } else {
-        m_run.pickUpDropAway.cmdPickUp_Click();
-        waitWhile(f.PickUpVRequest);
+        co_await m_run.pickUpDropAway.startPickUp();
+        co_await whileOpen(Request::PickUpVRequest);
         // QL1's drop-away value comes from the second coil's pick-up step.
         if (relay != catalogue::QL1) {
-            m_run.pickUpDropAway.cmdDropAway_Click();
-            waitWhile(f.DropAwayVRequest);
+            co_await m_run.pickUpDropAway.startDropAway();
+            co_await whileOpen(Request::DropAwayVRequest);
         }
     }
 
     p.cmbCRChannel->setCurrentIndex(AllChannelsEntry);
-    m_run.contactResistance.cmdContactResistance_Click();
+    co_await m_run.contactResistance.start();
 
     if (relay == catalogue::QSPA1 || relay == catalogue::QNA1K) {
         p.cmbCDChannel->setCurrentIndex(AllChannelsEntry);
-        m_run.contactDelay.cmdContactDelay_Click();
+        co_await m_run.contactDelay.start();
     }
 
     p.cmdReport->setEnabled(true);
 }
 
-void AutoTest::waitWhile(const bool &flag) const
+platform::WaitStack::Until AutoTest::whileOpen(Request request) const
 {
-    platform::serviceEventsUntil([&flag] { return !flag; });
+    const PollCycle &poll = p.link.poll;
+    return p.link.waits.until([&poll, request] { return !poll.isOpen(request); });
 }
 
-void AutoTest::settle(int waits) const
+platform::Task AutoTest::settle(int waits) const
 {
     for (int i = 0; i < waits; ++i)
-        p.wait.hold();
+        co_await p.link.wait.hold();
 }

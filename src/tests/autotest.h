@@ -1,22 +1,24 @@
 #pragma once
 
+#include "kitlink/pollcycle.h"
+#include "platform/waitstack.h"
 #include "tests/testpanel.h"
 
 class Procedures;
 
 // The routine measurements of one relay in the bench's fixed order, each started as
-// if its button had been pressed, waiting for each kit-driven test to finish.
+// its button starts it, waiting for each kit-driven test to finish.
 class AutoTest
 {
 public:
     AutoTest(const TestPanel &panel, Procedures &procedures);
 
-    void cmdAuto_Click();
+    platform::Task run();
 
 private:
-    // Services the window's events until the flag drops; no time limit, as on the bench.
-    void waitWhile(const bool &flag) const;
-    void settle(int waits) const;
+    // Waits, with no time limit, until the poll tick's request is closed.
+    platform::WaitStack::Until whileOpen(Request request) const;
+    platform::Task settle(int waits) const;
 
     const TestPanel &p;
     Procedures &m_run;

@@ -1,8 +1,8 @@
 #include "tests/coilresistancetest.h"
 
-#include "console/relaycatalogue.h"
-#include "kitlink/fixedwait.h"
-#include "kitlink/kitcommands.h"
+#include "console/record/benchrecord.h"
+#include "console/record/relaycatalogue.h"
+#include "kitlink/kitlink.h"
 #include "kitlink/wireformat.h"
 #include "platform/numbertext.h"
 
@@ -27,48 +27,46 @@ CoilResistanceTest::CoilResistanceTest(const TestPanel &panel)
 {
 }
 
-void CoilResistanceTest::cmdCoilResistance_Click()
+void CoilResistanceTest::start()
 {
-    if (!p.kitFree() || p.fields.CoilResRequest)
+    PollCycle &poll = p.link.poll;
+    if (!p.kitFree() || poll.isOpen(Request::CoilResRequest))
         return;
-    p.fields.CoilResRequest = true;
-    p.fields.StartPending = true;
+    poll.arm(Request::CoilResRequest);
     p.beginTest(TestPanel::CoilResistanceBusy);
 }
 
-void CoilResistanceTest::onCoil1Frame(const QString &frame)
+platform::Task CoilResistanceTest::onCoil1Frame(QString frame)
 {
-    BenchRecord &record = bench();
-    record.CoilResistance1 = wire::decodeCoilResistance(frame);
-    p.lblOhms->setText(ohms(record.CoilResistance1, Coil1Limit));
-    p.fields.CoilResRequest = false;
+    p.record.CoilResistance1 = wire::decodeCoilResistance(frame);
+    p.lblOhms->setText(ohms(p.record.CoilResistance1, Coil1Limit));
+    p.link.poll.close(Request::CoilResRequest);
 
     if (p.relayIndex() == catalogue::QL1) {
         // The second coil is measured on the next tick; the test is still running,
         // so its busy mark and the locked panel stay as they are.
-        p.fields.Coil2ResRequest = true;
-        p.fields.StartPending = true;
-        return;
+        p.link.poll.arm(Request::Coil2ResRequest);
+        co_return;
     }
     p.endTest(TestPanel::CoilResistanceBusy);
 }
 
-void CoilResistanceTest::onCoil2Frame(const QString &frame)
+platform::Task CoilResistanceTest::onCoil2Frame(QString frame)
 {
-    BenchRecord &record = bench();
-    record.CoilResistance2 = wire::decodeCoilResistance(frame);
-    p.lblOhms2->setText(ohms(record.CoilResistance2, Coil2Limit));
+    p.record.CoilResistance2 = wire::decodeCoilResistance(frame);
+    p.lblOhms2->setText(ohms(p.record.CoilResistance2, Coil2Limit));
 
     // A one-second pulse through coil 2 after its measurement, then the supply back
     // to 0 V. The pulse is switched directly rather than through Coil2ON/Coil2OFF:
-    // it is over before anyone reads CoilEnergised, which the coil-1 switch-off of
-    // the measuring step has already cleared.
-    p.kit.send(QString::fromLatin1(wire::cmd::Coil2On));
-    p.wait.hold();
-    p.kit.send(QString::fromLatin1(wire::cmd::Coil2Off));
-    p.wait.hold();
-    p.kit.ResetCoilVoltage();
+    // it is over before anyone asks whether a coil is energised, which the coil-1
+    // switch-off of the measuring step has already answered.
+    KitCommands &kit = p.link.commands;
+    kit.send(QString::fromLatin1(wire::cmd::Coil2On));
+    co_await p.link.wait.hold();
+    kit.send(QString::fromLatin1(wire::cmd::Coil2Off));
+    co_await p.link.wait.hold();
+    co_await kit.ResetCoilVoltage();
 
-    p.fields.Coil2ResRequest = false;
+    p.link.poll.close(Request::Coil2ResRequest);
     p.endTest(TestPanel::CoilResistanceBusy);
 }

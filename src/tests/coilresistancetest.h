@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/waitstack.h"
 #include "tests/testpanel.h"
 
 #include <QString>
@@ -11,9 +12,9 @@ class CoilResistanceTest
 public:
     explicit CoilResistanceTest(const TestPanel &panel);
 
-    void cmdCoilResistance_Click();
-    void onCoil1Frame(const QString &frame);  // "R="
-    void onCoil2Frame(const QString &frame);  // "Q="
+    void start();
+    platform::Task onCoil1Frame(QString frame);  // "R="
+    platform::Task onCoil2Frame(QString frame);  // "Q="
 
 private:
     const TestPanel &p;

@@ -1,7 +1,7 @@
 #include "tests/contactresistancetest.h"
 
-#include "kitlink/fixedwait.h"
-#include "kitlink/kitcommands.h"
+#include "console/record/benchrecord.h"
+#include "kitlink/kitlink.h"
 #include "kitlink/wireformat.h"
 #include "platform/atomicfile.h"
 #include "platform/numbertext.h"
@@ -18,164 +18,166 @@ namespace {
 
 constexpr int AllChannelsEntry = catalogue::ChannelCount;  // "ALL", after A1..D4
 // Above this a contact is taken as not made: the meter reads the open circuit.
-constexpr Single OpenContactMilliohms = 999;
+constexpr float OpenContactMilliohms = 999;
 
 const QString ResultsFileName = QStringLiteral("crval.csv");
 
-QString milliohms(Single value)
+QString milliohms(float value)
 {
     return platform::fixedDecimals(double(value), 1);
 }
 
-void refuse(const TestPanel &p, const QString &text)
-{
-    platform::Prompts::current().message(p.window, QObject::tr("Contact Resistance"), text,
-                                         platform::PromptIcon::Exclamation);
-}
-
 } // namespace
 
-ContactResistanceTest::ContactResistanceTest(const TestPanel &panel)
+ContactResistanceTest::ContactResistanceTest(const TestPanel &panel, ContactRuns &runs)
     : p(panel)
+    , m_runs(runs)
 {
 }
 
-void ContactResistanceTest::cmdContactResistance_Click()
+platform::Task ContactResistanceTest::refuse(QString text)
 {
-    MainWindowFields &f = p.fields;
+    co_await p.link.waits.closed(platform::Prompts::current().message(
+        p.window, QObject::tr("Contact Resistance"), text, platform::PromptIcon::Exclamation));
+}
+
+platform::Task ContactResistanceTest::start()
+{
+    ContactRuns &run = m_runs;
     p.lblContactResistance->clear();
-    if (!p.kitFree() || f.ContactResTest)
-        return;
+    if (!p.kitFree() || run.ContactResTest)
+        co_return;
 
     // The relay and the channel are taken once: the coil drive of the whole run
     // follows the relay that was on the bench when it started.
     const int relay = p.relayIndex();
     const int selected = p.cmbCRChannel->currentIndex();
     if (relay < 0) {
-        refuse(p, QObject::tr("No relay type is selected.\n\nChoose the relay on the bench under Relay Type, "
-                              "then start the contact resistance test again."));
-        return;
+        co_await refuse(QObject::tr("No relay type is selected.\n\nChoose the relay on the bench under Relay Type, "
+                                    "then start the contact resistance test again."));
+        co_return;
     }
     if (selected < 0) {
-        refuse(p, QObject::tr("No contact channel is selected.\n\nChoose a channel from A1 to D4, or ALL, "
-                              "then start the contact resistance test again."));
-        return;
+        co_await refuse(QObject::tr("No contact channel is selected.\n\nChoose a channel from A1 to D4, or ALL, "
+                                    "then start the contact resistance test again."));
+        co_return;
     }
 
-    f.ContactResTest = true;
+    run.ContactResTest = true;
     p.beginTest(TestPanel::ContactResistanceBusy);
-    f.PollHold = true;
-    f.KitBusy = true;
+    p.link.poll.setPollHold(true);
+    p.link.poll.setKitBusy(true);
 
+    KitCommands &kit = p.link.commands;
     const bool qta2 = relay == catalogue::QTA2;
-    const ContactLayoutTable &layout = bench().ContactLayout;
-    p.kit.CoilOFF();
-    p.kit.CoilCurrentOFF();
+    const ContactLayoutTable &layout = p.record.ContactLayout;
+    co_await kit.CoilOFF();
+    co_await kit.CoilCurrentOFF();
     // The QTA2 track relay is worked from the current source; the others from 24 V.
     if (qta2)
-        p.kit.ResetCoilVoltage();
+        co_await kit.ResetCoilVoltage();
     else
-        p.kit.SetCoilVoltage();
+        co_await kit.SetCoilVoltage();
 
     if (selected == AllChannelsEntry) {
-        f.AllChannels = true;
+        run.AllChannels = true;
         p.cmbCR->clear();
         p.cmbCR->setEditText(QStringLiteral("Testing ..."));
-        for (f.ChannelNo = 1; f.ChannelNo <= catalogue::ChannelCount; ++f.ChannelNo) {
-            const auto contact = static_cast<catalogue::Contact>(layout[relay][f.ChannelNo]);
+        for (run.ChannelNo = 1; run.ChannelNo <= catalogue::ChannelCount; ++run.ChannelNo) {
+            const auto contact = static_cast<catalogue::Contact>(layout[relay][run.ChannelNo]);
             if (contact == catalogue::Contact::Front || contact == catalogue::Contact::Back) {
-                driveFor(relay, contact);
-                measure(f.ChannelNo);
+                co_await driveFor(relay, contact);
+                co_await measure(run.ChannelNo);
             } else if (contact == catalogue::Contact::None) {
-                listResult(p.cmbCR, p.cmbCRChannel->itemText(f.ChannelNo - 1) + QStringLiteral(" - X"));
+                listResult(p.cmbCR, p.cmbCRChannel->itemText(run.ChannelNo - 1) + QStringLiteral(" - X"));
                 // No reading will come for D4, so nothing else would end the run;
                 // the results file keeps what the last complete run wrote.
-                if (f.ChannelNo == catalogue::ChannelCount) {
+                if (run.ChannelNo == catalogue::ChannelCount) {
                     p.cmbCR->setEditText(QStringLiteral("Results"));
                     endRun();
                 }
             }
         }
         if (qta2) {
-            p.kit.CoilCurrentOFF();
-            p.kit.ResetCoilCurrent();
+            co_await kit.CoilCurrentOFF();
+            co_await kit.ResetCoilCurrent();
         } else {
-            p.kit.CoilOFF();
-            p.kit.ResetCoilVoltage();
+            co_await kit.CoilOFF();
+            co_await kit.ResetCoilVoltage();
         }
-        return;
+        co_return;
     }
 
-    f.AllChannels = false;
+    run.AllChannels = false;
     const int channel = selected + 1;
     const auto contact = static_cast<catalogue::Contact>(layout[relay][channel]);
     if (contact == catalogue::Contact::Front || contact == catalogue::Contact::Back) {
-        driveFor(relay, contact);
-        measure(channel);
+        co_await driveFor(relay, contact);
+        co_await measure(channel);
     } else if (contact == catalogue::Contact::None) {
         p.lblContactResistance->setText(p.cmbCRChannel->itemText(selected) + QStringLiteral(" - X"));
         endRun();
     }
-    p.kit.ResetCoilCurrent();
-    p.kit.CoilCurrentOFF();
-    p.kit.CoilOFF();
-    p.kit.ResetCoilVoltage();
+    co_await kit.ResetCoilCurrent();
+    co_await kit.CoilCurrentOFF();
+    co_await kit.CoilOFF();
+    co_await kit.ResetCoilVoltage();
 }
 
-void ContactResistanceTest::driveFor(int relay, catalogue::Contact contact)
+platform::Task ContactResistanceTest::driveFor(int relay, catalogue::Contact contact)
 {
-    const MainWindowFields &f = p.fields;
+    KitCommands &kit = p.link.commands;
     const bool qta2 = relay == catalogue::QTA2;
     if (contact == catalogue::Contact::Front) {
-        if (qta2 && !f.CurrentSourceOn) {
-            p.kit.CoilCurrentON();
-            p.kit.SetCoilCurrent();
-        } else if (!qta2 && !f.CoilEnergised) {
-            p.kit.CoilON();
+        if (qta2 && !kit.currentSourceOn()) {
+            co_await kit.CoilCurrentON();
+            co_await kit.SetCoilCurrent();
+        } else if (!qta2 && !kit.coilEnergised()) {
+            co_await kit.CoilON();
         }
-        return;
+        co_return;
     }
-    if (qta2 && f.CurrentSourceOn) {
-        p.kit.ResetCoilCurrent();
-        p.kit.CoilCurrentOFF();
-    } else if (!qta2 && f.CoilEnergised) {
-        p.kit.CoilOFF();
+    if (qta2 && kit.currentSourceOn()) {
+        co_await kit.ResetCoilCurrent();
+        co_await kit.CoilCurrentOFF();
+    } else if (!qta2 && kit.coilEnergised()) {
+        co_await kit.CoilOFF();
     }
 }
 
-void ContactResistanceTest::measure(int channel)
+platform::Task ContactResistanceTest::measure(int channel)
 {
-    p.kit.send(wire::contactResistance(channel));
-    p.wait.hold();
-    p.wait.hold();
+    p.link.commands.send(wire::contactResistance(channel));
+    co_await p.link.wait.hold();
+    co_await p.link.wait.hold();
 }
 
 void ContactResistanceTest::endRun()
 {
-    p.fields.ContactResTest = false;
+    m_runs.ContactResTest = false;
     p.endTest(TestPanel::ContactResistanceBusy);
 }
 
-void ContactResistanceTest::onReadingFrame(const QString &frame)
+platform::Task ContactResistanceTest::onReadingFrame(QString frame)
 {
-    MainWindowFields &f = p.fields;
+    ContactRuns &run = m_runs;
     // A reading nobody asked for (late, or from a kit left measuring) must not end
     // another test or land in the results.
-    if (!f.ContactResTest)
-        return;
+    if (!run.ContactResTest)
+        co_return;
 
-    BenchRecord &record = bench();
-    const Single reading = wire::decodeContactResistance(frame);
+    BenchRecord &record = p.record;
+    const float reading = wire::decodeContactResistance(frame);
     record.ContactRes[0] = reading;
 
-    if (!f.AllChannels) {
+    if (!run.AllChannels) {
         p.lblContactResistance->setText(p.cmbCRChannel->itemText(p.cmbCRChannel->currentIndex())
                                         + QStringLiteral(" - ") + milliohms(reading));
         endRun();
-        return;
+        co_return;
     }
 
-    const int channel = f.ChannelNo;
+    const int channel = run.ChannelNo;
     if (channel >= 0 && channel < ResultSlots)
         record.ContactRes[std::size_t(channel)] = reading;
     const QString name = p.cmbCRChannel->itemText(channel - 1);
@@ -194,7 +196,7 @@ void ContactResistanceTest::writeResultsFile()
     for (int i = 0; i < catalogue::ChannelCount; ++i)
         lines += '"' + p.cmbCR->itemText(i).toLatin1() + "\"\r\n";
 
-    const QString path = platform::inFolder(p.fields.StartupFolder, ResultsFileName);
+    const QString path = platform::inFolder(p.StartupFolder, ResultsFileName);
     const platform::WriteResult written = platform::replaceFileAtomically(path, lines);
     if (written.ok)
         return;

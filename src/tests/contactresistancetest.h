@@ -1,6 +1,7 @@
 #pragma once
 
-#include "console/relaycatalogue.h"
+#include "console/record/relaycatalogue.h"
+#include "platform/waitstack.h"
 #include "tests/testpanel.h"
 
 #include <QString>
@@ -10,20 +11,24 @@
 class ContactResistanceTest
 {
 public:
-    explicit ContactResistanceTest(const TestPanel &panel);
+    ContactResistanceTest(const TestPanel &panel, ContactRuns &runs);
 
-    void cmdContactResistance_Click();
+    // Ends when every command of the run has been sent and waited for; the run
+    // itself ends with the reading of its last channel.
+    platform::Task start();
     // A "#" frame, from this run or from the endurance sweep.
-    void onReadingFrame(const QString &frame);
+    platform::Task onReadingFrame(QString frame);
 
 private:
     // Energises the relay for a front contact or releases it for a back contact,
     // switching only what is not already in the wanted state.
-    void driveFor(int relay, catalogue::Contact contact);
+    platform::Task driveFor(int relay, catalogue::Contact contact);
     // Asks the kit for the channel's reading and leaves it two waits to answer.
-    void measure(int channel);
+    platform::Task measure(int channel);
     void endRun();
     void writeResultsFile();
+    platform::Task refuse(QString text);
 
     const TestPanel &p;
+    ContactRuns &m_runs;
 };

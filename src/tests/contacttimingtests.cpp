@@ -1,8 +1,8 @@
 #include "tests/contacttimingtests.h"
 
-#include "console/relaycatalogue.h"
-#include "kitlink/fixedwait.h"
-#include "kitlink/kitcommands.h"
+#include "console/record/benchrecord.h"
+#include "console/record/relaycatalogue.h"
+#include "kitlink/kitlink.h"
 #include "kitlink/wireformat.h"
 #include "platform/numbertext.h"
 #include "platform/prompts.h"
@@ -18,7 +18,7 @@ namespace {
 
 constexpr int AllChannelsEntry = catalogue::ChannelCount;  // "ALL", after A1..D4
 // What a channel that never transferred is booked as, in milliseconds.
-constexpr Single TimedOutMilliseconds = 1000;
+constexpr float TimedOutMilliseconds = 1000;
 
 // " - 12.345", or " - Timeout" when the kit gave up on the channel.
 QString shownDelay(const std::optional<float> &milliseconds)
@@ -29,124 +29,127 @@ QString shownDelay(const std::optional<float> &milliseconds)
 
 } // namespace
 
-ContactDelayTest::ContactDelayTest(const TestPanel &panel)
+ContactDelayTest::ContactDelayTest(const TestPanel &panel, ContactRuns &runs)
     : p(panel)
+    , m_runs(runs)
 {
 }
 
-ContactSequenceTest::ContactSequenceTest(const TestPanel &panel)
+ContactSequenceTest::ContactSequenceTest(const TestPanel &panel, ContactRuns &runs)
     : p(panel)
+    , m_runs(runs)
 {
 }
 
-void ContactDelayTest::cmdContactDelay_Click()
+platform::Task ContactDelayTest::start()
 {
-    MainWindowFields &f = p.fields;
+    ContactRuns &run = m_runs;
     p.lblContactDelay->clear();
-    if (!p.kitFree() || f.ContactDelayTest)
-        return;
+    if (!p.kitFree() || run.ContactDelayTest)
+        co_return;
     const int selected = p.cmbCDChannel->currentIndex();
     if (selected < 0) {
         // "@H00" names no channel; the kit would never answer and the panel would
         // stay locked.
-        platform::Prompts::current().message(
+        co_await p.link.waits.closed(platform::Prompts::current().message(
             p.window, QObject::tr("Contact Delay Test"),
             QObject::tr("No contact channel is selected.\n\nChoose a channel from A1 to D4, or ALL, "
                         "then start the contact delay test again."),
-            platform::PromptIcon::Exclamation);
-        return;
+            platform::PromptIcon::Exclamation));
+        co_return;
     }
 
-    f.ContactDelayTest = true;
+    run.ContactDelayTest = true;
     p.beginTest(TestPanel::ContactDelayBusy);
-    f.PollHold = true;
-    f.KitBusy = true;
+    p.link.poll.setPollHold(true);
+    p.link.poll.setKitBusy(true);
 
     // The kit switches the coil itself while it times a channel; it needs the 24 V
     // set-point, which stays in force after the run.
-    p.kit.send(wire::setVoltage(24.0));
-    p.wait.hold();
+    KitCommands &kit = p.link.commands;
+    kit.send(wire::setVoltage(24.0));
+    co_await p.link.wait.hold();
 
     if (selected == AllChannelsEntry) {
-        f.AllChannels = true;
+        run.AllChannels = true;
         p.cmbCD->clear();
         p.cmbCD->setEditText(QStringLiteral("Testing ..."));
         // Every channel is timed, contact or not: an empty one reports a timeout.
-        for (f.ChannelNo = 1; f.ChannelNo <= catalogue::ChannelCount; ++f.ChannelNo) {
-            p.kit.send(wire::contactDelay(f.ChannelNo));
-            p.wait.hold();
+        for (run.ChannelNo = 1; run.ChannelNo <= catalogue::ChannelCount; ++run.ChannelNo) {
+            kit.send(wire::contactDelay(run.ChannelNo));
+            co_await p.link.wait.hold();
         }
-        return;
+        co_return;
     }
 
-    f.AllChannels = false;
-    p.kit.send(wire::contactDelay(selected + 1));
-    p.wait.hold();
+    run.AllChannels = false;
+    kit.send(wire::contactDelay(selected + 1));
+    co_await p.link.wait.hold();
 }
 
-void ContactDelayTest::onDelayFrame(const QString &frame)
+platform::Task ContactDelayTest::onDelayFrame(QString frame)
 {
-    MainWindowFields &f = p.fields;
+    ContactRuns &run = m_runs;
     // A delay nobody asked for must not end another test.
-    if (!f.ContactDelayTest)
-        return;
+    if (!run.ContactDelayTest)
+        co_return;
 
-    BenchRecord &record = bench();
+    BenchRecord &record = p.record;
     const std::optional<float> delay = wire::decodeDelay(frame);
-    const Single milliseconds = delay.value_or(TimedOutMilliseconds);
+    const float milliseconds = delay.value_or(TimedOutMilliseconds);
 
-    if (!f.AllChannels) {
-        f.ContactDelayTest = false;
+    if (!run.AllChannels) {
+        run.ContactDelayTest = false;
         p.endTest(TestPanel::ContactDelayBusy);
         record.ContactDelay[0] = milliseconds;
         p.lblContactDelay->setText(p.cmbCDChannel->itemText(p.cmbCDChannel->currentIndex()) + shownDelay(delay));
-        return;
+        co_return;
     }
 
-    const int channel = f.ChannelNo;
+    const int channel = run.ChannelNo;
     if (channel >= 0 && channel < ResultSlots)
         record.ContactDelay[std::size_t(channel)] = milliseconds;
     listResult(p.cmbCD, p.cmbCDChannel->itemText(channel - 1) + shownDelay(delay));
     if (channel == catalogue::ChannelCount) {
         p.cmbCD->setEditText(QStringLiteral("Results"));
-        f.ContactDelayTest = false;
+        run.ContactDelayTest = false;
         p.endTest(TestPanel::ContactDelayBusy);
     }
 }
 
-void ContactSequenceTest::cmdContactSequence_Click()
+platform::Task ContactSequenceTest::start()
 {
-    MainWindowFields &f = p.fields;
+    ContactRuns &run = m_runs;
     p.lblContactSeq->clear();
-    if (!p.kitFree() || f.ContactSeqTest)
-        return;
+    if (!p.kitFree() || run.ContactSeqTest)
+        co_return;
 
-    f.ContactSeqTest = true;
+    run.ContactSeqTest = true;
     p.beginTest(TestPanel::ContactSequenceBusy);
-    f.PollHold = true;
-    f.KitBusy = true;
+    p.link.poll.setPollHold(true);
+    p.link.poll.setKitBusy(true);
 
-    p.kit.send(wire::setVoltage(24.0));
-    p.wait.hold();
-    p.kit.send(QString::fromLatin1(wire::cmd::ContactSequence));
-    p.wait.hold();
+    KitCommands &kit = p.link.commands;
+    kit.send(wire::setVoltage(24.0));
+    co_await p.link.wait.hold();
+    kit.send(QString::fromLatin1(wire::cmd::ContactSequence));
+    co_await p.link.wait.hold();
 }
 
-void ContactSequenceTest::onSequenceFrame(const QString &frame)
+platform::Task ContactSequenceTest::onSequenceFrame(QString frame)
 {
-    MainWindowFields &f = p.fields;
+    ContactRuns &run = m_runs;
     // Any 20-character frame ends a sequence run, readable or not; outside a run
     // it must leave the panel and the poll hold of whatever test is running alone.
-    if (f.ContactSeqTest) {
-        f.ContactSeqTest = false;
+    if (run.ContactSeqTest) {
+        run.ContactSeqTest = false;
         p.endTest(TestPanel::ContactSequenceBusy);
     }
     const std::optional<wire::Sequence> sequence = wire::decodeSequence(frame);
     if (!sequence)
-        return;
+        co_return;
     p.lblContactSeq->setText(QStringLiteral("NO Contact Seq: ") + sequence->normallyOpen
                              + QStringLiteral("      NC Contact Seq: ") + sequence->normallyClosed);
-    BenchRecord &record = bench();
-    record.NOSequence = sequence->normallyOpen;
-    record.NCSequence = sequence->normallyClosed;
+    p.record.NOSequence = sequence->normallyOpen;
+    p.record.NCSequence = sequence->normallyClosed;
 }

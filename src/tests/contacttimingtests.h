@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/waitstack.h"
 #include "tests/testpanel.h"
 
 #include <QString>
@@ -8,24 +9,27 @@
 class ContactDelayTest
 {
 public:
-    explicit ContactDelayTest(const TestPanel &panel);
+    ContactDelayTest(const TestPanel &panel, ContactRuns &runs);
 
-    void cmdContactDelay_Click();
-    void onDelayFrame(const QString &frame);  // "&", 8 characters
+    // Ends when every command has been sent and waited for.
+    platform::Task start();
+    platform::Task onDelayFrame(QString frame);  // "&", 8 characters
 
 private:
     const TestPanel &p;
+    ContactRuns &m_runs;
 };
 
 // The NO and NC contact sequence, read in one go.
 class ContactSequenceTest
 {
 public:
-    explicit ContactSequenceTest(const TestPanel &panel);
+    ContactSequenceTest(const TestPanel &panel, ContactRuns &runs);
 
-    void cmdContactSequence_Click();
-    void onSequenceFrame(const QString &frame);  // any 20-character frame
+    platform::Task start();
+    platform::Task onSequenceFrame(QString frame);  // any 20-character frame
 
 private:
     const TestPanel &p;
+    ContactRuns &m_runs;
 };

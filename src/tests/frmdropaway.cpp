@@ -1,7 +1,7 @@
 #include "tests/frmdropaway.h"
 
-#include "console/benchrecord.h"
-#include "console/formlayout.h"
+#include "console/record/benchrecord.h"
+#include "platform/formlayout.h"
 #include "kitlink/kitcommands.h"
 #include "kitlink/wireformat.h"
 #include "platform/numbertext.h"
@@ -33,9 +33,10 @@ constexpr double Step = 0.1;
 
 } // namespace
 
-FrmDropAway::FrmDropAway(KitCommands &kit, QWidget *parent)
+FrmDropAway::FrmDropAway(KitCommands &kit, BenchRecord &record, QWidget *parent)
     : QDialog(parent)
     , m_kit(kit)
+    , m_record(record)
 {
     setObjectName(QStringLiteral("frmDropAway"));
     setWindowTitle(QStringLiteral("Drop Away Test"));
@@ -47,7 +48,7 @@ FrmDropAway::FrmDropAway(KitCommands &kit, QWidget *parent)
     cmdComplete = findChild<QPushButton *>(QStringLiteral("cmdComplete"));
     cmdCancel = findChild<QPushButton *>(QStringLiteral("cmdCancel"));
 
-    DropAwaySetpoint = bench().LiveVoltage;
+    DropAwaySetpoint = m_record.LiveVoltage;
 
     // The live readings keep coming while this dialog is open; show them as the
     // operator lowers the coil.
@@ -55,7 +56,7 @@ FrmDropAway::FrmDropAway(KitCommands &kit, QWidget *parent)
     tmrScan->setObjectName(QStringLiteral("tmrScan"));
     tmrScan->setInterval(100);
     connect(tmrScan, &QTimer::timeout, this,
-            [this] { lblVoltage->setText(platform::fixedDecimals(double(bench().LiveVoltage), 2)); });
+            [this] { lblVoltage->setText(platform::fixedDecimals(double(m_record.LiveVoltage), 2)); });
     tmrScan->start();
 
     connect(cmdDecrease, &QPushButton::clicked, this, &FrmDropAway::cmdDecrease_Click);
@@ -74,6 +75,6 @@ void FrmDropAway::cmdDecrease_Click()
 
 void FrmDropAway::cmdComplete_Click()
 {
-    bench().ManualDropAwayVoltage = DropAwaySetpoint;
+    m_record.ManualDropAwayVoltage = DropAwaySetpoint;
     accept();
 }

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+struct BenchRecord;
 class KitCommands;
 class QLabel;
 class QPushButton;
@@ -14,7 +15,7 @@ class FrmDropAway : public QDialog
 {
     Q_OBJECT
 public:
-    explicit FrmDropAway(KitCommands &kit, QWidget *parent = nullptr);
+    FrmDropAway(KitCommands &kit, BenchRecord &record, QWidget *parent = nullptr);
 
     QLabel *lblVoltage = nullptr;
     QPushButton *cmdDecrease = nullptr;
@@ -30,4 +31,5 @@ private:
     void cmdComplete_Click();
 
     KitCommands &m_kit;
+    BenchRecord &m_record;
 };

@@ -1,7 +1,8 @@
 #include "tests/pickupdropawaytest.h"
 
-#include "console/relaycatalogue.h"
-#include "kitlink/kitcommands.h"
+#include "console/record/benchrecord.h"
+#include "console/record/relaycatalogue.h"
+#include "kitlink/kitlink.h"
 #include "kitlink/wireformat.h"
 #include "platform/numbertext.h"
 #include "platform/prompts.h"
@@ -34,12 +35,6 @@ QString milliamps(float value)
     return value == 0 ? QStringLiteral("Error") : platform::fixedDecimals(double(std::lround(double(value))), 0);
 }
 
-// The current ramps report milliamperes only; the voltage follows from the coil.
-float voltsAcrossCoil(float current)
-{
-    return current * bench().CoilResistance1 / 1000.0f;
-}
-
 } // namespace
 
 PickUpDropAwayTest::PickUpDropAwayTest(const TestPanel &panel)
@@ -47,117 +42,124 @@ PickUpDropAwayTest::PickUpDropAwayTest(const TestPanel &panel)
 {
 }
 
-void PickUpDropAwayTest::cmdPickUp_Click()
+float PickUpDropAwayTest::voltsAcrossCoil(float milliamps) const
 {
-    start(&MainWindowFields::PickUpVRequest, &MainWindowFields::PickUpIRequest, p.lblPUV, TestPanel::PickUpBusy);
+    return milliamps * p.record.CoilResistance1 / 1000.0f;
 }
 
-void PickUpDropAwayTest::cmdDropAway_Click()
+platform::Task PickUpDropAwayTest::startPickUp()
 {
-    start(&MainWindowFields::DropAwayVRequest, &MainWindowFields::DropAwayIRequest, p.lblDAV,
-          TestPanel::DropAwayBusy);
+    co_await start(Request::PickUpVRequest, Request::PickUpIRequest, p.lblPUV, TestPanel::PickUpBusy);
 }
 
-void PickUpDropAwayTest::start(Request voltageRamp, Request currentRamp, QLabel *result, TestPanel::Busy busy)
+platform::Task PickUpDropAwayTest::startDropAway()
 {
-    const float coil = bench().CoilResistance1;
+    co_await start(Request::DropAwayVRequest, Request::DropAwayIRequest, p.lblDAV, TestPanel::DropAwayBusy);
+}
+
+platform::Task PickUpDropAwayTest::start(Request voltageRamp, Request currentRamp, QLabel *result,
+                                         TestPanel::Busy busy)
+{
+    const float coil = p.record.CoilResistance1;
     const auto arm = [&](Request ramp) {
-        if (!p.kitFree() || p.fields.*ramp)
+        if (!p.kitFree() || p.link.poll.isOpen(ramp))
             return;
-        p.fields.*ramp = true;
+        p.link.poll.arm(ramp);
         result->setVisible(false);
-        p.fields.StartPending = true;
         p.beginTest(busy);
     };
-    auto &prompts = platform::Prompts::current();
+    QString refusal;
     if (coil >= LowestVoltageCoil && coil <= HighestVoltageCoil)
         arm(voltageRamp);
     else if (coil > HighestVoltageCoil)
-        prompts.message(p.window, CoilError, QStringLiteral("Coil Resistance too high or open!"),
-                        platform::PromptIcon::Critical);
+        refusal = QStringLiteral("Coil Resistance too high or open!");
     else if (p.relayIndex() == catalogue::QTA2 && coil > LowestCurrentCoil)
         arm(currentRamp);
     else  // also the coil not measured yet for this relay, which reads 0
-        prompts.message(p.window, CoilError, QStringLiteral("Coil Resistance too low or short!"),
-                        platform::PromptIcon::Critical);
+        refusal = QStringLiteral("Coil Resistance too low or short!");
+    if (refusal.isEmpty())
+        co_return;
+    co_await p.link.waits.closed(
+        platform::Prompts::current().message(p.window, CoilError, refusal, platform::PromptIcon::Critical));
 }
 
 void PickUpDropAwayTest::finish(Request ramp, QLabel *result, const QString &text)
 {
-    p.fields.*ramp = false;
-    p.fields.PollHold = false;
+    p.link.poll.close(ramp);
+    p.link.poll.setPollHold(false);
     p.FrameCPanel->setEnabled(true);
     result->setText(text);
     result->setVisible(true);
 }
 
-void PickUpDropAwayTest::onPickUpFrame(const QString &frame)
+platform::Task PickUpDropAwayTest::onPickUpFrame(QString frame)
 {
-    BenchRecord &record = bench();
+    BenchRecord &record = p.record;
     const wire::VoltageAndCurrent pickUp = wire::decodeRampResult(frame);
     record.PickUpVoltage = pickUp.volts;
     record.PickUpCurrent = pickUp.milliamps;
-    finish(&MainWindowFields::PickUpVRequest, p.lblPUV, volts(record.PickUpVoltage));
+    finish(Request::PickUpVRequest, p.lblPUV, volts(record.PickUpVoltage));
     p.lblBusy[TestPanel::PickUpBusy]->setVisible(false);
 
     if (p.relayIndex() != catalogue::QL1)
-        return;
+        co_return;
     // QL1 drops away through its second coil: coil 1 is cleared and coil 2 switched
     // on, and the kit's coil-2 ramp gives the value shown as the drop-away.
-    p.kit.ResetCoilVoltage();
-    p.kit.CoilOFF();
-    p.kit.Coil2ON();
-    p.fields.Coil2PickUpRequest = true;
+    KitCommands &kit = p.link.commands;
+    co_await kit.ResetCoilVoltage();
+    co_await kit.CoilOFF();
+    co_await kit.Coil2ON();
+    p.link.poll.arm(Request::Coil2PickUpRequest);
     p.lblDAV->setVisible(false);
-    p.fields.StartPending = true;
     p.beginTest(TestPanel::PickUpBusy);
 }
 
-void PickUpDropAwayTest::onCoil2PickUpFrame(const QString &frame)
+platform::Task PickUpDropAwayTest::onCoil2PickUpFrame(QString frame)
 {
-    BenchRecord &record = bench();
     const wire::VoltageAndCurrent coil2 = wire::decodeRampResult(frame);
-    record.DropAwayVoltage = coil2.volts;
-    record.DropAwayCurrent = coil2.milliamps;
+    p.record.DropAwayVoltage = coil2.volts;
+    p.record.DropAwayCurrent = coil2.milliamps;
     // Coil 2 stays switched on after its ramp, at the 0 V set before it.
-    finish(&MainWindowFields::Coil2PickUpRequest, p.lblDAV, volts(record.DropAwayVoltage));
+    finish(Request::Coil2PickUpRequest, p.lblDAV, volts(p.record.DropAwayVoltage));
     p.lblBusy[TestPanel::PickUpBusy]->setVisible(false);
+    co_return;
 }
 
-void PickUpDropAwayTest::onDropAwayFrame(const QString &frame)
+platform::Task PickUpDropAwayTest::onDropAwayFrame(QString frame)
 {
-    BenchRecord &record = bench();
+    BenchRecord &record = p.record;
     const wire::VoltageAndCurrent dropAway = wire::decodeRampResult(frame);
     record.DropAwayVoltage = dropAway.volts;
     record.DropAwayCurrent = dropAway.milliamps;
-    finish(&MainWindowFields::DropAwayVRequest, p.lblDAV, volts(record.DropAwayVoltage));
+    finish(Request::DropAwayVRequest, p.lblDAV, volts(record.DropAwayVoltage));
 
     // The operator confirms the drop-away by hand, starting from where the kit left
-    // the coil. Frames and poll ticks keep being handled while the dialog is open.
+    // the coil; frames and poll ticks go on while the dialog is open.
     record.ManualDropAwayVoltage = 0;
     {
-        FrmDropAway dialog(p.kit, p.window);
-        dialog.exec();
+        FrmDropAway dialog(p.link.commands, record, p.window);
+        dialog.open();
+        co_await p.link.waits.closed(&dialog);
     }
     p.lblDAV->setText(p.lblDAV->text() + QLatin1Char('/')
                       + platform::fixedDecimals(double(record.ManualDropAwayVoltage), 2));
     p.lblBusy[TestPanel::DropAwayBusy]->setVisible(false);
 }
 
-void PickUpDropAwayTest::onPickUpCurrentFrame(const QString &frame)
+platform::Task PickUpDropAwayTest::onPickUpCurrentFrame(QString frame)
 {
-    BenchRecord &record = bench();
-    record.PickUpCurrent = wire::decodeRampCurrent(frame);
-    record.PickUpVoltage = voltsAcrossCoil(record.PickUpCurrent);
-    finish(&MainWindowFields::PickUpIRequest, p.lblPUV, milliamps(record.PickUpCurrent));
+    p.record.PickUpCurrent = wire::decodeRampCurrent(frame);
+    p.record.PickUpVoltage = voltsAcrossCoil(p.record.PickUpCurrent);
+    finish(Request::PickUpIRequest, p.lblPUV, milliamps(p.record.PickUpCurrent));
     p.lblBusy[TestPanel::PickUpBusy]->setVisible(false);
+    co_return;
 }
 
-void PickUpDropAwayTest::onDropAwayCurrentFrame(const QString &frame)
+platform::Task PickUpDropAwayTest::onDropAwayCurrentFrame(QString frame)
 {
-    BenchRecord &record = bench();
-    record.DropAwayCurrent = wire::decodeRampCurrent(frame);
-    record.DropAwayVoltage = voltsAcrossCoil(record.DropAwayCurrent);
-    finish(&MainWindowFields::DropAwayIRequest, p.lblDAV, milliamps(record.DropAwayCurrent));
+    p.record.DropAwayCurrent = wire::decodeRampCurrent(frame);
+    p.record.DropAwayVoltage = voltsAcrossCoil(p.record.DropAwayCurrent);
+    finish(Request::DropAwayIRequest, p.lblDAV, milliamps(p.record.DropAwayCurrent));
     p.lblBusy[TestPanel::DropAwayBusy]->setVisible(false);
+    co_return;
 }

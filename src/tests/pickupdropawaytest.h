@@ -1,5 +1,7 @@
 #pragma once
 
+#include "kitlink/pollcycle.h"
+#include "platform/waitstack.h"
 #include "tests/testpanel.h"
 
 #include <QString>
@@ -13,21 +15,23 @@ class PickUpDropAwayTest
 public:
     explicit PickUpDropAwayTest(const TestPanel &panel);
 
-    void cmdPickUp_Click();
-    void cmdDropAway_Click();
+    // Each ends when the ramp is armed, or when the operator has read why not.
+    platform::Task startPickUp();
+    platform::Task startDropAway();
 
-    void onPickUpFrame(const QString &frame);          // "*"
-    void onCoil2PickUpFrame(const QString &frame);     // "-"
-    void onDropAwayFrame(const QString &frame);        // "%"
-    void onPickUpCurrentFrame(const QString &frame);   // ">"
-    void onDropAwayCurrentFrame(const QString &frame); // "!" of 13 characters
+    platform::Task onPickUpFrame(QString frame);          // "*"
+    platform::Task onCoil2PickUpFrame(QString frame);     // "-"
+    platform::Task onDropAwayFrame(QString frame);        // "%"
+    platform::Task onPickUpCurrentFrame(QString frame);   // ">"
+    platform::Task onDropAwayCurrentFrame(QString frame); // "!" of 13 characters
 
 private:
-    using Request = bool MainWindowFields::*;
     // Starts a ramp in volts or in milliamperes, whichever the measured coil allows.
-    void start(Request voltageRamp, Request currentRamp, QLabel *result, TestPanel::Busy busy);
+    platform::Task start(Request voltageRamp, Request currentRamp, QLabel *result, TestPanel::Busy busy);
     // A ramp's result is in: the request closes, the panel unlocks, the result shows.
     void finish(Request ramp, QLabel *result, const QString &text);
+    // The current ramps report milliamperes only; the voltage follows from the coil.
+    float voltsAcrossCoil(float milliamps) const;
 
     const TestPanel &p;
 };

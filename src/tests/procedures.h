@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/waitstack.h"
 #include "tests/autotest.h"
 #include "tests/coilresistancetest.h"
 #include "tests/contactresistancetest.h"
@@ -10,7 +11,8 @@
 
 struct ResultHandlers;
 
-// Every bench procedure of the main window, and where each result frame goes.
+// Every bench procedure of the main window, where each result frame goes, and the
+// operator's Stop.
 class Procedures
 {
 public:
@@ -19,7 +21,20 @@ public:
     // Hands each result frame of the receive handler to the procedure that owns it.
     void connect(ResultHandlers &results);
 
+    // Starts a procedure as an activation that a Stop ends.
+    void launch(platform::Task procedure);
+
+    // The operator gets the bench back: every running procedure ends where it
+    // stands (the automatic test too), requests and runs are closed, the busy
+    // labels go, and the kit is left safe: coil supply, second coil and current
+    // source off, set-points at zero, each with its fixed wait, after which the
+    // panel unlocks. With nothing running nothing is sent; while the kit is being
+    // made safe a second Stop does nothing.
+    void stop();
+    bool makingSafe() const { return m_makingSafe; }
+
     const TestPanel panel;
+    ContactRuns contactRuns;
     CoilResistanceTest coilResistance;
     PickUpDropAwayTest pickUpDropAway;
     ContactResistanceTest contactResistance;
@@ -27,4 +42,9 @@ public:
     ContactDelayTest contactDelay;
     ContactSequenceTest contactSequence;
     AutoTest autoTest;
+
+private:
+    platform::Task makeSafe();
+
+    bool m_makingSafe = false;
 };

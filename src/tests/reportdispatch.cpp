@@ -1,6 +1,6 @@
 #include "tests/reportdispatch.h"
 
-#include "console/benchrecord.h"
+#include "console/record/benchrecord.h"
 #include "platform/atomicfile.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
@@ -17,8 +17,8 @@ namespace reportdispatch {
 namespace {
 
 struct Entry {
-    Integer styleCode;
-    Integer contactVariant;  // 0: the entry has a single variant and leaves it alone
+    qint16 styleCode;
+    qint16 contactVariant;  // 0: the entry has a single variant and leaves it alone
 };
 
 // By catalogue list index: QNA1 and QN1 come in 8F-8B (1) and 12F-4B (2).
@@ -46,19 +46,18 @@ void copyContactResults(QWidget *mainWindow, const QString &startupFolder, const
 
 } // namespace
 
-reports::ReportForm &reportForm(QWidget *mainWindow, int styleCode)
+reports::ReportForm &reportForm(QWidget *mainWindow, BenchRecord &record, int styleCode)
 {
     Q_ASSERT(mainWindow);
     const QString name = QString::fromLatin1(reports::styleFields(styleCode)->formName);
     auto *form = mainWindow->findChild<reports::ReportForm *>(name, Qt::FindDirectChildrenOnly);
     if (!form)
-        form = new reports::ReportForm(styleCode, mainWindow);
+        form = new reports::ReportForm(styleCode, record, mainWindow);
     return *form;
 }
 
-void cmdReport_Click(QWidget *mainWindow, const QString &startupFolder, int listIndex)
+void cmdReport_Click(QWidget *mainWindow, BenchRecord &record, const QString &startupFolder, int listIndex)
 {
-    BenchRecord &record = bench();
     copyContactResults(mainWindow, startupFolder, record.SaveFolder);
     if (listIndex < 0 || listIndex >= int(Entries.size()))
         return;
@@ -68,7 +67,7 @@ void cmdReport_Click(QWidget *mainWindow, const QString &startupFolder, int list
     if (entry.contactVariant != 0)
         record.ContactVariant = entry.contactVariant;
     // Each showing loads the form afresh from the bench record.
-    reportForm(mainWindow, entry.styleCode).exec();
+    reportForm(mainWindow, record, entry.styleCode).open();
 }
 
 } // namespace reportdispatch

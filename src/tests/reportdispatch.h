@@ -1,5 +1,6 @@
 #pragma once
 
+struct BenchRecord;
 class QString;
 class QWidget;
 
@@ -13,12 +14,12 @@ namespace reportdispatch {
 // Copies the latest contact resistance results (crval.csv in the start-up folder)
 // to CR_Values.csv in the report folder, sets the style code of catalogue entry
 // listIndex (and, for the QNA1 and QN1 entries, the contact variant) and shows
-// that style's report form modally over mainWindow, returning when it closes.
-// With no entry selected (-1) only the copy is made.
-void cmdReport_Click(QWidget *mainWindow, const QString &startupFolder, int listIndex);
+// that style's report form over mainWindow, window-modal, until the operator ends
+// it. With no entry selected (-1) only the copy is made.
+void cmdReport_Click(QWidget *mainWindow, BenchRecord &record, const QString &startupFolder, int listIndex);
 
 // The report form of styleCode (1..7), owned by mainWindow: made on first use,
 // the same object every time after.
-reports::ReportForm &reportForm(QWidget *mainWindow, int styleCode);
+reports::ReportForm &reportForm(QWidget *mainWindow, BenchRecord &record, int styleCode);
 
 } // namespace reportdispatch

@@ -1,8 +1,7 @@
 #include "tests/sigendurancetest.h"
 
-#include "console/relaycatalogue.h"
-#include "kitlink/fixedwait.h"
-#include "kitlink/kitcommands.h"
+#include "console/record/relaycatalogue.h"
+#include "kitlink/kitlink.h"
 #include "kitlink/wireformat.h"
 
 #include <QComboBox>
@@ -14,47 +13,48 @@ constexpr int EnergisedHalf = 8;  // channels 1..8 with the coil on, 9..16 with 
 
 } // namespace
 
-SigEnduranceTest::SigEnduranceTest(const TestPanel &panel)
+SigEnduranceTest::SigEnduranceTest(const TestPanel &panel, ContactRuns &runs)
     : p(panel)
+    , m_runs(runs)
 {
 }
 
-void SigEnduranceTest::cmdSIG_Click()
+platform::Task SigEnduranceTest::start()
 {
-    MainWindowFields &f = p.fields;
+    ContactRuns &run = m_runs;
     p.lblContactResistance->clear();
     // The sweep's readings go through the contact resistance run's handling, so
     // the two share one run flag and never run together.
-    if (!p.kitFree() || f.ContactResTest)
-        return;
+    if (!p.kitFree() || run.ContactResTest)
+        co_return;
 
-    f.ContactResTest = true;
+    run.ContactResTest = true;
     p.beginTest(TestPanel::ContactResistanceBusy);
-    f.PollHold = true;
-    f.KitBusy = true;
-    f.AllChannels = true;
+    p.link.poll.setPollHold(true);
+    p.link.poll.setKitBusy(true);
+    run.AllChannels = true;
     p.cmbCR->clear();
     p.cmbCR->setEditText(QStringLiteral("Testing ..."));
 
     // The coil is switched by hand here, not through the supply switches, so the
-    // bench's idea of the coil state (CoilEnergised) is left as it was.
-    const auto sendAndHold = [this](const QString &command) {
-        p.kit.send(command);
-        p.wait.hold();
-    };
-    const auto measure = [this](int channel) {
-        p.kit.send(wire::contactResistance(channel));
-        p.wait.hold();
-        p.wait.hold();
-    };
-
-    sendAndHold(wire::setVoltage(24.0));
-    sendAndHold(QString::fromLatin1(wire::cmd::CoilOn));
-    for (f.ChannelNo = 1; f.ChannelNo <= EnergisedHalf; ++f.ChannelNo)
-        measure(f.ChannelNo);
-    sendAndHold(wire::setVoltage(0.0));
-    sendAndHold(QString::fromLatin1(wire::cmd::CoilOff));
-    for (f.ChannelNo = EnergisedHalf + 1; f.ChannelNo <= catalogue::ChannelCount; ++f.ChannelNo)
-        measure(f.ChannelNo);
-    sendAndHold(QString::fromLatin1(wire::cmd::CoilOff));
+    // bench's idea of the coil state is left as it was.
+    KitCommands &kit = p.link.commands;
+    FixedWait &wait = p.link.wait;
+    kit.send(wire::setVoltage(24.0));
+    co_await wait.hold();
+    kit.send(QString::fromLatin1(wire::cmd::CoilOn));
+    co_await wait.hold();
+    for (run.ChannelNo = 1; run.ChannelNo <= catalogue::ChannelCount; ++run.ChannelNo) {
+        if (run.ChannelNo == EnergisedHalf + 1) {
+            kit.send(wire::setVoltage(0.0));
+            co_await wait.hold();
+            kit.send(QString::fromLatin1(wire::cmd::CoilOff));
+            co_await wait.hold();
+        }
+        kit.send(wire::contactResistance(run.ChannelNo));
+        co_await wait.hold();
+        co_await wait.hold();
+    }
+    kit.send(QString::fromLatin1(wire::cmd::CoilOff));
+    co_await wait.hold();
 }

@@ -1,16 +1,19 @@
 #pragma once
 
+#include "platform/waitstack.h"
 #include "tests/testpanel.h"
 
-// One endurance sweep: channels 1..8 with the coil energised, 9..16 released,
-// whatever the relay's layout; readings are handled as an all-channel contact run.
+// The SIG endurance sweep: all sixteen channels, whatever the relay's layout,
+// 1..8 with the coil energised and 9..16 with it released. Its readings go
+// through the contact resistance run's handling.
 class SigEnduranceTest
 {
 public:
-    explicit SigEnduranceTest(const TestPanel &panel);
+    SigEnduranceTest(const TestPanel &panel, ContactRuns &runs);
 
-    void cmdSIG_Click();
+    platform::Task start();
 
 private:
     const TestPanel &p;
+    ContactRuns &m_runs;
 };

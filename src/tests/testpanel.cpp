@@ -1,5 +1,7 @@
 #include "tests/testpanel.h"
 
+#include "kitlink/kitlink.h"
+
 #include <QComboBox>
 #include <QLabel>
 
@@ -12,7 +14,7 @@ void TestPanel::beginTest(Busy busy) const
 void TestPanel::endTest(Busy busy) const
 {
     lblBusy[busy]->setVisible(false);
-    fields.PollHold = false;
+    link.poll.setPollHold(false);
     FrameCPanel->setEnabled(true);
 }
 
@@ -23,5 +25,5 @@ int TestPanel::relayIndex() const
 
 bool TestPanel::kitFree() const
 {
-    return fields.KitState == QLatin1String("F");
+    return link.receiver.kitFree();
 }

@@ -1,26 +1,26 @@
 #pragma once
 
-#include "console/benchrecord.h"
+#include <QtGlobal>
 
 #include <array>
 
-class FixedWait;
-class KitCommands;
+struct BenchRecord;
+class KitLink;
 class QComboBox;
 class QLabel;
+class QString;
 class QWidget;
 
-// What a bench procedure works with: the main window's shared fields, the line to
-// the kit, and the controls that show a test running and its results.
+// What a bench procedure works with: the bench record, the link to the kit, and the
+// controls of the main window that show a test running and its results.
 struct TestPanel {
-    MainWindowFields &fields;
-    KitCommands &kit;
-    FixedWait &wait;
+    BenchRecord &record;
+    KitLink &link;
+    const QString &StartupFolder;  // the main window's: where crval.csv goes
     QWidget *window;          // owner of the procedures' dialogs and message boxes
 
     QWidget *FrameCPanel;     // every test button; disabled while a test runs
     std::array<QLabel *, 6> lblBusy;
-    std::array<QLabel *, 4> Label1;
     QComboBox *cmbType;
     QComboBox *cmbCRChannel;
     QComboBox *cmbCDChannel;
@@ -34,6 +34,7 @@ struct TestPanel {
     QLabel *lblContactDelay;
     QLabel *lblContactSeq;
     QWidget *cmdReport;       // "Generate Report", enabled again at the end of the automatic test
+    QWidget *cmdSIG;          // "SIG Endurance", outside the panel
 
     // Busy label of the test beside it.
     enum Busy { CoilResistanceBusy = 0, PickUpBusy = 1, DropAwayBusy = 2, ContactResistanceBusy = 3,
@@ -48,4 +49,15 @@ struct TestPanel {
     int relayIndex() const;
     // The kit is free and may take a new test.
     bool kitFree() const;
+};
+
+// What the contact procedures share: which run is in progress, whether it covers
+// all sixteen channels, and the channel it measures now. A reading is filed under
+// the channel named here when it arrives.
+struct ContactRuns {
+    bool ContactResTest = false;   // contact resistance, or the SIG endurance sweep
+    bool ContactDelayTest = false;
+    bool ContactSeqTest = false;
+    bool AllChannels = false;
+    qint16 ChannelNo = 0;          // 1..16; 17 once an all-channel loop has run to its end
 };

@@ -1,4 +1,4 @@
-#include "console/statuslamp.h"
+#include "platform/statuslamp.h"
 
 #include <QPainter>
 

@@ -1,4 +1,4 @@
-#include "console/relaycatalogue.h"
+#include "console/record/relaycatalogue.h"
 
 namespace catalogue {
 
@@ -60,7 +60,7 @@ void buildContactLayout(ContactLayoutTable &table)
         for (int channel = 1; channel <= ChannelCount; ++channel) {
             const char c = LayoutColumns[entry][channel - 1];
             const Contact contact = c == 'F' ? Contact::Front : c == 'B' ? Contact::Back : Contact::None;
-            table[entry][channel] = static_cast<Integer>(contact);
+            table[entry][channel] = static_cast<qint16>(contact);
         }
     }
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "console/formlayout.h"
+#include "platform/formlayout.h"
 
 #include <span>
 

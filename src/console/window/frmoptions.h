@@ -1,7 +1,10 @@
 #pragma once
 
-#include "console/formlayout.h"
+#include "platform/formlayout.h"
 
+#include <functional>
+
+struct BenchRecord;
 class QLineEdit;
 class QPushButton;
 
@@ -11,7 +14,7 @@ class FrmOptions : public formlayout::DialogForm
 {
     Q_OBJECT
 public:
-    explicit FrmOptions(QWidget *parent = nullptr);
+    explicit FrmOptions(BenchRecord &record, QWidget *parent = nullptr);
 
     QLineEdit *const txtExcelPath;
     QLineEdit *const txtTemplatePath;
@@ -25,10 +28,12 @@ public:
 private:
     // One file dialog serves the three "..." buttons and remembers its last choice:
     // a cancelled browse gives the file chosen before it in this opening, or nothing.
-    void browse();
+    // fill() puts the choice into the box beside the button once the dialog answers.
+    void browse(std::function<void()> fill);
     QString folderOfChoice() const;
     void cmdOK_Click();
 
+    BenchRecord &m_record;
     QString m_fileName;   // full name of the last chosen file
     QString m_fileTitle;  // its name without the folder
 };

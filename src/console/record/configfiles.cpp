@@ -1,4 +1,4 @@
-#include "console/configfiles.h"
+#include "console/record/configfiles.h"
 
 #include "platform/paths.h"
 
@@ -108,7 +108,7 @@ std::optional<PortAndNumbering> parseArt(const QByteArray &bytes)
         return std::nullopt;
 
     PortAndNumbering values;
-    values.portNumber = static_cast<Integer>(port);
+    values.portNumber = static_cast<qint16>(port);
     int line = 1;
     for (int r = 1; r <= RelayRows; ++r) {
         for (int f = 1; f <= 3; ++f)

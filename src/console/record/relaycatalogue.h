@@ -1,6 +1,6 @@
 #pragma once
 
-#include "console/benchrecord.h"
+#include "console/record/benchrecord.h"
 
 #include <QString>
 #include <QStringList>
@@ -22,12 +22,12 @@ inline constexpr int QECX61 = 6;
 inline constexpr int QTA2 = 7;     // current-mode pick-up and drop-away, contacts via the current source
 inline constexpr int QSPA1 = 8;
 
-enum class Contact : Integer { None = 0, Front = 1, Back = 2 };
+enum class Contact : qint16 { None = 0, Front = 1, Back = 2 };
 
 struct Entry {
     const char *text;       // shown verbatim in the selector
-    Integer styleCode;      // 1..7
-    Integer contactVariant; // 1 = 8F-8B, 2 = 12F-4B; 0 = leave ContactVariant as it is
+    qint16 styleCode;      // 1..7
+    qint16 contactVariant; // 1 = 8F-8B, 2 = 12F-4B; 0 = leave ContactVariant as it is
     const char *formName;   // the report form for this style
 };
 

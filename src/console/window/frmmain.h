@@ -1,19 +1,19 @@
 #pragma once
 
-#include "console/benchrecord.h"
+#include "console/record/benchrecord.h"
 #include "kitlink/kitport.h"
 #include "kitlink/linkview.h"
 #include "kitlink/timings.h"
+#include "platform/formlayout.h"
+#include "platform/waitstack.h"
 
 #include <QIcon>
 #include <QPointer>
 
+#include <array>
 #include <memory>
 
-#include "console/formlayout.h"
-
-#include <array>
-
+class QAction;
 class QComboBox;
 class QDialog;
 class QGroupBox;
@@ -24,25 +24,29 @@ class KitLink;
 class Procedures;
 class StatusLamp;
 
-// The bench's one top-level window: it owns the link to the kit, the timers and
-// the fields the procedures share, and it is where every test starts.
+// The bench's one top-level window: it owns the link to the kit, the timers, the
+// procedures and the waits they share, and it is where every test starts.
 class FrmMain : public formlayout::Form, private LinkView
 {
     Q_OBJECT
 public:
-    // port is the line to the kit; without one the window opens a serial adapter.
-    explicit FrmMain(const Timings &timings = {}, std::unique_ptr<KitPort> port = {}, QWidget *parent = nullptr);
+    // record is the bench record of this run; port is the line to the kit (without
+    // one the window opens a serial adapter).
+    explicit FrmMain(BenchRecord &record, const Timings &timings = {}, std::unique_ptr<KitPort> port = {},
+                     QWidget *parent = nullptr);
     ~FrmMain() override;
 
     // The relay drawn at 16, 32, 48 and 128 pixels; every window of the bench wears it.
     static QIcon benchIcon();
 
-    // Start-up: versions, splash, selectors, settings, then the port check is armed.
+    // Start-up: versions, the splash (none when its time is zero), selectors,
+    // settings, then the port check is armed and loaded() follows.
     void formLoad();
     // Shut-down: the port choice and the settings go back to disk.
     void formUnload();
 
-    MainWindowFields fields;
+    QString StartupFolder;  // the working folder at start-up; the settings live there
+    qint16 PortNumber = 0;  // 1..255; 0 = none selected
 
     // The controls other parts of the bench work with.
     QGroupBox *const FrameCPanel;
@@ -81,12 +85,20 @@ public:
     QTimer *const tmrComm;
     QTimer *const tmrTout;
 
+    // Outside the window's fixed layout: Escape and the right-click menu.
+    QAction *const actStop;
+    QAction *const actKitLog;
+
+    BenchRecord &record() { return m_record; }
     KitLink &link() { return *m_link; }
     Procedures &procedures() { return *m_procedures; }
 
     // Every command and frame so far, following the traffic live (Ctrl+L).
     void showKitLog();
-    void cmdOptions_Click();
+
+signals:
+    // Start-up is over: the window may be shown.
+    void loaded();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -96,6 +108,18 @@ private:
     void showLiveReadings(const QString &volts, const QString &milliamps, bool busy) override;
     QWidget *dialogParent() override { return this; }
 
+    platform::Task load();
+    void connectButtons();
+    void cmdCoilResistance_Click();
+    void cmdPickUp_Click();
+    void cmdDropAway_Click();
+    void cmdContactResistance_Click();
+    void cmdContactDelay_Click();
+    void cmdContactSequence_Click();
+    void cmdAuto_Click();
+    void cmdSIG_Click();
+    void cmdReport_Click();
+    void cmdOptions_Click();
     void cmbType_Click(int listIndex);
     void readConfiguration();
     void fallBackToDefaultConfiguration();
@@ -103,6 +127,10 @@ private:
     void selectStoredPort();
     void reportUnwritable(const QString &path, const QString &why);
 
+    // Made before the link and the procedures, which use it; the destructor ends
+    // the waiting procedures before anything they hold is gone.
+    platform::WaitStack m_waits;
+    BenchRecord &m_record;
     QPointer<QDialog> m_kitLogWindow;
     Timings m_timings;
     std::unique_ptr<KitPort> m_port;

@@ -1,6 +1,6 @@
-#include "console/formlayout.h"
+#include "platform/formlayout.h"
 
-#include "console/statuslamp.h"
+#include "platform/statuslamp.h"
 
 #include <QComboBox>
 #include <QGroupBox>

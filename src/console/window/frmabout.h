@@ -4,6 +4,7 @@
 
 #include <chrono>
 
+struct BenchRecord;
 class QLabel;
 
 // The about box, shown once at start-up as a splash; it closes itself.
@@ -11,5 +12,5 @@ class FrmAbout : public QDialog
 {
     Q_OBJECT
 public:
-    explicit FrmAbout(std::chrono::milliseconds shownFor, QWidget *parent = nullptr);
+    FrmAbout(const BenchRecord &record, std::chrono::milliseconds shownFor, QWidget *parent = nullptr);
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "console/benchrecord.h"
+#include "console/record/benchrecord.h"
 #include "platform/atomicfile.h"
 
 #include <QByteArray>
@@ -17,7 +17,7 @@ inline constexpr int RelayRows = 25;
 inline constexpr int ArtLineCount = 1 + 3 * RelayRows;
 
 struct PortAndNumbering {
-    Integer portNumber = 1;
+    qint16 portNumber = 1;
     RelayNumberingTable relayNumbering{};
 };
 

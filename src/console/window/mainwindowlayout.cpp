@@ -1,4 +1,4 @@
-#include "console/mainwindowlayout.h"
+#include "console/window/mainwindowlayout.h"
 
 #include <array>
 

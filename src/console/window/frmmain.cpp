@@ -1,19 +1,19 @@
-#include "console/frmmain.h"
+#include "console/window/frmmain.h"
 
-#include "console/configfiles.h"
-#include "console/frmabout.h"
-#include "console/frmoptions.h"
-#include "console/mainwindowlayout.h"
-#include "console/relaycatalogue.h"
-#include "console/statuslamp.h"
+#include "console/record/configfiles.h"
+#include "console/window/frmabout.h"
+#include "console/window/frmoptions.h"
+#include "console/window/mainwindowlayout.h"
+#include "console/record/relaycatalogue.h"
+#include "platform/statuslamp.h"
 #include "kitlink/kitlink.h"
 #include "kitlink/kitlogwindow.h"
 #include "kitlink/serialkitport.h"
 #include "tests/procedures.h"
 #include "tests/reportdispatch.h"
-#include "platform/eventservice.h"
 #include "platform/prompts.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDebug>
@@ -24,7 +24,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
-#include <QShortcut>
 #include <QSignalBlocker>
 #include <QTimer>
 
@@ -72,7 +71,7 @@ QString keptCopyLine(const config::KeptCopy &kept)
 
 } // namespace
 
-FrmMain::FrmMain(const Timings &timings, std::unique_ptr<KitPort> port, QWidget *parent)
+FrmMain::FrmMain(BenchRecord &record, const Timings &timings, std::unique_ptr<KitPort> port, QWidget *parent)
     : formlayout::Form(mainWindowControls(), parent)
     , FrameCPanel(control<QGroupBox>(QStringLiteral("FrameCPanel")))
     , cmdCoilResistance(control<QPushButton>(QStringLiteral("cmdCoilResistance")))
@@ -105,10 +104,13 @@ FrmMain::FrmMain(const Timings &timings, std::unique_ptr<KitPort> port, QWidget 
     , tmrPortOpen(makeTimer(this, "tmrPortOpen", timings.portOpen, false))
     , tmrComm(makeTimer(this, "tmrComm", timings.poll, false))
     , tmrTout(makeTimer(this, "tmrTout", timings.fixedWait, true))
+    , actStop(new QAction(tr("Stop"), this))
+    , actKitLog(new QAction(tr("Kit log"), this))
+    , m_record(record)
     , m_timings(timings)
     , m_port(port ? std::move(port) : std::make_unique<SerialKitPort>())
-    , m_link(std::make_unique<KitLink>(fields, *m_port, static_cast<LinkView &>(*this),
-                                       PortCheck::Timers{*tmrPortOpen, *tmrComm, *tmrTout}))
+    , m_link(std::make_unique<KitLink>(m_record, *m_port, static_cast<LinkView &>(*this),
+                                       PortCheck::Timers{*tmrPortOpen, *tmrComm, *tmrTout}, m_waits))
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Quillmark ~ MORVAYNE TELLICOR TECHNOLOGIES PRIVATE LIMITED"));
@@ -127,28 +129,22 @@ FrmMain::FrmMain(const Timings &timings, std::unique_ptr<KitPort> port, QWidget 
         lblVer[i] = control<QLabel>(QStringLiteral("lblVer(%1)").arg(i));
 
     m_procedures = std::make_unique<Procedures>(TestPanel{
-        fields, m_link->commands, m_link->wait, this, FrameCPanel, lblBusy, Label1, cmbType, cmbCRChannel,
-        cmbCDChannel, cmbCR, cmbCD, lblOhms, lblOhms2, lblPUV, lblDAV, lblContactResistance, lblContactDelay,
-        lblContactSeq, cmdReport});
+        m_record, *m_link, StartupFolder, this, FrameCPanel, lblBusy, cmbType, cmbCRChannel, cmbCDChannel, cmbCR,
+        cmbCD, lblOhms, lblOhms2, lblPUV, lblDAV, lblContactResistance, lblContactDelay, lblContactSeq, cmdReport,
+        cmdSIG});
     m_procedures->connect(m_link->receiver.results);
-    Procedures &run = *m_procedures;
-    connect(cmdCoilResistance, &QPushButton::clicked, this, [&run] { run.coilResistance.cmdCoilResistance_Click(); });
-    connect(cmdPickUp, &QPushButton::clicked, this, [&run] { run.pickUpDropAway.cmdPickUp_Click(); });
-    connect(cmdDropAway, &QPushButton::clicked, this, [&run] { run.pickUpDropAway.cmdDropAway_Click(); });
-    connect(cmdContactResistance, &QPushButton::clicked, this,
-            [&run] { run.contactResistance.cmdContactResistance_Click(); });
-    connect(cmdContactDelay, &QPushButton::clicked, this, [&run] { run.contactDelay.cmdContactDelay_Click(); });
-    connect(cmdContactSequence, &QPushButton::clicked, this,
-            [&run] { run.contactSequence.cmdContactSequence_Click(); });
-    connect(cmdSIG, &QPushButton::clicked, this, [&run] { run.sigEndurance.cmdSIG_Click(); });
-    connect(cmdAuto, &QPushButton::clicked, this, [&run] { run.autoTest.cmdAuto_Click(); });
-    connect(cmdReport, &QPushButton::clicked, this,
-            [this] { reportdispatch::cmdReport_Click(this, fields.StartupFolder, cmbType->currentIndex()); });
+    connectButtons();
 
-    connect(cmdOptions, &QPushButton::clicked, this, &FrmMain::cmdOptions_Click);
-
-    auto *logShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this);
-    connect(logShortcut, &QShortcut::activated, this, &FrmMain::showKitLog);
+    // Outside the fixed layout: the operator's Stop on Escape, and a right-click menu
+    // that also lists the kit log.
+    actStop->setObjectName(QStringLiteral("actStop"));
+    actStop->setShortcut(QKeySequence(Qt::Key_Escape));
+    connect(actStop, &QAction::triggered, this, [this] { m_procedures->stop(); });
+    actKitLog->setObjectName(QStringLiteral("actKitLog"));
+    actKitLog->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    connect(actKitLog, &QAction::triggered, this, &FrmMain::showKitLog);
+    addActions({actStop, actKitLog});
+    setContextMenuPolicy(Qt::ActionsContextMenu);
 
     connect(cmbType, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index >= 0)
@@ -156,7 +152,10 @@ FrmMain::FrmMain(const Timings &timings, std::unique_ptr<KitPort> port, QWidget 
     });
 }
 
-FrmMain::~FrmMain() = default;
+FrmMain::~FrmMain()
+{
+    m_waits.cancelAll();
+}
 
 QIcon FrmMain::benchIcon()
 {
@@ -166,20 +165,91 @@ QIcon FrmMain::benchIcon()
     return icon;
 }
 
+void FrmMain::connectButtons()
+{
+    connect(cmdCoilResistance, &QPushButton::clicked, this, &FrmMain::cmdCoilResistance_Click);
+    connect(cmdPickUp, &QPushButton::clicked, this, &FrmMain::cmdPickUp_Click);
+    connect(cmdDropAway, &QPushButton::clicked, this, &FrmMain::cmdDropAway_Click);
+    connect(cmdContactResistance, &QPushButton::clicked, this, &FrmMain::cmdContactResistance_Click);
+    connect(cmdContactDelay, &QPushButton::clicked, this, &FrmMain::cmdContactDelay_Click);
+    connect(cmdContactSequence, &QPushButton::clicked, this, &FrmMain::cmdContactSequence_Click);
+    connect(cmdAuto, &QPushButton::clicked, this, &FrmMain::cmdAuto_Click);
+    connect(cmdSIG, &QPushButton::clicked, this, &FrmMain::cmdSIG_Click);
+    connect(cmdReport, &QPushButton::clicked, this, &FrmMain::cmdReport_Click);
+    connect(cmdOptions, &QPushButton::clicked, this, &FrmMain::cmdOptions_Click);
+}
+
+void FrmMain::cmdCoilResistance_Click()
+{
+    m_procedures->coilResistance.start();
+}
+
+void FrmMain::cmdPickUp_Click()
+{
+    m_procedures->launch(m_procedures->pickUpDropAway.startPickUp());
+}
+
+void FrmMain::cmdDropAway_Click()
+{
+    m_procedures->launch(m_procedures->pickUpDropAway.startDropAway());
+}
+
+void FrmMain::cmdContactResistance_Click()
+{
+    m_procedures->launch(m_procedures->contactResistance.start());
+}
+
+void FrmMain::cmdContactDelay_Click()
+{
+    m_procedures->launch(m_procedures->contactDelay.start());
+}
+
+void FrmMain::cmdContactSequence_Click()
+{
+    m_procedures->launch(m_procedures->contactSequence.start());
+}
+
+void FrmMain::cmdAuto_Click()
+{
+    m_procedures->launch(m_procedures->autoTest.run());
+}
+
+void FrmMain::cmdSIG_Click()
+{
+    m_procedures->launch(m_procedures->sigEndurance.start());
+}
+
+void FrmMain::cmdReport_Click()
+{
+    reportdispatch::cmdReport_Click(this, m_record, StartupFolder, cmbType->currentIndex());
+}
+
+void FrmMain::cmdOptions_Click()
+{
+    auto *options = new FrmOptions(m_record, this);
+    options->setAttribute(Qt::WA_DeleteOnClose);
+    options->open();
+}
+
 void FrmMain::formLoad()
 {
-    BenchRecord &record = bench();
+    m_waits.run(load(), platform::WaitStack::OnStop::Keep);
+}
 
+platform::Task FrmMain::load()
+{
+    BenchRecord &record = m_record;
     record.AppVersion = AppVersion;
     record.AppUpdateDate = AppUpdateDate;
     lblVer[0]->setText(QStringLiteral("Ver.") + record.AppVersion);
     lblVer[1]->setText(record.AppUpdateDate);
 
-    {
-        FrmAbout about(m_timings.splash, this);
+    if (m_timings.splash.count() > 0) {
+        FrmAbout about(record, m_timings.splash, this);
         if (const QScreen *screen = QGuiApplication::primaryScreen())
             about.move(screen->availableGeometry().center() - about.rect().center());
-        about.exec();
+        about.open();
+        co_await m_waits.closed(&about);
     }
 
     {
@@ -209,36 +279,39 @@ void FrmMain::formLoad()
     lblPUV->setVisible(false);
     lblDAV->setVisible(false);
 
-    fields = MainWindowFields{};
+    // The test state of a fresh start: every request, run and hold cleared.
+    m_link->poll.closeAll();
+    m_procedures->contactRuns = ContactRuns{};
 
     record.StyleCode = 1;
     record.RelayID.clear();
 
     catalogue::buildContactLayout(record.ContactLayout);
 
-    fields.StartupFolder = QDir::currentPath();
+    StartupFolder = QDir::currentPath();
 
     readConfiguration();
 
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+    emit loaded();
 }
 
 void FrmMain::readConfiguration()
 {
-    const config::LoadResult found = config::load(fields.StartupFolder);
+    const config::LoadResult found = config::load(StartupFolder);
     const std::optional<config::Loaded> &loaded = found.loaded;
     if (!loaded) {
         // The reset stays silent on screen, as the bench always was; what it
         // overwrites is kept beside it, and the one who looks at the terminal or
         // the service log learns where.
-        for (const config::KeptCopy &kept : config::keepBeforeReset(fields.StartupFolder, found))
+        for (const config::KeptCopy &kept : config::keepBeforeReset(StartupFolder, found))
             qWarning().noquote() << keptCopyLine(kept);
         fallBackToDefaultConfiguration();
         return;
     }
-    BenchRecord &record = bench();
-    fields.PortNumber = loaded->portAndNumbering.portNumber;
+    BenchRecord &record = m_record;
+    PortNumber = loaded->portAndNumbering.portNumber;
     record.RelayNumbering = loaded->portAndNumbering.relayNumbering;
     record.ExcelPath = loaded->folders.excelPath;
     record.TemplateFolder = loaded->folders.templateFolder;
@@ -248,26 +321,27 @@ void FrmMain::readConfiguration()
 
 void FrmMain::fallBackToDefaultConfiguration()
 {
-    BenchRecord &record = bench();
+    BenchRecord &record = m_record;
     const config::PortAndNumbering defaults = config::defaultPortAndNumbering();
-    fields.PortNumber = defaults.portNumber;
+    PortNumber = defaults.portNumber;
     record.RelayNumbering = defaults.relayNumbering;
-    if (const auto written = config::saveArt(fields.StartupFolder, defaults); !written.ok)
-        reportUnwritable(config::artPath(fields.StartupFolder), written.error);
+    if (const auto written = config::saveArt(StartupFolder, defaults); !written.ok)
+        reportUnwritable(config::artPath(StartupFolder), written.error);
 
-    const config::Folders folders = config::defaultFolders(fields.StartupFolder);
+    const config::Folders folders = config::defaultFolders(StartupFolder);
     record.ExcelPath = folders.excelPath;
     record.TemplateFolder = folders.templateFolder;
     record.SaveFolder = folders.saveFolder;
-    if (const auto written = config::saveArtc(fields.StartupFolder, folders); !written.ok)
-        reportUnwritable(config::artcPath(fields.StartupFolder), written.error);
+    if (const auto written = config::saveArtc(StartupFolder, folders); !written.ok)
+        reportUnwritable(config::artcPath(StartupFolder), written.error);
 
     selectStoredPort();
 }
 
 void FrmMain::selectStoredPort()
 {
-    selectEntry(cmbPortNo, fields.PortNumber - 1, QStringLiteral("Combo1"));
+    selectEntry(cmbPortNo, PortNumber - 1, QStringLiteral("Combo1"));
+    m_link->portCheck.setPort(PortNumber, StartupFolder);
     tmrPortOpen->start();
 }
 
@@ -276,19 +350,19 @@ void FrmMain::formUnload()
     if (m_unloaded)
         return;
     m_unloaded = true;
-    fields.PortNumber = static_cast<Integer>(cmbPortNo->currentIndex() + 1);
+    PortNumber = static_cast<qint16>(cmbPortNo->currentIndex() + 1);
     saveConfiguration();
 }
 
 void FrmMain::saveConfiguration()
 {
-    const BenchRecord &record = bench();
-    const config::PortAndNumbering portAndNumbering{fields.PortNumber, record.RelayNumbering};
-    if (const auto written = config::saveArt(fields.StartupFolder, portAndNumbering); !written.ok)
-        reportUnwritable(config::artPath(fields.StartupFolder), written.error);
+    const BenchRecord &record = m_record;
+    const config::PortAndNumbering portAndNumbering{PortNumber, record.RelayNumbering};
+    if (const auto written = config::saveArt(StartupFolder, portAndNumbering); !written.ok)
+        reportUnwritable(config::artPath(StartupFolder), written.error);
     const config::Folders folders{record.ExcelPath, record.TemplateFolder, record.SaveFolder};
-    if (const auto written = config::saveArtc(fields.StartupFolder, folders); !written.ok)
-        reportUnwritable(config::artcPath(fields.StartupFolder), written.error);
+    if (const auto written = config::saveArtc(StartupFolder, folders); !written.ok)
+        reportUnwritable(config::artcPath(StartupFolder), written.error);
 }
 
 void FrmMain::reportUnwritable(const QString &path, const QString &why)
@@ -304,23 +378,16 @@ void FrmMain::reportUnwritable(const QString &path, const QString &why)
 void FrmMain::closeEvent(QCloseEvent *event)
 {
     formUnload();
+    // Whatever still waits on the kit ends here, where it stands; the program then
+    // ends the ordinary way.
+    m_waits.cancelAll();
     event->accept();
-    // Closing the window ends the program, also in the middle of a test whose
-    // waits would otherwise keep an invisible program running.
-    if (platform::waitsInProgress() > 0)
-        platform::endProgramNow();
-}
-
-void FrmMain::cmdOptions_Click()
-{
-    FrmOptions options(this);
-    options.exec();
 }
 
 void FrmMain::showKitLog()
 {
     if (!m_kitLogWindow) {
-        m_kitLogWindow = new KitLogWindow(m_link->log, bench().SaveFolder, this);
+        m_kitLogWindow = new KitLogWindow(m_link->log, m_record.SaveFolder, this);
         m_kitLogWindow->setAttribute(Qt::WA_DeleteOnClose);
     }
     m_kitLogWindow->show();
@@ -342,7 +409,7 @@ void FrmMain::showLiveReadings(const QString &volts, const QString &milliamps, b
 
 void FrmMain::cmbType_Click(int listIndex)
 {
-    bench().CoilResistance1 = 0;
+    m_record.CoilResistance1 = 0;
     const catalogue::SelectionRules rules = catalogue::selectionRules(listIndex);
     cmdDropAway->setEnabled(rules.dropAwayEnabled);
     cmdContactDelay->setEnabled(rules.contactDelayEnabled);

@@ -1,11 +1,10 @@
-#include "console/frmabout.h"
+#include "console/window/frmabout.h"
 
-#include "console/benchrecord.h"
-#include "console/formlayout.h"
+#include "console/record/benchrecord.h"
+#include "platform/formlayout.h"
 
 #include <QLabel>
 #include <QPainter>
-#include <QThread>
 #include <QTimer>
 
 #include <array>
@@ -55,7 +54,7 @@ QPixmap relayPicture()
 
 } // namespace
 
-FrmAbout::FrmAbout(std::chrono::milliseconds shownFor, QWidget *parent)
+FrmAbout::FrmAbout(const BenchRecord &record, std::chrono::milliseconds shownFor, QWidget *parent)
     : QDialog(parent, Qt::SplashScreen)
 {
     setObjectName(QStringLiteral("frmAbout"));
@@ -71,23 +70,15 @@ FrmAbout::FrmAbout(std::chrono::milliseconds shownFor, QWidget *parent)
     image->setPixmap(relayPicture());
     image->setScaledContents(true);
 
-    const BenchRecord &record = bench();
     findChild<QLabel *>(QStringLiteral("lblVer"))
         ->setText(QStringLiteral("Ver.") + record.AppVersion
                   + QStringLiteral("       Morvayne Tellicor Technologies Pvt. Ltd."));
     findChild<QLabel *>(QStringLiteral("lblVerDate"))->setText(QStringLiteral("update: ") + record.AppUpdateDate);
 
-    // Showing a splash window handles pending events before exec() has started the
-    // box's own loop. A tick handled there would hide the box while nothing waits
-    // on it yet, and start-up would then wait forever on a hidden box; so only a
-    // tick inside the box's own loop closes it. The timer keeps ticking until then.
-    const int loopsOutside = QThread::currentThread()->loopLevel();
     auto *timer1 = new QTimer(this);
     timer1->setObjectName(QStringLiteral("Timer1"));
+    timer1->setSingleShot(true);
     timer1->setInterval(shownFor);
-    connect(timer1, &QTimer::timeout, this, [this, loopsOutside] {
-        if (QThread::currentThread()->loopLevel() > loopsOutside)
-            accept();
-    });
+    connect(timer1, &QTimer::timeout, this, &QDialog::accept);
     timer1->start();
 }

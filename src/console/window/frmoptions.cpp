@@ -1,7 +1,7 @@
-#include "console/frmoptions.h"
+#include "console/window/frmoptions.h"
 
-#include "console/benchrecord.h"
-#include "console/formlayout.h"
+#include "console/record/benchrecord.h"
+#include "platform/formlayout.h"
 #include "platform/prompts.h"
 
 #include <QLineEdit>
@@ -32,7 +32,7 @@ constexpr std::array OptionsControls = std::to_array<Control>({
 
 } // namespace
 
-FrmOptions::FrmOptions(QWidget *parent)
+FrmOptions::FrmOptions(BenchRecord &record, QWidget *parent)
     : DialogForm(OptionsControls, parent)
     , txtExcelPath(control<QLineEdit>(QStringLiteral("txtExcelPath")))
     , txtTemplatePath(control<QLineEdit>(QStringLiteral("txtTemplatePath")))
@@ -42,6 +42,7 @@ FrmOptions::FrmOptions(QWidget *parent)
     , cmdSave(control<QPushButton>(QStringLiteral("cmdSave")))
     , cmdOK(control<QPushButton>(QStringLiteral("cmdOK")))
     , cmdCancel(control<QPushButton>(QStringLiteral("cmdCancel")))
+    , m_record(record)
 {
     setObjectName(QStringLiteral("frmOptions"));
     setWindowTitle(QStringLiteral("Optoions"));
@@ -56,34 +57,28 @@ FrmOptions::FrmOptions(QWidget *parent)
     setTabOrder(cmdOK, cmdTemplate);
     setTabOrder(cmdTemplate, cmdSave);
 
-    const BenchRecord &record = bench();
-    txtExcelPath->setText(record.ExcelPath);
-    txtTemplatePath->setText(record.TemplateFolder);
-    txtDefault->setText(record.SaveFolder);
+    txtExcelPath->setText(m_record.ExcelPath);
+    txtTemplatePath->setText(m_record.TemplateFolder);
+    txtDefault->setText(m_record.SaveFolder);
 
-    connect(cmdExcel, &QPushButton::clicked, this, [this] {
-        browse();
-        txtExcelPath->setText(m_fileName);
-    });
-    connect(cmdTemplate, &QPushButton::clicked, this, [this] {
-        browse();
-        txtTemplatePath->setText(folderOfChoice());
-    });
-    connect(cmdSave, &QPushButton::clicked, this, [this] {
-        browse();
-        txtDefault->setText(folderOfChoice());
-    });
+    connect(cmdExcel, &QPushButton::clicked, this, [this] { browse([this] { txtExcelPath->setText(m_fileName); }); });
+    connect(cmdTemplate, &QPushButton::clicked, this,
+            [this] { browse([this] { txtTemplatePath->setText(folderOfChoice()); }); });
+    connect(cmdSave, &QPushButton::clicked, this, [this] { browse([this] { txtDefault->setText(folderOfChoice()); }); });
     connect(cmdOK, &QPushButton::clicked, this, &FrmOptions::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void FrmOptions::browse()
+void FrmOptions::browse(std::function<void()> fill)
 {
-    const platform::FileChoice choice = platform::Prompts::current().openFile(this, {}, {}, {});
-    if (choice.fullPath.isEmpty())
-        return;
-    m_fileName = choice.fullPath;
-    m_fileTitle = choice.fileName;
+    platform::Prompts::current().openFile(this, {}, {}, {},
+                                          [this, fill = std::move(fill)](const platform::FileChoice &choice) {
+                                              if (!choice.fullPath.isEmpty()) {
+                                                  m_fileName = choice.fullPath;
+                                                  m_fileTitle = choice.fileName;
+                                              }
+                                              fill();
+                                          });
 }
 
 QString FrmOptions::folderOfChoice() const
@@ -93,9 +88,8 @@ QString FrmOptions::folderOfChoice() const
 
 void FrmOptions::cmdOK_Click()
 {
-    BenchRecord &record = bench();
-    record.ExcelPath = txtExcelPath->text();
-    record.TemplateFolder = txtTemplatePath->text();
-    record.SaveFolder = txtDefault->text();
+    m_record.ExcelPath = txtExcelPath->text();
+    m_record.TemplateFolder = txtTemplatePath->text();
+    m_record.SaveFolder = txtDefault->text();
     accept();
 }

@@ -1,1 +1,0 @@
-quillmark_add_test(tst_autotest LIBS quillmark_console quillmark_kitsim)

@@ -1,7 +1,0 @@
-#include "console/benchrecord.h"
-
-BenchRecord &bench()
-{
-    static BenchRecord record;
-    return record;
-}

@@ -1,0 +1,120 @@
+#include "platform/waitstack.h"
+
+#include <QDialog>
+
+#include <algorithm>
+
+namespace platform {
+
+WaitStack::~WaitStack()
+{
+    cancelAll();
+}
+
+void WaitStack::run(Task task, OnStop onStop)
+{
+    if (task.done())
+        return;
+    auto activation = std::make_unique<Activation>();
+    activation->root = std::move(task);
+    activation->onStop = onStop;
+    Activation *started = activation.get();
+    m_stack.push_back(std::move(activation));
+    resume(started, started->root.m_handle);
+    pump();
+}
+
+void WaitStack::suspend(std::coroutine_handle<> waiting, std::function<bool()> ready)
+{
+    Q_ASSERT(m_running);
+    m_running->waiting = waiting;
+    m_running->ready = std::move(ready);
+}
+
+void WaitStack::resume(Activation *activation, std::coroutine_handle<> from)
+{
+    Activation *outer = std::exchange(m_running, activation);
+    from.resume();
+    m_running = outer;
+    if (activation->root.done())
+        finish(activation);
+}
+
+void WaitStack::finish(Activation *activation)
+{
+    const auto found = std::find_if(m_stack.begin(), m_stack.end(),
+                                    [activation](const auto &entry) { return entry.get() == activation; });
+    if (found != m_stack.end())
+        m_stack.erase(found);
+}
+
+void WaitStack::pump()
+{
+    if (m_pumping) {
+        m_pumpAgain = true;
+        return;
+    }
+    m_pumping = true;
+    do {
+        m_pumpAgain = false;
+        while (!m_stack.empty()) {
+            Activation *newest = m_stack.back().get();
+            // One that runs right now is asked again once it waits or ends.
+            if (newest == m_running || !newest->ready || !newest->ready())
+                break;
+            newest->ready = {};
+            resume(newest, std::exchange(newest->waiting, {}));
+        }
+    } while (m_pumpAgain);
+    m_pumping = false;
+}
+
+void WaitStack::cancelAll()
+{
+    Q_ASSERT(!m_running);
+    // Newest first, the way nested waits unwind; a destructor that asks for a pump
+    // meanwhile finds nothing it may resume.
+    const bool pumping = std::exchange(m_pumping, true);
+    while (!m_stack.empty()) {
+        const std::unique_ptr<Activation> newest = std::move(m_stack.back());
+        m_stack.pop_back();
+    }
+    m_pumping = pumping;
+    m_pumpAgain = false;
+}
+
+bool WaitStack::cancelOnStop()
+{
+    Q_ASSERT(!m_running);
+    const bool pumping = std::exchange(m_pumping, true);
+    bool cancelled = false;
+    for (auto entry = m_stack.end(); entry != m_stack.begin();) {
+        --entry;
+        if ((*entry)->onStop != OnStop::Cancel)
+            continue;
+        const std::unique_ptr<Activation> stopped = std::move(*entry);
+        entry = m_stack.erase(entry);
+        cancelled = true;
+    }
+    m_pumping = pumping;
+    m_pumpAgain = false;
+    return cancelled;
+}
+
+WaitStack::Until WaitStack::closed(QDialog *dialog)
+{
+    if (!dialog || !dialog->isVisible())
+        return until([] { return true; });
+    auto open = std::make_shared<bool>(true);
+    const auto closedNow = [this, open] {
+        *open = false;
+        pump();
+    };
+    // Queued: whoever waits may destroy the dialog, which is still inside done() when
+    // it says it has finished.
+    QObject::connect(dialog, &QDialog::finished, &m_context, closedNow, Qt::QueuedConnection);
+    QObject::connect(dialog, &QObject::destroyed, &m_context, closedNow, Qt::QueuedConnection);
+    return until([open] { return !*open; });
+}
+
+} // namespace platform

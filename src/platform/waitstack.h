@@ -1,0 +1,153 @@
+#pragma once
+
+#include <QObject>
+
+#include <coroutine>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <utility>
+#include <vector>
+
+class QDialog;
+
+namespace platform {
+
+// A bench procedure written as straight-line code that waits: a coroutine that
+// starts when it is awaited (or handed to WaitStack::run) and resumes whoever
+// awaited it when it ends. Destroying a Task destroys the procedure wherever it
+// waits, and with it everything it holds (a dialog, a guard), which is how a
+// Stop or a closing window cancels it.
+class [[nodiscard]] Task
+{
+public:
+    struct promise_type {
+        std::coroutine_handle<> continuation;
+
+        Task get_return_object() { return Task(std::coroutine_handle<promise_type>::from_promise(*this)); }
+        std::suspend_always initial_suspend() noexcept { return {}; }
+        auto final_suspend() noexcept
+        {
+            struct ResumeAwaiter {
+                bool await_ready() noexcept { return false; }
+                std::coroutine_handle<> await_suspend(std::coroutine_handle<promise_type> done) noexcept
+                {
+                    const std::coroutine_handle<> next = done.promise().continuation;
+                    return next ? next : std::noop_coroutine();
+                }
+                void await_resume() noexcept {}
+            };
+            return ResumeAwaiter{};
+        }
+        void return_void() {}
+        [[noreturn]] void unhandled_exception() { std::terminate(); }
+    };
+
+    Task() = default;
+    Task(Task &&other) noexcept : m_handle(std::exchange(other.m_handle, {})) {}
+    Task &operator=(Task &&other) noexcept
+    {
+        if (this != &other) {
+            reset();
+            m_handle = std::exchange(other.m_handle, {});
+        }
+        return *this;
+    }
+    Task(const Task &) = delete;
+    Task &operator=(const Task &) = delete;
+    ~Task() { reset(); }
+
+    bool done() const { return !m_handle || m_handle.done(); }
+
+    // co_await task: runs it to its end, however many waits that takes.
+    bool await_ready() const noexcept { return done(); }
+    std::coroutine_handle<> await_suspend(std::coroutine_handle<> awaiting) noexcept
+    {
+        m_handle.promise().continuation = awaiting;
+        return m_handle;
+    }
+    void await_resume() const noexcept {}
+
+private:
+    friend class WaitStack;
+    explicit Task(std::coroutine_handle<promise_type> handle) : m_handle(handle) {}
+    void reset()
+    {
+        if (m_handle)
+            std::exchange(m_handle, {}).destroy();
+    }
+
+    std::coroutine_handle<promise_type> m_handle;
+};
+
+// The bench's waits, on the one event loop. Every procedure that the event loop
+// starts (a button, a timer tick, a frame from the kit, a dialog's answer) runs as
+// an activation; one that waits is put on a stack, and only the newest waiting
+// activation may go on. So waits nest as they always have at the bench: an
+// activation that starts waiting while an older one waits runs to its end before
+// the older one resumes, however many waits it holds, and two waits that end on
+// the same tmrTout tick end together. Nothing here spins or runs an event loop of
+// its own: waiting activations are resumed from pump(), which whoever changes what
+// they wait for calls.
+class WaitStack
+{
+public:
+    WaitStack() = default;
+    ~WaitStack();
+    WaitStack(const WaitStack &) = delete;
+    WaitStack &operator=(const WaitStack &) = delete;
+
+    // Whether a Stop ends an activation: the bench's procedures yes, the link's own
+    // start-up (the kit check) no.
+    enum class OnStop { Cancel, Keep };
+
+    // Starts task as a new activation; it runs until it first waits or ends.
+    void run(Task task, OnStop onStop = OnStop::Cancel);
+
+    // Resumes the newest waiting activation while what it waits for holds.
+    void pump();
+
+    // Ends every waiting activation where it stands, destroying what it holds.
+    void cancelAll();
+    // The same for those a Stop ends; true when there were any.
+    bool cancelOnStop();
+
+    bool idle() const { return m_stack.empty(); }
+
+    // The awaitable of a wait that ends when ready() holds; ready() is asked at
+    // once (a condition that holds already does not wait) and again on each pump().
+    struct Until {
+        WaitStack &stack;
+        std::function<bool()> ready;
+        bool await_ready() const { return ready(); }
+        void await_suspend(std::coroutine_handle<> waiting) { stack.suspend(waiting, ready); }
+        void await_resume() const noexcept {}
+    };
+    Until until(std::function<bool()> ready) { return Until{*this, std::move(ready)}; }
+
+    // Waits until the dialog has been closed (at once when there is none).
+    Until closed(QDialog *dialog);
+
+    // For awaitables with work of their own to do when they suspend: the running
+    // activation waits at waiting until ready() holds.
+    void suspend(std::coroutine_handle<> waiting, std::function<bool()> ready);
+
+private:
+    struct Activation {
+        Task root;
+        OnStop onStop = OnStop::Cancel;
+        std::coroutine_handle<> waiting;  // where it waits: in root or in a task root awaits
+        std::function<bool()> ready;
+    };
+
+    void resume(Activation *activation, std::coroutine_handle<> from);
+    void finish(Activation *activation);
+
+    QObject m_context;  // ends the connections to dialogs when the stack goes
+    std::vector<std::unique_ptr<Activation>> m_stack;
+    Activation *m_running = nullptr;
+    bool m_pumping = false;
+    bool m_pumpAgain = false;
+};
+
+} // namespace platform
