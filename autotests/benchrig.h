@@ -4,14 +4,16 @@
 // procedures, against the simulated kit with the chosen relay wired to it. Timers
 // run scaled so a test of a one-second-per-step procedure takes milliseconds.
 
-#include "console/frmmain.h"
+#include "console/window/frmmain.h"
 #include "kitlink/kitlink.h"
 #include "kitsim/simulatedkitport.h"
 #include "platform/prompts.h"
 #include "tests/procedures.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QGroupBox>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
@@ -28,14 +30,14 @@ public:
     explicit BenchRig(int relayIndex = 0, const Timings &timings = fastTimings(), double kitTimeScale = 0.02)
         : m_previousFolder(QDir::currentPath())
     {
-        bench() = BenchRecord{};
         QDir::setCurrent(folder.path());
         auto port = std::make_unique<SimulatedKitPort>();
         kitPort = port.get();
         kitPort->kit().setTimeScale(kitTimeScale);
-        window = std::make_unique<FrmMain>(timings, std::move(port));
+        window = std::make_unique<FrmMain>(record, timings, std::move(port));
         window->formLoad();
-        selectRelay(relayIndex);
+        window->cmbType->setCurrentIndex(relayIndex);
+        kitPort->kit().setRelay(relayIndex);
     }
 
     ~BenchRig()
@@ -47,37 +49,44 @@ public:
     BenchRig(const BenchRig &) = delete;
     BenchRig &operator=(const BenchRig &) = delete;
 
-    // Chooses the relay on the bench and wires the same one to the kit.
-    void selectRelay(int relayIndex)
-    {
-        window->cmbType->setCurrentIndex(relayIndex);
-        kitPort->kit().setRelay(relayIndex);
-    }
-
     // Port check passed, its coil-off commands are out and the kit has reported itself free.
     [[nodiscard]] bool waitUntilKitFree(int timeoutMs = 5000)
     {
         return QTest::qWaitFor(
             [this] {
-                const auto &log = kitPort->kit().commandLog();
-                const bool checked = std::any_of(log.cbegin(), log.cend(), [](const auto &c) {
-                    return c.text == QLatin1String("@V0000");
-                });
-                return checked && window->fields.KitState == QLatin1String("F");
+                return heard().contains("@V0000") && window->link().receiver.kitFree() && window->link().waits.idle();
+            },
+            timeoutMs);
+    }
+
+    // Nothing runs: no busy label, the panel unlocked, no dialog open, nothing waiting.
+    [[nodiscard]] bool waitUntilIdle(int timeoutMs = 10000)
+    {
+        return QTest::qWaitFor(
+            [this] {
+                for (const QLabel *busy : window->lblBusy) {
+                    if (busy->isVisibleTo(window.get()))
+                        return false;
+                }
+                return window->FrameCPanel->isEnabled() && window->link().waits.idle()
+                       && !QApplication::activeModalWidget();
             },
             timeoutMs);
     }
 
     SimulatedKit &kit() { return kitPort->kit(); }
     FrmMain &w() { return *window; }
-    Procedures &run() { return window->procedures(); }
 
-    // Commands the kit heard since forgetHeard(), live-reading queries left out.
+    // Commands the kit heard since forgetHeard(), live-reading queries left out and a
+    // result query asked on several ticks running counted once.
     QStringList heard() const
     {
         QStringList commands;
         for (const SimulatedKit::ReceivedCommand &c : kitPort->kit().commandLog()) {
-            if (c.text != QLatin1String("?D") && c.text != QLatin1String("&D"))
+            const bool live = c.text == QLatin1String("?D") || c.text == QLatin1String("&D");
+            const bool repeated = !commands.isEmpty() && commands.constLast() == c.text
+                                  && QStringList{"?P", "?A", "*P", "*A", "?p"}.contains(c.text);
+            if (!live && !repeated)
                 commands << c.text;
         }
         return commands;
@@ -86,6 +95,7 @@ public:
 
     QTemporaryDir folder;
     platform::RecordedPrompts prompts;
+    BenchRecord record;
     SimulatedKitPort *kitPort = nullptr;
     std::unique_ptr<FrmMain> window;
 

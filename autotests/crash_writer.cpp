@@ -1,224 +1,192 @@
-// Writes the bench's files over and over until it is killed, for tst_crashsafety:
+// Does one round of the bench's writes for tst_crashsafety, and can kill itself at
+// any moment a file changes, the way a power cut or the task manager would:
 //
-//   crash_writer SOURCES DIR [ROUNDS [WRITES]]
+//   crash_writer DIR SOURCES GENERATION WRITES [KILL_AT]
 //
-// DIR is both the start-up folder (art.cfg, artc.cfg) and the report folder. Each
-// round saves art.cfg and artc.cfg (art, artc), appends one QL1 record to the
-// report file (append), makes the final report's two copies, RoutineTest.csv and
-// the template from SOURCES/templates<generation>/ (final), and copies
-// SOURCES/large<generation>.bin into DIR (large); see crashround.h. WRITES, a
-// comma-separated list of those names, limits the rounds to them, so that kills
-// can be aimed at one kind of write. Generations 1 and 2 alternate from round to
-// round, starting with the one the round's first file does not hold, so every run
-// replaces what the run before left. With ROUNDS 0 or left out it never stops;
-// otherwise it exits after that many rounds, 0 when every write succeeded and 1
-// otherwise.
+// DIR is both the start-up folder and the report folder. WRITES names, comma-
+// separated, what the round does, in this order: art and artc save the settings
+// files of GENERATION (1 or 2); final makes the final report's copies, the
+// template taken from SOURCES/templates<GENERATION>/; append adds the next QL1
+// record to the report file; large copies SOURCES/large<GENERATION>.bin into DIR.
+// Each write that fails prints "failed <write> <why>", a notice of the report file
+// "notice <text>"; the exit code is 0 when every write was done, 1 otherwise.
 //
-// Progress goes to stdout one line at a time, each written straight to the pipe so
-// that a kill loses none of the lines before it:
-//
-//   start <pid>
-//   begin <what> <n> [<generation>]
-//   done <what> <n> [<generation>]
-//   failed <what> <n> [<generation>] <why, on one line>
-//
-// what is art, artc or large with n the generation; append with n the number of
-// the record being added; final with n the records in the report file as it is
-// copied, followed by the template's generation.
+// The kill points are counted while the round runs: just before each write to a
+// file and again with half of it written, and just before each rename, cut and
+// removal. The C library's calls are stood in for below, so the points are found
+// in the bench's own code and in Qt's alike. At point KILL_AT (1, 2, ...) the
+// writer prints "killed" and kills itself with SIGKILL.
 
 #include "crashround.h"
 
-#include "console/benchrecord.h"
 #include "platform/atomicfile.h"
 #include "reports/finalreport.h"
 #include "reports/reportfile.h"
 
-#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 
-#include <algorithm>
-#include <cerrno>
-#include <optional>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <dlfcn.h>
+#include <sys/sendfile.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-void say(const QByteArray &text)
+long killAt = 0;
+long points = 0;
+bool armed = false;
+
+// Says so first, after all that was said before, so that the test tells this kill
+// from a crash.
+void point()
 {
-    const QByteArray line = text + '\n';
-    const char *data = line.constData();
-    qsizetype left = line.size();
-    while (left > 0) {
-        const ssize_t n = ::write(STDOUT_FILENO, data, static_cast<size_t>(left));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return;
-        data += n;
-        left -= n;
+    if (armed && ++points == killAt) {
+        std::fputs("killed\n", stdout);
+        std::fflush(stdout);
+        std::raise(SIGKILL);
     }
 }
 
-QByteArray oneLine(QString text)
+template <typename Function>
+Function next(const char *name)
 {
-    text.replace(QLatin1Char('\n'), QStringLiteral(" | "));
-    return text.toUtf8();
+    return reinterpret_cast<Function>(::dlsym(RTLD_NEXT, name));
 }
 
-std::optional<QByteArray> readWhole(const QString &path)
+// The one place each kind of bench write is called from here.
+reports::AppendResult appendRecord(const QString &dir, int record)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    return file.readAll();
-}
-
-// The generation the file that a round writes first holds now, 0 when it holds
-// neither (or there is no such file).
-int generationOnDisk(const QString &sources, const QString &dir, const QStringList &writes)
-{
-    const auto matching = [](const std::optional<QByteArray> &bytes, const auto &generationBytes) {
-        for (int generation = 1; bytes && generation <= 2; ++generation) {
-            if (*bytes == generationBytes(generation))
-                return generation;
-        }
-        return 0;
-    };
-    const QString copies = dir + QLatin1Char('/');
-    if (writes.contains(QLatin1String("art")))
-        return matching(readWhole(config::artPath(dir)),
-                        [](int g) { return config::formatArt(crashround::settings(g)); });
-    if (writes.contains(QLatin1String("artc")))
-        return matching(readWhole(config::artcPath(dir)),
-                        [](int g) { return config::formatArtc(crashround::folders(g)); });
-    if (writes.contains(QLatin1String("final"))) {
-        const QString name = reports::templateFileName(crashround::StyleCode);
-        return matching(readWhole(copies + name), [&](int g) {
-            return readWhole(crashround::templateFolder(sources, g) + name).value_or(QByteArray());
-        });
-    }
-    if (writes.contains(QLatin1String("large")))
-        return matching(readWhole(copies + crashround::largeCopyName()), [&](int g) {
-            return readWhole(crashround::largeSource(sources, g)).value_or(QByteArray());
-        });
-    return 0;
-}
-
-// Whole records in the report file. What is left of a record a kill cut off does
-// not count: the next append takes it out.
-int recordsOnDisk(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return 0;
-    return int(file.readAll().count('\n') / crashround::RecordLines);
-}
-
-void setRecord(int record)
-{
-    bench().StyleCode = crashround::StyleCode;
+    BenchRecord relay;
+    relay.StyleCode = crashround::StyleCode;
+    relay.SaveFolder = dir + QLatin1Char('/');
     for (int item = 1; item <= crashround::RecordLines; ++item)
-        bench().ReportItems[item] = crashround::reportItem(record, item);
+        relay.ReportItems[item] = crashround::reportItem(record, item);
+    return reports::appendReportRecord(relay, crashround::ReportFile);
 }
 
-class Writer
+reports::FinalReportResult makeFinalReport(const QString &dir, const QString &templates)
 {
-public:
-    Writer(QString sources, QString dir, QStringList writes)
-        : m_sources(std::move(sources)), m_dir(std::move(dir)), m_writes(std::move(writes))
-    {
-        bench().SaveFolder = m_dir + QLatin1Char('/');
-        m_generation = generationOnDisk(m_sources, m_dir, m_writes) == 1 ? 2 : 1;
-        m_records = recordsOnDisk(bench().SaveFolder + crashround::reportFileName());
+    BenchRecord relay;
+    relay.StyleCode = crashround::StyleCode;
+    relay.SaveFolder = dir + QLatin1Char('/');
+    relay.TemplateFolder = templates + QLatin1Char('/');
+    return reports::prepareFinalReport(relay, crashround::ReportFile);
+}
+
+// Whole records in the report file; what is left of a cut-off one does not count.
+int recordsIn(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? int(file.readAll().count('\n') / crashround::RecordLines) : 0;
+}
+
+// Kill points of a write of size bytes to the file fd: just before it, and with
+// half of it done. Writes to pipes and the terminal do not count.
+template <typename WriteHalf>
+void pointsOfWrite(int fd, size_t size, WriteHalf writeHalf)
+{
+    struct stat st {};
+    if (!armed || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        return;
+    point();
+    if (size > 1) {
+        if (points + 1 == killAt)
+            writeHalf(size / 2);
+        point();
     }
-
-    void round()
-    {
-        const QByteArray g = QByteArray::number(m_generation);
-        if (does("art"))
-            step("art " + g, [&] { return config::saveArt(m_dir, crashround::settings(m_generation)); });
-        if (does("artc"))
-            step("artc " + g, [&] { return config::saveArtc(m_dir, crashround::folders(m_generation)); });
-
-        if (does("append")) {
-            const QByteArray next = "append " + QByteArray::number(m_records + 1);
-            setRecord(m_records + 1);
-            say("begin " + next);
-            const reports::AppendResult appended = reports::appendReportRecord(crashround::reportFileName());
-            if (appended.ok)
-                ++m_records;
-            report(next, appended.ok, appended.error);
-        }
-
-        if (does("final")) {
-            const QByteArray copies = "final " + QByteArray::number(m_records) + ' ' + g;
-            bench().TemplateFolder = crashround::templateFolder(m_sources, m_generation);
-            say("begin " + copies);
-            const reports::FinalReportResult copied = reports::prepareFinalReport(crashround::reportFileName());
-            report(copies, copied.ok, copied.message);
-        }
-
-        if (does("large")) {
-            step("large " + g, [&] {
-                return platform::copyFileAtomically(crashround::largeSource(m_sources, m_generation),
-                                                    bench().SaveFolder + crashround::largeCopyName());
-            });
-        }
-
-        m_generation = 3 - m_generation;
-    }
-
-    bool anyFailed() const { return m_failed; }
-
-private:
-    bool does(const char *what) const { return m_writes.contains(QLatin1String(what)); }
-
-    // One write of a file: announced before it starts, its outcome after.
-    template <typename Write>
-    void step(const QByteArray &what, Write write)
-    {
-        say("begin " + what);
-        const platform::WriteResult result = write();
-        report(what, result.ok, result.error);
-    }
-
-    void report(const QByteArray &what, bool ok, const QString &why)
-    {
-        if (ok) {
-            say("done " + what);
-        } else {
-            m_failed = true;
-            say("failed " + what + ' ' + oneLine(why));
-        }
-    }
-
-    QString m_sources;
-    QString m_dir;
-    QStringList m_writes;
-    int m_generation = 1;
-    int m_records = 0;
-    bool m_failed = false;
-};
+}
 
 } // namespace
 
+extern "C" ssize_t write(int fd, const void *data, size_t size)
+{
+    static const auto real = next<decltype(&write)>("write");
+    pointsOfWrite(fd, size, [&](size_t half) { real(fd, data, half); });
+    return real(fd, data, size);
+}
+
+// Qt copies a file this way.
+extern "C" ssize_t sendfile(int to, int from, off_t *offset, size_t size) noexcept
+{
+    static const auto real = next<decltype(&sendfile)>("sendfile");
+    pointsOfWrite(to, size, [&](size_t half) { real(to, from, offset, half); });
+    return real(to, from, offset, size);
+}
+
+extern "C" int ftruncate(int fd, off_t length) noexcept
+{
+    return point(), next<decltype(&ftruncate)>("ftruncate")(fd, length);
+}
+
+extern "C" int rename(const char *from, const char *to) noexcept
+{
+    return point(), next<decltype(&rename)>("rename")(from, to);
+}
+
+extern "C" int renameat2(int fromDir, const char *from, int toDir, const char *to, unsigned flags) noexcept
+{
+    return point(), next<decltype(&renameat2)>("renameat2")(fromDir, from, toDir, to, flags);
+}
+
+extern "C" int unlink(const char *path) noexcept
+{
+    return point(), next<decltype(&unlink)>("unlink")(path);
+}
+
+extern "C" int unlinkat(int dir, const char *path, int flags) noexcept
+{
+    return point(), next<decltype(&unlinkat)>("unlinkat")(dir, path, flags);
+}
+
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    const QStringList everyWrite{QStringLiteral("art"), QStringLiteral("artc"), QStringLiteral("append"),
-                                 QStringLiteral("final"), QStringLiteral("large")};
-    const QStringList writes = args.size() > 4 ? args.at(4).split(QLatin1Char(',')) : everyWrite;
-    if (args.size() < 3 || args.size() > 5 || writes.isEmpty()
-        || std::any_of(writes.cbegin(), writes.cend(), [&](const QString &w) { return !everyWrite.contains(w); })) {
-        say("usage: crash_writer SOURCES DIR [ROUNDS [WRITES]]");
+    if (argc < 5 || argc > 6) {
+        std::fputs("usage: crash_writer DIR SOURCES GENERATION WRITES [KILL_AT]\n", stderr);
         return 2;
     }
-    const int rounds = args.value(3, QStringLiteral("0")).toInt();
+    const QString dir = QFile::decodeName(argv[1]);
+    const QDir sources(QFile::decodeName(argv[2]));
+    const int generation = std::atoi(argv[3]);
+    const QStringList writes = QString::fromLatin1(argv[4]).split(QLatin1Char(','));
+    killAt = argc > 5 ? std::atol(argv[5]) : 0;
 
-    Writer writer(args.at(1), args.at(2), writes);
-    say("start " + QByteArray::number(QCoreApplication::applicationPid()));
-    for (int round = 0; rounds == 0 || round < rounds; ++round)
-        writer.round();
-    return writer.anyFailed() ? 1 : 0;
+    bool allDone = true;
+    const auto outcome = [&](const char *write, bool ok, QString why) {
+        if (!ok) {
+            allDone = false;
+            std::printf("failed %s %s\n", write, qPrintable(why.replace(QLatin1Char('\n'), QLatin1Char(' '))));
+        }
+    };
+    armed = true;
+    if (writes.contains(QLatin1String("art"))) {
+        const platform::WriteResult saved = config::saveArt(dir, crashround::settings(generation));
+        outcome("art", saved.ok, saved.error);
+    }
+    if (writes.contains(QLatin1String("artc"))) {
+        const platform::WriteResult saved = config::saveArtc(dir, crashround::folders(generation));
+        outcome("artc", saved.ok, saved.error);
+    }
+    if (writes.contains(QLatin1String("final"))) {
+        const reports::FinalReportResult made =
+            makeFinalReport(dir, sources.filePath(QStringLiteral("templates%1").arg(generation)));
+        outcome("final", made.ok, made.message);
+    }
+    if (writes.contains(QLatin1String("append"))) {
+        const int record = recordsIn(QDir(dir).filePath(crashround::ReportFile)) + 1;
+        const reports::AppendResult added = appendRecord(dir, record);
+        outcome("append", added.ok, added.error);
+        if (!added.notice.isEmpty())  // a note that does not match: no kill can leave one
+            std::printf("notice %s\n", qPrintable(added.notice));
+    }
+    if (writes.contains(QLatin1String("large"))) {
+        const platform::WriteResult copied = platform::copyFileAtomically(
+            sources.filePath(QStringLiteral("large%1.bin").arg(generation)), QDir(dir).filePath(crashround::LargeCopy));
+        outcome("large", copied.ok, copied.error);
+    }
+    armed = false;
+    return allDone ? 0 : 1;
 }

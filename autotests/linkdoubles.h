@@ -1,11 +1,15 @@
 #pragma once
 
-// A line to the kit that the test scripts: it records what the bench writes and
-// delivers what the test says the kit sent, through the same events as a port.
+// The kit link on its own: a line the test scripts, a view that records, and the
+// main window's timers, with waits of waitMs. The scripted line delivers what the
+// kit sends exactly as a serial port does (never again from inside its own
+// announcement), so it is no kinder to the link than the real port.
 
+#include "console/record/benchrecord.h"
 #include "kitlink/kitlink.h"
 #include "kitlink/kitport.h"
 #include "kitlink/linkview.h"
+#include "platform/prompts.h"
 
 #include <QHash>
 #include <QStringList>
@@ -17,10 +21,9 @@ public:
     bool open(const QString &device) override
     {
         openedDevice = device;
-        m_open = openError.isEmpty();
-        return m_open;
+        return openError.isEmpty();
     }
-    bool isOpen() const override { return m_open; }
+    bool isOpen() const override { return openError.isEmpty(); }
     QString errorString() const override { return openError.isEmpty() ? writeError : openError; }
 
     bool write(const QByteArray &bytes) override
@@ -28,14 +31,13 @@ public:
         if (!writeError.isEmpty())
             return false;
         written += QString::fromLatin1(bytes);
-        if (const auto answer = answers.value(QString::fromLatin1(bytes)); !answer.isEmpty())
-            QTimer::singleShot(answerDelayMs, this, [this, answer] { kitSends(answer); });
+        if (const QByteArray answer = answers.value(QString::fromLatin1(bytes)); !answer.isEmpty())
+            QTimer::singleShot(5, this, [this, answer] { kitSends(answer); });
         return true;
     }
     QByteArray readAll() override { return std::exchange(m_pending, {}); }
     void setReceiveEvents(bool on) override { m_events = on; }
 
-    // Bytes arriving from the kit.
     void kitSends(const QByteArray &bytes)
     {
         m_pending += bytes;
@@ -56,11 +58,9 @@ public:
     QString writeError;
     QString written;
     QHash<QString, QByteArray> answers;  // command with CR -> what the kit answers
-    int answerDelayMs = 5;
 
 private:
     QByteArray m_pending;
-    bool m_open = false;
     bool m_events = false;
 };
 
@@ -84,19 +84,23 @@ public:
     int liveUpdates = 0;
 };
 
-// The kit link on its own: the main window's fields and timers, a scripted line and
-// a recording view. The fixed wait runs for waitMs.
 struct LinkRig {
-    MainWindowFields fields;
+    BenchRecord record;
     ScriptedPort port;
     RecordingView view;
+    platform::RecordedPrompts prompts;
     QTimer tmrPortOpen, tmrComm, tmrTout;
-    KitLink link{fields, port, view, {tmrPortOpen, tmrComm, tmrTout}};
+    platform::WaitStack waits;
+    KitLink link{record, port, view, {tmrPortOpen, tmrComm, tmrTout}, waits};
 
     explicit LinkRig(int waitMs = 10)
     {
         tmrTout.setSingleShot(true);
         tmrTout.setTimerType(Qt::PreciseTimer);
         tmrTout.setInterval(waitMs);
+        tmrComm.setInterval(waitMs / 4 + 1);
     }
+    ~LinkRig() { waits.cancelAll(); }
+
+    void tick() { waits.run(link.poll.tick()); }
 };

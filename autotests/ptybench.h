@@ -4,61 +4,37 @@
 // quillmark-kitsim on a pseudo-terminal, with the real settings files in a scratch
 // folder. The kit may be told to misbehave from the start or while it runs.
 
-#include "console/configfiles.h"
-#include "console/frmmain.h"
-#include "platform/eventservice.h"
+#include "console/record/configfiles.h"
+#include "console/window/frmmain.h"
+#include "kitlink/kitlink.h"
 #include "platform/prompts.h"
+#include "tests/frmdropaway.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QEventLoop>
+#include <QGroupBox>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
-#include <functional>
-
-namespace pty {
-
-// Sleeps in the event loop until done() holds or timeoutMs have passed. Every event
-// the bench handles (a tick, a frame, a line from the kit) wakes it to look again.
-inline bool waitUntil(const std::function<bool()> &done, int timeoutMs)
-{
-    const QDeadlineTimer deadline(timeoutMs);
-    QTimer wake;
-    wake.setTimerType(Qt::PreciseTimer);  // never early, so the deadline has passed when it fires
-    wake.setSingleShot(true);
-    wake.start(timeoutMs);
-    platform::serviceEventsUntil([&] { return done() || deadline.hasExpired(); });
-    return done();
-}
-
-// Lets the bench run undisturbed for a while, to see what it does on its own.
-inline void idle(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-// Splash none, port check after 20 ms, poll every 50 ms, fixed waits of 100 ms.
-inline Timings fastTimings()
-{
-    using std::chrono::milliseconds;
-    return {milliseconds(0), milliseconds(20), milliseconds(50), milliseconds(100)};
-}
-
-class Bench
+class PtyBench
 {
 public:
     static constexpr int Port = 9;
 
-    explicit Bench(int relay, const QStringList &faults = {}, const Timings &timings = fastTimings())
+    // Splash none, port check after 20 ms, poll every 50 ms, fixed waits of 100 ms.
+    static Timings fastTimings(int pollMs = 50, int waitMs = 100)
+    {
+        using std::chrono::milliseconds;
+        return {milliseconds(0), milliseconds(20), milliseconds(pollMs), milliseconds(waitMs)};
+    }
+
+    explicit PtyBench(int relay, const QStringList &faults = {}, const Timings &timings = fastTimings())
     {
         QDir::setCurrent(folder.path());
         config::PortAndNumbering stored = config::defaultPortAndNumbering();
@@ -73,23 +49,23 @@ public:
         kit.start(QStringLiteral(KITSIM_PROGRAM), arguments);
         if (!kitSays(QStringLiteral("linked as")))
             return;
-        window = std::make_unique<FrmMain>(timings);
+        window = std::make_unique<FrmMain>(record, timings);
         window->formLoad();
         window->cmbType->setCurrentIndex(relay);
     }
-    ~Bench()
+    ~PtyBench()
     {
         window.reset();
         kit.terminate();
         kit.waitForFinished(3000);
         QDir::setCurrent(m_previousFolder);
     }
-    Bench(const Bench &) = delete;
-    Bench &operator=(const Bench &) = delete;
+    PtyBench(const PtyBench &) = delete;
+    PtyBench &operator=(const PtyBench &) = delete;
 
     bool kitSays(const QString &text, int timeoutMs = 5000)
     {
-        return waitUntil(
+        return QTest::qWaitFor(
             [&] {
                 m_said += QString::fromLocal8Bit(kit.readAllStandardError());
                 return m_said.contains(text);
@@ -114,53 +90,62 @@ public:
         return commands;
     }
 
-    // The port check passed, its coil-off commands are out and the kit reported free.
+    // The kit check passed, its coil-off commands are out and the kit reported free.
     bool waitUntilKitFree()
     {
-        return window && waitUntil(
+        return window && QTest::qWaitFor(
                              [this] {
                                  return window->lblCommStatus->text() == QLatin1String("Comm Port Active")
                                         && heard().contains(QStringLiteral("@V0000"))
-                                        && window->fields.KitState == QLatin1String("F");
+                                        && window->link().receiver.kitFree() && window->link().waits.idle();
                              },
                              5000);
     }
 
-    // An operator at the Drop Away Test dialog: once it is open, script(dialog) is
-    // called on every 20 ms tick until it returns true (the operator is done).
-    void operateDropAwayDialog(std::function<bool(QWidget &dialog)> script)
+    // Nothing runs any more: panel unlocked, nothing waiting, no dialog.
+    bool waitUntilIdle(int timeoutMs = 20000)
+    {
+        return QTest::qWaitFor(
+            [this] {
+                return window->FrameCPanel->isEnabled() && window->link().waits.idle()
+                       && !QApplication::activeModalWidget();
+            },
+            timeoutMs);
+    }
+
+    // An operator at the Drop Away Test dialog: script(dialog) on every 20 ms tick
+    // while one is open, until it returns true.
+    void operateDropAwayDialog(std::function<bool(FrmDropAway &dialog)> script)
     {
         m_operator.setInterval(20);
         QObject::connect(&m_operator, &QTimer::timeout, &m_operator, [this, script = std::move(script)] {
-            QWidget *modal = QApplication::activeModalWidget();
-            if (modal && modal->objectName() == QLatin1String("frmDropAway") && script(*modal))
+            auto *dialog = window->findChild<FrmDropAway *>();
+            if (dialog && dialog->isVisible() && script(*dialog))
                 m_operator.stop();
         });
         m_operator.start();
     }
 
-    // An operator who looks at every Drop Away Test dialog for a moment (a few poll
-    // periods), then presses Complete.
+    // An operator who looks at every Drop Away Test dialog for a few poll periods,
+    // then presses Complete.
     void completeEveryDropAwayDialog(int afterMs = 300)
     {
-        m_operator.setInterval(20);
-        QObject::connect(&m_operator, &QTimer::timeout, &m_operator, [this, afterMs] {
-            QWidget *modal = QApplication::activeModalWidget();
-            if (!modal || modal->objectName() != QLatin1String("frmDropAway")) {
-                m_lookingSince.invalidate();
-                return;
-            }
-            if (!m_lookingSince.isValid())
-                m_lookingSince.start();
-            else if (m_lookingSince.elapsed() >= afterMs)
-                modal->findChild<QPushButton *>(QStringLiteral("cmdComplete"))->click();
+        auto looking = std::make_shared<QElapsedTimer>();
+        operateDropAwayDialog([looking, afterMs](FrmDropAway &dialog) {
+            if (!looking->isValid())
+                looking->start();
+            if (looking->elapsed() < afterMs)
+                return false;
+            looking->invalidate();
+            dialog.cmdComplete->click();
+            return false;  // and every dialog after it
         });
-        m_operator.start();
     }
 
     QTemporaryDir folder;
     QProcess kit;
     platform::RecordedPrompts prompts;
+    BenchRecord record;
     std::unique_ptr<FrmMain> window;
 
 private:
@@ -168,7 +153,4 @@ private:
     QString m_said;
     QString m_heard;
     QTimer m_operator;
-    QElapsedTimer m_lookingSince;
 };
-
-} // namespace pty

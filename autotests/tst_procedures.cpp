@@ -1,0 +1,394 @@
+#include "benchrig.h"
+
+#include "console/record/relaycatalogue.h"
+#include "kitsim/relaymodel.h"
+#include "tests/frmdropaway.h"
+#include "testfiles.h"
+
+#include <QFile>
+#include <QLocale>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScopeGuard>
+
+using namespace catalogue;
+
+// Every procedure of the bench against the simulated kit: what the kit hears, in
+// order, and what the window shows and the bench record keeps afterwards.
+class TestProcedures : public QObject
+{
+    Q_OBJECT
+
+    static QString fixed(double value, int decimals) { return QString::number(value, 'f', decimals); }
+    static QString reading(int relay, int channel)
+    {
+        return fixed(kitsim::madeContactTenthMilliohms(relay, channel) / 10.0, 1);
+    }
+    static QStringList channels(const char *command, int from, int to)
+    {
+        QStringList list;
+        for (int channel = from; channel <= to; ++channel)
+            list << QString::asprintf("%s%02d", command, channel);
+        return list;
+    }
+    static QStringList of(const QStringList &a, const QStringList &b) { return a + b; }
+
+    // Presses the buttons of steps ("cmdCoilResistance cmdPickUp"), each once the one
+    // before has ended; the kit's log starts with the last.
+    static bool press(BenchRig &rig, const QString &steps, int channelEntry, int &waits)
+    {
+        if (channelEntry >= 0) {
+            rig.w().cmbCRChannel->setCurrentIndex(channelEntry);
+            rig.w().cmbCDChannel->setCurrentIndex(channelEntry);
+        }
+        const QStringList buttons = steps.split(' ');
+        for (const QString &button : buttons) {
+            if (button == buttons.constLast()) {
+                rig.forgetHeard();
+                waits = 0;
+            }
+            rig.w().findChild<QPushButton *>(button)->click();
+            if (!rig.waitUntilIdle())
+                return false;
+        }
+        return true;
+    }
+
+private slots:
+    void procedureSendsItsCommandsAndShowsItsResult_data()
+    {
+        QTest::addColumn<int>("relay");
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<int>("channelEntry");  // of both channel selectors; -1 leaves them
+        QTest::addColumn<QStringList>("commands");
+        QTest::addColumn<QStringList>("shown");  // "objectName=text"
+        QTest::addColumn<int>("waits");          // fixed waits (tmrTout ticks) of the last step
+        const auto &qna1 = kitsim::relayModel(0);
+        const auto &ql1 = kitsim::relayModel(QL1);
+        const auto &qta2 = kitsim::relayModel(QTA2);
+        const QStringList reset{"^Q0000", "^R0", "@A00", "@V0000"};
+
+        QTest::newRow("coil") << 0 << "cmdCoilResistance" << -1 << QStringList{"@R"}
+                              << QStringList{"lblOhms=" + fixed(qna1.coilOhms, 1)} << 0;
+        QTest::newRow("QL1 coil: coil 1 pulsed, coil 2 measured and pulsed")
+            << QL1 << "cmdCoilResistance" << -1
+            << QStringList{"@R", "@V2400", "@A10", "@A00", "&R", "&A10", "&A00", "@V0000"}
+            << QStringList{"lblOhms=" + fixed(ql1.coilOhms, 1), "lblOhms2=" + fixed(ql1.coil2Ohms, 1)} << 7;
+        QTest::newRow("pick-up") << 0 << "cmdCoilResistance cmdPickUp" << -1 << QStringList{"@P", "?P"}
+                                 << QStringList{"lblPUV=" + fixed(qna1.pickUpVolts, 2)} << 0;
+        QTest::newRow("QL1 pick-up goes on through coil 2")
+            << QL1 << "cmdCoilResistance cmdPickUp" << -1 << QStringList{"@P", "?P", "@V0000", "@A00", "&A10", "@p", "?p"}
+            << QStringList{"lblPUV=" + fixed(ql1.pickUpVolts, 2), "lblDAV=" + fixed(ql1.coil2PickUpVolts, 2)} << 3;
+        QTest::newRow("QTA2 pick-up in milliamperes") << QTA2 << "cmdCoilResistance cmdPickUp" << -1
+                                                      << QStringList{"^Y", "*P"}
+                                                      << QStringList{"lblPUV=" + fixed(std::round(kitsim::pickUpMilliamps(qta2)), 0)} << 0;
+        QTest::newRow("QTA2 drop-away in milliamperes") << QTA2 << "cmdCoilResistance cmdDropAway" << -1
+                                                        << QStringList{"^Z", "*A"}
+                                                        << QStringList{"lblDAV=" + fixed(std::round(kitsim::dropAwayMilliamps(qta2)), 0)} << 0;
+        QTest::newRow("QTA2 front A1: current source")
+            << QTA2 << "cmdContactResistance" << 0 << of({"@A00", "^R0", "@V0000", "^R1", "^Q0500", "@G01"}, reset)
+            << QStringList{"lblContactResistance=A1 - " + reading(QTA2, 1)} << 11;
+        QTest::newRow("back A3: coil stays off") << 0 << "cmdContactResistance" << 8
+                                                 << of({"@A00", "^R0", "@V2400", "@G09"}, reset)
+                                                 << QStringList{"lblContactResistance=A3 - " + reading(0, 9)} << 9;
+        QTest::newRow("all channels, coil on once")
+            << 0 << "cmdContactResistance" << 16
+            << of(of({"@A00", "^R0", "@V2400", "@A10"}, channels("@G", 1, 8)), of({"@A00"}, channels("@G", 9, 16)))
+                   + QStringList{"@A00", "@V0000"}
+            << QStringList{"cmbCR=Results"} << 39;
+        QTest::newRow("delay of one channel") << QSPA1 << "cmdContactDelay" << 10 << QStringList{"@V2400", "@H11"}
+                                              << QStringList{"lblContactDelay=C3 - " + fixed(kitsim::transferMicros(QSPA1, 11) / 1000.0, 3)} << 2;
+        QTest::newRow("delay of all channels, every one timed")
+            << QSPA1 << "cmdContactDelay" << 16 << of({"@V2400"}, channels("@H", 1, 16)) << QStringList{"cmbCD=Results"} << 17;
+        QTest::newRow("sequence") << 0 << "cmdContactSequence" << -1 << QStringList{"@V2400", "@K"}
+                                  << QStringList{"lblContactSeq=NO Contact Seq: " + kitsim::contactSequence(0, true)
+                                                 + "      NC Contact Seq: " + kitsim::contactSequence(0, false)} << 2;
+        QTest::newRow("SIG endurance, whatever the layout")
+            << QNA1K << "cmdSIG" << -1
+            << of(of({"@V2400", "@A10"}, channels("@G", 1, 8)), of({"@V0000", "@A00"}, channels("@G", 9, 16))) + QStringList{"@A00"}
+            << QStringList{"cmbCR=Results"} << 37;
+        QTest::newRow("automatic test, QTA2")
+            << QTA2 << "cmdAuto" << -1
+            << QStringList{"@V0000", "@A00", "@R", "^Y", "*P", "^Z", "*A", "@A00", "^R0", "@V0000", "^R1", "^Q0500",
+                           "@G01", "@G04", "^Q0000", "^R0", "@G12", "^R0", "^Q0000"}
+            << QStringList{"cmdReport=enabled"} << 21;
+    }
+
+    void procedureSendsItsCommandsAndShowsItsResult()
+    {
+        QFETCH(int, relay);
+        QFETCH(QString, steps);
+        QFETCH(int, channelEntry);
+        QFETCH(QStringList, shown);
+        BenchRig rig(relay);
+        QVERIFY(rig.waitUntilKitFree());
+        rig.w().cmdReport->setEnabled(false);
+        int waits = 0;
+        connect(rig.w().tmrTout, &QTimer::timeout, this, [&waits] { ++waits; });
+        QVERIFY(press(rig, steps, channelEntry, waits));
+        QTEST(rig.heard(), "commands");
+        QTEST(waits, "waits");
+        for (const QString &expected : std::as_const(shown)) {
+            const QString name = expected.section('=', 0, 0), text = expected.section('=', 1);
+            if (text == QLatin1String("enabled"))
+                QVERIFY(rig.w().findChild<QWidget *>(name)->isEnabled());
+            else if (auto *list = rig.w().findChild<QComboBox *>(name))
+                QCOMPARE(list->currentText(), text);
+            else
+                QCOMPARE(rig.w().findChild<QLabel *>(name)->text(), text);
+        }
+        QVERIFY(rig.prompts.messages.isEmpty());
+    }
+    // The kit leaves the coil where the relay let go; the operator lowers it by
+    // tenths and confirms, or cancels. The drop-away result comes down the line as
+    // the kit's frames do, so the dialog opens inside the handling of a frame and
+    // must still see the live voltage follow.
+    void dropAwayIsConfirmedByHand_data()
+    {
+        QTest::addColumn<int>("live");  // hundredths of a volt
+        QTest::addColumn<bool>("complete");
+        QTest::addColumn<QStringList>("setpoints");
+        QTest::addColumn<QString>("result");
+        QTest::newRow("Complete") << 1240 << true << QStringList{"@V1230", "@V1220", "@V1210", "@V1200", "@V1190"}
+                                  << "12.40/11.90";
+        QTest::newRow("Cancel") << 1240 << false << QStringList{"@V1230", "@V1220"} << "12.40/0.00";
+        QTest::newRow("held at 0 V") << 15 << true << QStringList{"@V0005", "@V0000", "@V0000"} << "0.15/0.00";
+    }
+
+    void dropAwayIsConfirmedByHand()
+    {
+        QFETCH(int, live);
+        QFETCH(bool, complete);
+        QFETCH(QStringList, setpoints);
+        BenchRig rig;
+        QVERIFY(rig.waitUntilKitFree());
+        FrmMain &w = rig.w();
+        const QString centivolts = QString::number(live).rightJustified(4, '0');
+        w.link().commands.send("@V" + centivolts);  // the kit left the coil here
+        w.link().commands.send("@A10");
+        QTRY_COMPARE(qRound(rig.record.LiveVoltage * 100), live);
+        rig.forgetHeard();
+
+        const QString last = fixed(setpoints.last().mid(2).toInt() / 100.0, 2);
+        QString seen;
+        QTimer operatorAtTheDialog;
+        operatorAtTheDialog.callOnTimeout([&] {
+            auto *dialog = w.findChild<FrmDropAway *>(QStringLiteral("frmDropAway"));
+            if (!dialog || !dialog->isVisible())
+                return;
+            if (seen.isNull()) {
+                for (qsizetype i = 0; i < setpoints.size(); ++i)
+                    dialog->cmdDecrease->click();
+                seen = QString();
+            }
+            seen = dialog->lblVoltage->text();
+            if (rig.heard().size() == setpoints.size() && seen == last)
+                (complete ? dialog->cmdComplete : dialog->cmdCancel)->click();
+        });
+        operatorAtTheDialog.start(5);
+        emit rig.kit().transmit(("%:" + centivolts + " I0050\r").toLatin1());
+        QTRY_VERIFY(w.lblDAV->text().contains('/'));
+        QCOMPARE(rig.heard(), setpoints);
+        QCOMPARE(seen, last);
+        QTEST(w.lblDAV->text(), "result");
+    }
+
+    // state: what runs when the frame comes ("all"/"one" channel run of contact
+    // resistance or delay, "sequence", or a coil resistance in ohms).
+    void resultFrameIsShownAndKept_data()
+    {
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QString>("frame");
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("kept");  // "value of the bench record", where the frame fills one
+        QTest::newRow("coil 1 reads to 1200 ohms") << "" << "R=12000\r" << "lblOhms" << "ERROR" << "1200";
+        QTest::newRow("coil 1 just below") << "" << "R=11999\r" << "lblOhms" << "1199.9" << "1199.9";
+        QTest::newRow("coil 2 reads to 1000 ohms") << "" << "Q=10000\r" << "lblOhms2" << "ERROR" << "1000";
+        QTest::newRow("pick-up that never moved") << "" << "*:0000 I0000\r" << "lblPUV" << "Error" << "0";
+        QTest::newRow("pick-up current gives volts across the coil")
+            << "9" << ">V0000 I0120\r" << "lblPUV" << "120" << "1.08";
+        QTest::newRow("all channels: 999.0 is a reading") << "all" << "#09990\r" << "cmbCR" << "C1 - 999.0" << "999";
+        QTest::newRow("all channels: above 999 is open") << "all" << "#09995\r" << "cmbCR" << "C1 - OFF" << "999.5";
+        QTest::newRow("one channel shows any value") << "one" << "#09995\r" << "lblContactResistance" << "C1 - 999.5"
+                                                     << "999.5";
+        QTest::newRow("comma locale") << "all comma" << "#00253\r" << "cmbCR" << "C1 - 25,3" << "25.3";
+        QTest::newRow("delay with a high part") << "delay one" << "&123451\r" << "lblContactDelay" << "C1 - 77.881"
+                                                << "77.881";
+        QTest::newRow("delay timed out") << "delay all" << "&00000@\r" << "cmbCD" << "C1 - Timeout" << "1000";
+        QTest::newRow("sequence") << "sequence" << "!:NNNNNNNN:CCCCCCCC\r" << "lblContactSeq"
+                                  << "NO Contact Seq: NNNNNNNN      NC Contact Seq: CCCCCCCC" << "";
+        QTest::newRow("unreadable sequence still ends the run") << "sequence" << "x:NNNNNNNN:CCCCCCCC\r"
+                                                                << "lblContactSeq" << "" << "";
+    }
+
+    void resultFrameIsShownAndKept()
+    {
+        QFETCH(QString, state);
+        QFETCH(QString, frame);
+        QFETCH(QString, control);
+        QFETCH(QString, kept);
+        const auto restore = qScopeGuard([] { QLocale::setDefault(QLocale::system()); });
+        if (state.contains("comma"))
+            QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        BenchRig rig;
+        FrmMain &w = rig.w();
+        ContactRuns &runs = w.procedures().contactRuns;
+        w.cmbCRChannel->setCurrentIndex(2);
+        w.cmbCDChannel->setCurrentIndex(2);
+        runs.ContactResTest = state.contains("all") || state.contains("one");
+        runs.ContactDelayTest = state.contains("delay");
+        runs.ContactSeqTest = state == "sequence";
+        runs.AllChannels = state.contains("all");
+        runs.ChannelNo = 3;
+        rig.record.CoilResistance1 = state.toFloat();
+        w.FrameCPanel->setEnabled(false);
+        w.link().receiver.dispatch(frame);
+
+        const auto *list = w.findChild<QComboBox *>(control);
+        QTEST(list ? list->itemText(0) : w.findChild<QLabel *>(control)->text(), "shown");
+        const float values[] = {rig.record.CoilResistance1, rig.record.CoilResistance2, rig.record.PickUpVoltage,
+                                runs.AllChannels ? rig.record.ContactRes[3] : rig.record.ContactRes[0],
+                                runs.AllChannels ? rig.record.ContactDelay[3] : rig.record.ContactDelay[0]};
+        if (!kept.isEmpty())
+            QVERIFY2(std::count(std::begin(values), std::end(values), kept.toFloat()) > 0, qPrintable(kept));
+        QTRY_COMPARE(w.FrameCPanel->isEnabled(), !runs.AllChannels || state == "sequence");
+        QVERIFY(!runs.ContactSeqTest);
+    }
+
+    // The coil resistance measured decides whether a ramp may start, and how.
+    void rampStartFollowsTheCoil_data()
+    {
+        QTest::addColumn<int>("relay");
+        QTest::addColumn<float>("ohms");
+        QTest::addColumn<QString>("told");  // or the start command heard
+        QTest::newRow("100 ohms: volts") << 0 << 100.0f << "@P";
+        QTest::newRow("1200 ohms: volts") << 0 << 1200.0f << "@P";
+        QTest::newRow("above 1200") << 0 << 1200.1f << "Coil Resistance too high or open!";
+        QTest::newRow("not measured yet") << 0 << 0.0f << "Coil Resistance too low or short!";
+        QTest::newRow("QTA2 9 ohms: milliamperes") << QTA2 << 9.0f << "^Y";
+        QTest::newRow("QTA2 6 ohms") << QTA2 << 6.0f << "Coil Resistance too low or short!";
+    }
+
+    void rampStartFollowsTheCoil()
+    {
+        QFETCH(int, relay);
+        QFETCH(float, ohms);
+        QFETCH(QString, told);
+        BenchRig rig(relay);
+        QVERIFY(rig.waitUntilKitFree());
+        rig.forgetHeard();
+        rig.record.CoilResistance1 = ohms;
+        rig.w().cmdPickUp->click();
+        rig.w().cmdPickUp->click();  // a second press while armed asks nothing more
+        if (told.startsWith('@') || told.startsWith('^')) {
+            QTRY_VERIFY(!rig.heard().isEmpty());
+            QTest::qWait(50);
+            QCOMPARE(rig.heard().first(), told);
+            QCOMPARE(rig.heard().count(told), 1);
+            QVERIFY(rig.prompts.messages.isEmpty());
+            return;
+        }
+        QCOMPARE(rig.prompts.messages.size(), 2);
+        QCOMPARE(rig.prompts.messages[0].title, QStringLiteral("Coil Resistance error"));
+        QCOMPARE(rig.prompts.messages[0].text, told);
+        QCOMPARE(rig.prompts.messages[0].icon, platform::PromptIcon::Critical);
+        QTest::qWait(50);
+        QVERIFY(rig.heard().isEmpty());
+    }
+    // The operator's Stop: the procedure ends where it stands, the kit is left safe
+    // once, and what was measured before stays. stopAt: the command the kit hears
+    // (or "dialog") when the operator presses Escape.
+    void stopLeavesTheKitSafe_data()
+    {
+        QTest::addColumn<int>("relay");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("stopAt");
+        QTest::addColumn<int>("presses");
+        QTest::newRow("all-channel contact run") << 0 << "cmdContactResistance" << "@G03" << 1;
+        QTest::newRow("pressed twice, made safe once") << 0 << "cmdContactResistance" << "@G03" << 2;
+        QTest::newRow("QL1's second-coil step in the poll tick") << QL1 << "cmdCoilResistance" << "@A10" << 1;
+        QTest::newRow("automatic test at the Drop Away Test dialog") << 0 << "cmdAuto" << "dialog" << 1;
+        QTest::newRow("nothing running: nothing sent") << 0 << "" << "" << 1;
+    }
+
+    void stopLeavesTheKitSafe()
+    {
+        QFETCH(int, relay);
+        QFETCH(QString, button);
+        QFETCH(QString, stopAt);
+        QFETCH(int, presses);
+        BenchRig rig(relay);
+        QVERIFY(rig.waitUntilKitFree());
+        FrmMain &w = rig.w();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QFile::remove(rig.folder.filePath("crval.csv"));
+        const auto stop = [&w, presses] {
+            for (int i = 0; i < presses; ++i)
+                QTest::keyClick(&w, Qt::Key_Escape);
+        };
+        connect(&rig.kit(), &SimulatedKit::commandReceived, this, [&](const QString &command) {
+            if (command == stopAt)
+                QTimer::singleShot(0, &w, stop);
+        });
+        QTimer atTheDialog;
+        atTheDialog.callOnTimeout([&] {
+            if (stopAt == "dialog" && w.findChild<FrmDropAway *>() && w.findChild<FrmDropAway *>()->isVisible()) {
+                atTheDialog.stop();
+                w.actStop->trigger();  // the dialog has the keyboard; the menu entry still works
+            }
+        });
+        atTheDialog.start(5);
+        w.cmbCRChannel->setCurrentIndex(16);
+        rig.forgetHeard();
+        if (button.isEmpty())
+            stop();
+        else
+            w.findChild<QPushButton *>(button)->click();
+        QVERIFY(rig.waitUntilIdle());
+        QTest::qWait(100);  // a few poll periods: nothing but live queries afterwards
+
+        const QStringList heard = rig.heard();
+        const QStringList safe{"@A00", "&A00", "^R0", "@V0000", "^Q0000"};
+        const bool stopped = !button.isEmpty();
+        QCOMPARE(w.link().log.formatted().contains("Stop"), stopped);
+        QCOMPARE(heard.mid(heard.size() - (stopped ? safe.size() : 0)), stopped ? safe : QStringList{});
+        if (stopped)
+            QCOMPARE(heard.mid(heard.indexOf(stopAt == "dialog" ? "?A" : stopAt) + 1, -1).count("&A00"), 1);
+        for (const Request request : {Request::CoilResRequest, Request::Coil2ResRequest, Request::DropAwayVRequest})
+            QVERIFY(!w.link().poll.isOpen(request));
+        QVERIFY(!w.procedures().contactRuns.ContactResTest && !w.link().poll.pollHold());
+        QVERIFY(!w.findChild<FrmDropAway *>());
+        // What was measured stays; the results file only comes from a run that ended.
+        if (button == "cmdContactResistance")
+            QVERIFY(w.cmbCR->count() >= 2 && w.cmbCR->itemText(0).startsWith("A1 - "));
+        if (button == "cmdAuto")
+            QVERIFY(rig.record.CoilResistance1 > 0 && w.lblPUV->isVisibleTo(&w));
+        QVERIFY(!QFile::exists(rig.folder.filePath("crval.csv")));
+    }
+    // Closing the window in the middle of a run (the same as a stop signal): the
+    // settings are saved, the run ends where it stands, and everything it held is
+    // released; the sanitizer build finds any leak.
+    void closingTheWindowEndsTheRun()
+    {
+        BenchRig rig;
+        QVERIFY(rig.waitUntilKitFree());
+        FrmMain &w = rig.w();
+        QFile::remove(rig.folder.filePath("art.cfg"));
+        w.cmbPortNo->setCurrentIndex(2);
+        w.cmbCRChannel->setCurrentIndex(16);
+        w.cmdContactResistance->click();
+        QTRY_VERIFY(rig.heard().contains("@G03"));
+        QVERIFY(!w.link().waits.idle());
+        QVERIFY(w.close());
+        QVERIFY(w.link().waits.idle());
+        QVERIFY(readFile(rig.folder.filePath("art.cfg")).startsWith("3\r\n"));
+        const qsizetype heardAtClose = rig.heard().size();
+        QTest::qWait(100);
+        QCOMPARE(rig.heard().mid(heardAtClose).filter(QRegularExpression("^@")), QStringList{});
+    }
+};
+
+QTEST_MAIN(TestProcedures)
+#include "tst_procedures.moc"

@@ -1,0 +1,393 @@
+#include "ptybench.h"
+
+#include "console/record/relaycatalogue.h"
+#include "kitlink/wireformat.h"
+#include "kitsim/relaymodel.h"
+#include "testfiles.h"
+#include "tests/procedures.h"
+
+#include <QRegularExpression>
+
+using namespace catalogue;
+
+// The real window and serial port against quillmark-kitsim on a pseudo-terminal: a
+// healthy kit, and a kit told to misbehave (silent, answering wrongly, splitting and
+// merging frames, losing results, gone).
+class TestSerialBench : public QObject
+{
+    Q_OBJECT
+
+    static QString entryName(int channel) { return channelSelectorTexts().at(channel - 1); }
+    static QStringList listed(const QComboBox *list)
+    {
+        QStringList items;
+        for (int i = 0; i < list->count(); ++i)
+            items << list->itemText(i);
+        return items;
+    }
+
+private slots:
+    void healthyKitIsFoundAndFollowed()
+    {
+        PtyBench rig(0, {}, PtyBench::fastTimings(10, 50));
+        QVERIFY(rig.waitUntilKitFree());
+        FrmMain &w = *rig.window;
+        QCOMPARE(w.cmbPortNo->currentText(), QStringLiteral("COM 9"));
+        const QStringList heard = rig.heard();
+        QCOMPARE(heard.first(), QStringLiteral("?"));
+        const qsizetype voltageOff = heard.indexOf("@V0000");
+        QVERIFY2(heard.indexOf("@A00") > 0 && voltageOff > heard.indexOf("@A00") && heard.indexOf("?D") < voltageOff,
+                 qPrintable(heard.join(' ')));
+        QVERIFY(rig.prompts.messages.isEmpty());
+
+        // Thousands of questions and answers at full speed: the line never stalls.
+        int queries = 0;
+        int frames = 0;
+        connect(&w.link().log, &KitLog::appended, this,
+                [&] { ++(w.link().log.latest().direction == KitLog::Direction::Sent ? queries : frames); });
+        QTest::qWait(3000);
+        QVERIFY2(queries > 100 && frames > queries * 9 / 10, qPrintable(QStringLiteral("%1 %2").arg(queries).arg(frames)));
+
+        // The coil supply switched on at the kit shows on the bench.
+        w.link().commands.send("@V2400");
+        w.link().commands.send("@A10");
+        QTRY_COMPARE_WITH_TIMEOUT(w.lblVoltage->text(), QStringLiteral("24.0"), 5000);
+        QVERIFY(w.lblCurrent->text().toDouble() > 10.0);
+    }
+
+    void kitThatDoesNotAnswerOkIsNotFound_data()
+    {
+        QTest::addColumn<QStringList>("faults");
+        QTest::newRow("silent") << QStringList{"silent"};
+        QTest::newRow("OK with CR LF") << QStringList{"ok-linefeed"};
+        QTest::newRow("noise before the OK") << QStringList{"garbage"};
+        QTest::newRow("OK held back to be merged") << QStringList{"merge"};
+    }
+
+    void kitThatDoesNotAnswerOkIsNotFound()
+    {
+        QFETCH(QStringList, faults);
+        PtyBench rig(0, faults);
+        QVERIFY(rig.window);
+        QTRY_COMPARE_WITH_TIMEOUT(rig.window->lblCommStatus->text(), QStringLiteral("Kit not found"), 5000);
+        QTest::qWait(500);  // ten poll periods: the kit hears the presence check only
+        QVERIFY(rig.prompts.messages.isEmpty() && !rig.window->tmrComm->isActive());
+        QCOMPARE(rig.heard(), QStringList{"?"});
+    }
+
+    // The kit is pulled while the check waits for its answer, or while the bench
+    // polls: one message naming the port, and "Comm Port Error" for good.
+    void lostLineIsReportedOnce_data()
+    {
+        QTest::addColumn<bool>("duringTheCheck");
+        QTest::newRow("during the kit check") << true;
+        QTest::newRow("while polling") << false;
+    }
+
+    void lostLineIsReportedOnce()
+    {
+        QFETCH(bool, duringTheCheck);
+        PtyBench rig(0, duringTheCheck ? QStringList{"silent"} : QStringList{},
+                     PtyBench::fastTimings(50, duringTheCheck ? 600 : 100));
+        QVERIFY(rig.window);
+        if (duringTheCheck) {
+            connect(&rig.kit, &QProcess::readyReadStandardOutput, this, [&rig] {
+                if (rig.heard().contains(QStringLiteral("?")))
+                    rig.kit.kill();
+            });
+        } else {
+            QVERIFY(rig.waitUntilKitFree());
+            rig.kit.kill();
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(rig.window->lblCommStatus->text(), QStringLiteral("Comm Port Error"), 5000);
+        QTest::qWait(1000);  // past the end of the check's wait; polling goes on
+        QCOMPARE(rig.window->lblCommStatus->text(), QStringLiteral("Comm Port Error"));
+        QCOMPARE(rig.prompts.messages.size(), 1);
+        QCOMPARE(rig.prompts.messages[0].title, QStringLiteral("Communication Port Error!"));
+        QVERIFY2(rig.prompts.messages[0].text.startsWith(QStringLiteral("COM9 \u2192 /dev/pts/")),
+                 qPrintable(rig.prompts.messages[0].text));
+        QCOMPARE(rig.window->tmrComm->isActive(), !duringTheCheck);
+    }
+
+    // All channels of relay 0 (every channel wired), through a line that splits
+    // every frame in two, or sends frames in pairs: a pair is one text of no frame's
+    // length, so no reading comes and the run stays pending, as built.
+    void contactRunThroughSplitOrMergedFrames_data()
+    {
+        QTest::addColumn<QStringList>("startFaults");
+        QTest::addColumn<QString>("laterFault");
+        QTest::newRow("split frames") << QStringList{"split"} << QString();
+        QTest::newRow("merged frames") << QStringList{} << QStringLiteral("merge");
+    }
+
+    void contactRunThroughSplitOrMergedFrames()
+    {
+        QFETCH(QStringList, startFaults);
+        QFETCH(QString, laterFault);
+        PtyBench rig(0, startFaults);
+        QVERIFY(rig.waitUntilKitFree());
+        FrmMain &w = *rig.window;
+        if (!laterFault.isEmpty()) {
+            QVERIFY(rig.turnKit(laterFault));
+            QTest::qWait(150);  // frames the kit sent before the fault was in force are handled first
+        }
+        bool halfFrameSeen = false;  // a piece waiting in the receive buffer for its other half
+        QTimer sampler;
+        sampler.callOnTimeout([&] { halfFrameSeen |= !w.link().receiver.pending().isEmpty(); });
+        sampler.start(2);
+        w.cmbCRChannel->setCurrentIndex(ChannelCount);
+        w.cmdContactResistance->click();
+        QTRY_VERIFY_WITH_TIMEOUT(rig.heard().contains("@G16"), 10000);
+        QTest::qWait(500);
+
+        if (laterFault.isEmpty()) {
+            QVERIFY(rig.waitUntilIdle());
+            QStringList expected;
+            for (int channel = 1; channel <= ChannelCount; ++channel)
+                expected << entryName(channel) + " - "
+                                + QString::number(kitsim::madeContactTenthMilliohms(0, channel) / 10.0, 'f', 1);
+            QCOMPARE(listed(w.cmbCR), expected);
+            QCOMPARE(w.cmbCR->currentText(), QStringLiteral("Results"));
+            QCOMPARE(readFile(rig.folder.filePath("crval.csv")).count("\r\n"), 16);
+            QVERIFY(halfFrameSeen);
+            return;
+        }
+        QCOMPARE(w.cmbCR->count(), 0);
+        QCOMPARE(w.cmbCR->currentText(), QStringLiteral("Testing ..."));
+        QVERIFY(w.procedures().contactRuns.ContactResTest && w.link().poll.pollHold() && !w.FrameCPanel->isEnabled());
+        // It sends nothing more, and a second start is refused.
+        const qsizetype heardAtEnd = rig.heard().size();
+        w.procedures().launch(w.procedures().contactResistance.start());
+        QTest::qWait(300);
+        QCOMPARE(rig.heard().mid(heardAtEnd), QStringList{});
+    }
+
+    // Noise without a carriage return, at whatever speed the line carries it: the
+    // receive buffer stays bounded and the frame after the noise is the only loss.
+    void noiseBurstCostsOneFrame()
+    {
+        PtyBench rig(0);
+        QVERIFY(rig.waitUntilKitFree());
+        FrmMain &w = *rig.window;
+        int spoiled = 0;
+        int cleanAfter = 0;
+        qsizetype longestBuffer = 0;
+        connect(&w.link().log, &KitLog::appended, this, [&] {
+            longestBuffer = std::max(longestBuffer, w.link().receiver.pending().size());
+            const KitLog::Entry &entry = w.link().log.latest();
+            if (entry.direction != KitLog::Direction::Received)
+                return;
+            const bool clean = entry.text.size() == 18 && entry.text.endsWith(QLatin1String("<CR>"));
+            if (!clean)
+                ++spoiled;
+            else if (spoiled > 0)
+                ++cleanAfter;
+        });
+        QVERIFY(rig.turnKit(QStringLiteral("garbage=262144")));
+        QTRY_VERIFY_WITH_TIMEOUT(cleanAfter > 0, 20000);
+        QCOMPARE(spoiled, 1);
+        QVERIFY(longestBuffer <= wire::LongestFrame + 1);
+        QVERIFY(rig.prompts.messages.isEmpty());
+    }
+
+    // One result answer lost on the line: the coil resistance is asked for once, so
+    // its test waits for good; the pick-up result is asked on every tick.
+    void lostResultAsEachTestIsBuilt_data()
+    {
+        QTest::addColumn<bool>("coil");
+        QTest::newRow("coil resistance waits") << true;
+        QTest::newRow("pick-up asks again") << false;
+    }
+
+    void lostResultAsEachTestIsBuilt()
+    {
+        QFETCH(bool, coil);
+        PtyBench rig(0);
+        QVERIFY(rig.waitUntilKitFree());
+        FrmMain &w = *rig.window;
+        w.cmdCoilResistance->click();
+        QVERIFY(rig.waitUntilIdle());
+        const QString ohms = w.lblOhms->text();
+        QCOMPARE(ohms, QString::number(kitsim::relayModel(0).coilOhms, 'f', 1));
+        QVERIFY(rig.turnKit(QStringLiteral("drop-result")));
+        const qsizetype heardBefore = rig.heard().size();
+        (coil ? w.cmdCoilResistance : w.cmdPickUp)->click();
+        const QString asked = coil ? QStringLiteral("@R") : QStringLiteral("?P");
+        if (!coil) {
+            QVERIFY(rig.waitUntilIdle());
+            QCOMPARE(rig.heard().mid(heardBefore).count(asked), 2);  // the first answer was lost
+            QCOMPARE(w.lblPUV->text(), QString::number(kitsim::relayModel(0).pickUpVolts, 'f', 2));
+            return;
+        }
+        QTest::qWait(1000);  // twenty poll periods: pending as built, nothing asked again
+        QCOMPARE(rig.heard().mid(heardBefore), QStringList{asked});
+        QVERIFY(w.link().poll.isOpen(Request::CoilResRequest) && w.link().poll.pollHold());
+        QVERIFY(w.lblBusy[0]->isVisibleTo(&w) && !w.FrameCPanel->isEnabled());
+        QCOMPARE(rig.record.CoilResistance1, 0.0f);
+        QCOMPARE(w.lblOhms->text(), ohms);
+    }
+
+    // The automatic test of every catalogue entry, the operator looking at the Drop
+    // Away Test dialog for a while: every channel the relay's contact layout uses is
+    // measured and listed in order, and crval.csv holds exactly that list.
+    void automaticTestRecordsEveryUsedChannel_data()
+    {
+        QTest::addColumn<int>("relay");
+        for (int relay = 0; relay < EntryCount; ++relay)
+            QTest::newRow(qPrintable(entryTexts().at(relay))) << relay;
+    }
+
+    void automaticTestRecordsEveryUsedChannel()
+    {
+        QFETCH(int, relay);
+        PtyBench rig(relay);
+        QVERIFY(rig.waitUntilKitFree());
+        FrmMain &w = *rig.window;
+        rig.completeEveryDropAwayDialog();
+        w.cmdReport->setEnabled(false);
+        w.cmdAuto->click();
+        QVERIFY(QTest::qWaitFor([&] { return w.cmdReport->isEnabled(); }, 30000));
+        QVERIFY(rig.waitUntilIdle());
+
+        QStringList expected;
+        QByteArray expectedFile;
+        for (int channel = 1; channel <= ChannelCount; ++channel) {
+            const auto contact = Contact(rig.record.ContactLayout[relay][channel]);
+            const float made = kitsim::madeContactTenthMilliohms(relay, channel) / 10.0f;
+            if (contact == Contact::None) {
+                expected << entryName(channel) + " - X";
+            } else if (relay == QL1 && contact == Contact::Back) {
+                // The run goes on while QL1's second coil is still switched on from its
+                // pick-up step, and the 24 V of the contact run hold the relay up.
+                QVERIFY(rig.record.ContactRes[channel] > 999);
+                expected << entryName(channel) + " - OFF";
+            } else {
+                QCOMPARE(rig.record.ContactRes[channel], made);
+                expected << entryName(channel) + " - " + QString::number(double(made), 'f', 1);
+            }
+            expectedFile += '"' + expected.constLast().toLatin1() + "\"\r\n";
+        }
+        QCOMPARE(listed(w.cmbCR), expected);
+        // A run whose D4 carries no contact ends without a reading, and writes no file.
+        const QString results = rig.folder.filePath(QStringLiteral("crval.csv"));
+        QCOMPARE(readFile(results), rig.record.ContactLayout[relay][ChannelCount] != 0
+                                        ? expectedFile : "<cannot open " + QFile::encodeName(results) + '>');
+        QCOMPARE(w.cmbCD->count(), relay == QNA1K || relay == QSPA1 ? ChannelCount : 0);
+        QVERIFY(rig.prompts.messages.isEmpty());
+    }
+
+    // The operator lowers the coil in the Drop Away Test dialog and watches the kit
+    // follow; and QL1's pick-up keeps the live readings coming through the three
+    // waits of its second-coil step.
+    void liveReadingsFlowWhileAProcedureWaits_data()
+    {
+        QTest::addColumn<int>("relay");
+        QTest::newRow("drop-away dialog") << 0;
+        QTest::newRow("QL1 second-coil step") << QL1;
+    }
+
+    void liveReadingsFlowWhileAProcedureWaits()
+    {
+        QFETCH(int, relay);
+        PtyBench rig(relay);
+        QVERIFY(rig.waitUntilKitFree());
+        FrmMain &w = *rig.window;
+        w.cmdCoilResistance->click();
+        QVERIFY(rig.waitUntilIdle());
+
+        float opened = 0;
+        QString shown;
+        int presses = 0;
+        QElapsedTimer sincePresses;
+        rig.operateDropAwayDialog([&](FrmDropAway &dialog) {
+            if (presses == 0)
+                opened = dialog.DropAwaySetpoint;
+            if (presses < 5) {
+                dialog.cmdDecrease->click();
+                if (++presses == 5)
+                    sincePresses.start();
+                return false;
+            }
+            if (sincePresses.elapsed() < 500)  // long enough for a few live answers
+                return false;
+            shown = dialog.lblVoltage->text();
+            dialog.cmdComplete->click();
+            return true;
+        });
+        int liveFrames = -1;  // while QL1's second-coil step waits
+        connect(&w.link().log, &KitLog::appended, this, [&] {
+            const KitLog::Entry &entry = w.link().log.latest();
+            if (entry.text == QLatin1String("@V0000<CR>") && liveFrames < 0)
+                liveFrames = 0;
+            else if (entry.text == QLatin1String("@p<CR>"))
+                disconnect(&w.link().log, &KitLog::appended, this, nullptr);
+            else if (liveFrames >= 0 && entry.direction == KitLog::Direction::Received && entry.text.size() == 18)
+                ++liveFrames;
+        });
+        const qsizetype heardBefore = rig.heard().size();
+        (relay == QL1 ? w.cmdPickUp : w.cmdDropAway)->click();
+        QVERIFY(rig.waitUntilIdle());
+
+        if (relay == QL1) {
+            QVERIFY(w.lblDAV->isVisibleTo(&w));
+            QVERIFY2(liveFrames >= 3, qPrintable(QString::number(liveFrames)));  // about six
+            return;
+        }
+        const QString lowered = QString::number(double(opened) - 0.5, 'f', 2);
+        QCOMPARE(shown, lowered);
+        QStringList setpoints;
+        for (int i = 1; i <= 5; ++i)
+            setpoints << wire::setVoltage(double(opened) - 0.1 * i);
+        QCOMPARE(rig.heard().mid(heardBefore).filter(QRegularExpression("^@V")), setpoints);
+        QCOMPARE(w.lblDAV->text(), QString::number(double(rig.record.DropAwayVoltage), 'f', 2) + '/' + lowered);
+    }
+
+    // Stop when the kit gave up on a result or is gone: the panel is usable again,
+    // the kit left safe (when the line is there), and nothing else goes out.
+    void stopGetsTheBenchBack_data()
+    {
+        QTest::addColumn<bool>("kitGone");
+        QTest::newRow("automatic test waiting for a lost coil resistance") << false;
+        QTest::newRow("contact run with the kit gone") << true;
+    }
+
+    void stopGetsTheBenchBack()
+    {
+        QFETCH(bool, kitGone);
+        PtyBench rig(0);
+        QVERIFY(rig.waitUntilKitFree());
+        FrmMain &w = *rig.window;
+        if (kitGone) {
+            w.cmbCRChannel->setCurrentIndex(ChannelCount);
+            w.cmdContactResistance->click();
+            QTRY_VERIFY_WITH_TIMEOUT(rig.heard().contains("@G03"), 5000);
+            rig.kit.kill();
+            QTRY_COMPARE_WITH_TIMEOUT(w.lblCommStatus->text(), QStringLiteral("Comm Port Error"), 5000);
+        } else {
+            QVERIFY(rig.turnKit(QStringLiteral("drop-result")));
+            w.cmdAuto->click();
+            QTRY_VERIFY_WITH_TIMEOUT(rig.heard().contains("@R"), 5000);
+            QTest::qWait(500);
+            QVERIFY(w.link().poll.isOpen(Request::CoilResRequest));
+        }
+        const qsizetype heardAtStop = rig.heard().size();
+        const int sentAtStop = w.link().log.size();
+        w.actStop->trigger();
+        QVERIFY(rig.waitUntilIdle(5000));
+        QTest::qWait(300);
+        QVERIFY(w.FrameCPanel->isEnabled() && w.link().waits.idle());
+        for (const QLabel *busy : w.lblBusy)
+            QVERIFY(!busy->isVisibleTo(&w));
+        if (kitGone) {
+            QCOMPARE(w.link().log.size(), sentAtStop + 1);  // the Stop noted, nothing written
+            QVERIFY(w.cmbCR->count() >= 2);
+            return;
+        }
+        QStringList after = rig.heard().mid(heardAtStop);
+        after.removeAll("?D");
+        QCOMPARE(after, (QStringList{"@A00", "&A00", "^R0", "@V0000", "^Q0000"}));
+    }
+};
+
+QTEST_MAIN(TestSerialBench)
+#include "tst_serialbench.moc"
