@@ -12,6 +12,7 @@
 #include "tests/procedures.h"
 #include "tests/reportdispatch.h"
 #include "platform/prompts.h"
+#include "quillmark_version.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -31,7 +32,7 @@ using formlayout::px;
 
 namespace {
 
-const QString AppVersion = QStringLiteral("3.11");
+const QString AppVersion = QStringLiteral(QUILLMARK_VERSION);
 const QString AppUpdateDate = QStringLiteral("16/04/2022");
 
 QTimer *makeTimer(QObject *owner, const char *name, std::chrono::milliseconds interval, bool singleShot)
