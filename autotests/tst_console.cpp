@@ -3,6 +3,7 @@
 // choice and its contact layout, the paths dialog, the right-click menu, the kit log.
 
 #include "console/record/relaycatalogue.h"
+#include "console/monitor/benchmonitor.h"
 #include "console/window/frmmain.h"
 #include "console/window/frmoptions.h"
 #include "kitlink/kitlog.h"
@@ -307,16 +308,21 @@ private slots:
         const QList<QSize> drawn = w.windowIcon().availableSizes();
         QVERIFY(drawn.contains(QSize(16, 16)) && drawn.contains(QSize(32, 32)));
 
-        // Off the fixed layout: Escape stops, Ctrl+L brings up the kit log, and the
-        // right-click menu lists both.
+        // Off the fixed layout: Escape stops, Ctrl+L brings up the kit log, Ctrl+M the
+        // Bench Monitor, and the right-click menu lists them.
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w) && w.contextMenuPolicy() == Qt::ActionsContextMenu);
-        QCOMPARE(w.actions(), (QList<QAction *>{w.actStop, w.actKitLog}));
-        QCOMPARE(w.actStop->text() + '|' + w.actKitLog->text(), QStringLiteral("Stop|Kit log"));
+        QCOMPARE(w.actions(), (QList<QAction *>{w.actStop, w.actKitLog, w.actBenchMonitor}));
+        QCOMPARE(w.actStop->text() + '|' + w.actKitLog->text() + '|' + w.actBenchMonitor->text(),
+                 QStringLiteral("Stop|Kit log|Bench Monitor"));
         QSignalSpy stopped(w.actStop, &QAction::triggered);
         QTest::keyClick(&w, Qt::Key_Escape);
         QTest::keyClick(&w, Qt::Key_L, Qt::ControlModifier);
         QVERIFY(stopped.count() == 1 && w.findChild<KitLogWindow *>() && w.findChild<KitLogWindow *>()->isVisible());
+        w.activateWindow();
+        QTest::keyClick(&w, Qt::Key_M, Qt::ControlModifier);
+        QVERIFY(w.benchMonitor() && w.benchMonitor()->isVisible());
+        QCOMPARE(w.benchMonitor()->windowTitle(), QStringLiteral("Bench Monitor"));
     }
 
     void shouldShowAMessageTitleWhole()  // the real box, whose short text must not cut a long title

@@ -1,5 +1,6 @@
 #include "ptybench.h"
 
+#include "console/monitor/benchmonitor.h"
 #include "console/record/relaycatalogue.h"
 #include "kitlink/wireformat.h"
 #include "kitsim/relaymodel.h"
@@ -386,6 +387,26 @@ private slots:
         QStringList after = rig.heard().mid(heardAtStop);
         after.removeAll("?D");
         QCOMPARE(after, (QStringList{"@A00", "&A00", "^R0", "@V0000", "^Q0000"}));
+    }
+    // The kit goes quiet while the bench polls: the monitor says so and counts the
+    // seconds, the main window's status stays as it is, and the trace shows the gap
+    // once the kit answers again.
+    void kitSilenceIsShownInTheMonitor()
+    {
+        PtyBench rig(0);
+        QVERIFY(rig.waitUntilKitFree());
+        FrmMain &w = *rig.window;
+        w.showBenchMonitor();
+        BenchMonitor &monitor = *w.benchMonitor();
+        QVERIFY(rig.turnKit(QStringLiteral("silent")));
+        const QRegularExpression counting(QStringLiteral("^No answer from the kit for (\\d+) s$"));
+        QTRY_VERIFY_WITH_TIMEOUT(counting.match(monitor.lblSilence->text()).hasMatch(), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(counting.match(monitor.lblSilence->text()).captured(1).toInt() >= 2, 3000);
+        QCOMPARE(w.lblCommStatus->text(), QStringLiteral("Comm Port Active"));
+        QVERIFY(rig.turnKit(QStringLiteral("healthy")));
+        QTRY_COMPARE_WITH_TIMEOUT(monitor.lblSilence->text(), QString(), 3000);
+        QCOMPARE(monitor.trace().gaps().size(), std::size_t(1));
+        QVERIFY(monitor.trace().gaps().front().to - monitor.trace().gaps().front().from >= 2);
     }
 };
 

@@ -3,7 +3,9 @@
 #include "clock.h"
 #include "console/window/frmmain.h"
 #include "kitlink/kitlink.h"
+#include "console/monitor/benchmonitor.h"
 #include "platform/prompts.h"
+#include "quillmark_version.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -32,6 +34,19 @@ struct Span {
     qint64 fromNs = 0;
     qint64 toNs = 0;
 };
+
+// Resident set of this process now, in kB.
+long residentKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    }
+    return -1;
+}
 
 // Peak resident set of this process, in kB.
 long peakResidentKb()
@@ -75,6 +90,10 @@ public:
             if (m_options.relay != m_window.cmbType->currentIndex())
                 m_window.cmbType->setCurrentIndex(m_options.relay);
             m_window.show();
+            if (m_options.monitor || m_options.shiftHours > 0)
+                m_window.showBenchMonitor();
+            if (m_options.shiftHours > 0)
+                QTimer::singleShot(0, this, [this] { feedShift(); });
         });
         m_window.formLoad();
     }
@@ -170,16 +189,45 @@ private:
         std::fflush(stdout);
     }
 
+    // A shift of live readings, four a second on the monitor's clock, fed as fast as
+    // the window draws them: a minute of them on each turn of the event loop, with
+    // the kit's busy state and the voltage changing as during tests.
+    void feedShift()
+    {
+        BenchMonitor &monitor = *m_window.benchMonitor();
+        monitor.setClock([this] { return m_shiftSeconds; });
+        constexpr int FramesAMinute = 240;
+        for (int i = 0; i < FramesAMinute; ++i) {
+            m_shiftSeconds += 0.25;
+            const int step = int(m_shiftSeconds * 4) % 400;
+            const QString frame = QStringLiteral("V:%1I:%2 %3\r")
+                                      .arg(step * 6, 4, 10, QLatin1Char('0'))
+                                      .arg(step * 5, 4, 10, QLatin1Char('0'))
+                                      .arg(step < 200 ? QLatin1Char('B') : QLatin1Char('F'));
+            m_window.link().receiver.dispatch(frame);
+        }
+        if (int(m_shiftSeconds) % 3600 == 0)
+            m_shiftKb.push_back(residentKb());
+        if (m_shiftSeconds < m_options.shiftHours * 3600.0)
+            QTimer::singleShot(0, this, [this] { feedShift(); });
+        else
+            finish(nullptr);
+    }
+
     void startLive()
     {
+        if (m_options.shiftHours > 0)
+            return;
         if (!m_window.link().receiver.kitFree()) {
             finish("the kit was not found free after the port check");
             return;
         }
         m_live.fromNs = monotonicNs();
+        m_liveCpuFromNs = benchclock::processCpuNs();
         say("phase live");
         QTimer::singleShot(std::chrono::seconds(m_options.liveSeconds), this, [this] {
             m_live.toNs = monotonicNs();
+            m_liveCpuNs = benchclock::processCpuNs() - m_liveCpuFromNs;
             say("phase quiet");
             // A second for the kit's quiet readings to reach the window.
             QTimer::singleShot(1000, this, [this] { runHolds(); });
@@ -226,6 +274,9 @@ private:
         std::printf("splash %lld %lld\n", m_splash.fromNs, m_splash.toNs);
         std::printf("live %lld %lld\n", m_live.fromNs, m_live.toNs);
         std::printf("auto %lld %lld %lld\n", m_auto.fromNs, m_auto.toNs, m_autoCpuNs);
+        std::printf("livecpu %lld\n", m_liveCpuNs);
+        for (std::size_t hour = 0; hour < m_shiftKb.size(); ++hour)
+            std::printf("shift %zu %ld\n", hour, m_shiftKb[hour]);
         for (const qint64 ns : m_pollTicks)
             std::printf("poll %lld\n", ns);
         for (const qint64 ns : m_waitTicks)
@@ -262,6 +313,10 @@ private:
     Span m_auto;
     qint64 m_autoCpuNs = 0;
     qint64 m_autoCpuFromNs = 0;
+    qint64 m_liveCpuFromNs = 0;
+    qint64 m_liveCpuNs = 0;
+    double m_shiftSeconds = 0;
+    std::vector<long> m_shiftKb;  // resident memory after each hour of the shift
     std::vector<qint64> m_pollTicks;
     std::vector<qint64> m_waitTicks;
     std::vector<Span> m_holds;
@@ -285,7 +340,8 @@ QStringList arguments(const Options &options)
 {
     return {QString::fromLatin1(Flag), QStringLiteral("--relay"), QString::number(options.relay),
             QStringLiteral("--live-seconds"), QString::number(options.liveSeconds), QStringLiteral("--holds"),
-            QString::number(options.holds)};
+            QString::number(options.holds), QStringLiteral("--monitor"), QString::number(options.monitor ? 1 : 0),
+            QStringLiteral("--shift-hours"), QString::number(options.shiftHours)};
 }
 
 bool requested(int argc, char *argv[])
@@ -299,11 +355,13 @@ int run(int &argc, char *argv[])
     options.relay = intAfter(argc, argv, "--relay", options.relay);
     options.liveSeconds = intAfter(argc, argv, "--live-seconds", options.liveSeconds);
     options.holds = intAfter(argc, argv, "--holds", options.holds);
+    options.monitor = intAfter(argc, argv, "--monitor", 0) != 0;
+    options.shiftHours = intAfter(argc, argv, "--shift-hours", 0);
 
     // As src/app/main.cpp sets the application up.
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillmark"));
-    QApplication::setApplicationVersion(QStringLiteral("3.11"));
+    QApplication::setApplicationVersion(QStringLiteral(QUILLMARK_VERSION));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
 
     Rig bench(options);

@@ -20,6 +20,8 @@ struct Options {
     int relay = 0;          // catalogue index, the same relay as the kit's
     int liveSeconds = 20;   // polling with changing readings
     int holds = 10;         // fixed waits measured on their own
+    bool monitor = false;   // the Bench Monitor open and tracing from the start
+    int shiftHours = 0;     // instead of the timeline: the monitor fed a shift of frames, time compressed
 };
 
 // Arguments the parent passes to start a child.

@@ -1,3 +1,4 @@
+#include "console/monitor/benchmonitor.h"
 #include "console/window/frmmain.h"
 #include "kitsim/simulatedkitport.h"
 #include "platform/shutdownsignals.h"
@@ -108,6 +109,8 @@ int main(int argc, char *argv[])
         stopSignals = std::make_unique<platform::ShutdownSignals>();
         QObject::connect(stopSignals.get(), &platform::ShutdownSignals::stopRequested, &frmMain, &QWidget::close);
         frmMain.show();
+        if (BenchMonitor::wasOpen())  // as the operator left it
+            frmMain.showBenchMonitor();
     });
     frmMain.formLoad();
     return app.exec();

@@ -19,6 +19,7 @@ void FixedWait::start(std::coroutine_handle<> waiting)
 void FixedWait::tick()
 {
     TimedOut = true;
+    ++m_ticks;
     m_timer.stop();
     m_waits.pump();
 }

@@ -27,6 +27,8 @@ public:
 
     // The tmrTout tick.
     void tick();
+    // How many ticks there have been: one a fixed wait, however many waits shared it.
+    int ticks() const { return m_ticks; }
 
 private:
     void start(std::coroutine_handle<> waiting);
@@ -34,4 +36,5 @@ private:
     QTimer &m_timer;
     platform::WaitStack &m_waits;
     bool TimedOut = false;
+    int m_ticks = 0;
 };

@@ -14,6 +14,7 @@ KitLink::KitLink(BenchRecord &record, KitPort &port, LinkView &view, PortCheck::
     , receiver(record, port, poll, log, view, waits)
     , portCheck(port, commands, wait, poll, log, view, timers)
 {
+    receiver.observer = [this](const QString &frame) { emit frameReceived(frame); };
     connect(&timers.tmrTout, &QTimer::timeout, this, [this] { wait.tick(); });
     connect(&timers.tmrPortOpen, &QTimer::timeout, this, [this] { waits.run(portCheck.tick()); });
     connect(&timers.tmrComm, &QTimer::timeout, this, [this] { waits.run(poll.tick()); });

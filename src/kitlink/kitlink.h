@@ -29,4 +29,8 @@ public:
     PollCycle poll;
     ReceiveHandler receiver;
     PortCheck portCheck;
+
+signals:
+    // Every frame from the kit, after the bench has handled it.
+    void frameReceived(const QString &frame);
 };

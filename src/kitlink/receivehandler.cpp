@@ -59,6 +59,8 @@ void ReceiveHandler::dispatch(const QString &frame)
     case wire::FrameKind::Ok:
     case wire::FrameKind::Unknown: break;
     }
+    if (observer)
+        observer(frame);
 }
 
 void ReceiveHandler::liveReadings(const QString &frame)

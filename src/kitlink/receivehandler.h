@@ -18,6 +18,8 @@ public:
                    platform::WaitStack &waits);
 
     ResultHandlers results;
+    // Told of every frame after it has been handled (the Bench Monitor's trace).
+    std::function<void(const QString &frame)> observer;
 
     // The port's data-received event.
     void onDataReceived();

@@ -14,7 +14,9 @@ constexpr int PieceGapMs = 15;
 
 bool addFault(QStringView name, KitFaults &faults)
 {
-    if (name == u"silent")
+    if (name == u"healthy")
+        faults = KitFaults{};
+    else if (name == u"silent")
         faults.silent = true;
     else if (name == u"ok-linefeed")
         faults.presenceLineFeed = true;

@@ -18,7 +18,8 @@ struct KitFaults {
 };
 
 // Adds one fault by its command-line name: "silent", "ok-linefeed", "split", "merge",
-// "drop-result", "garbage" (32 bytes) or "garbage=N". False for an unknown name.
+// "drop-result", "garbage" (32 bytes) or "garbage=N"; "healthy" takes every fault
+// away again. False for an unknown name.
 bool addFault(QStringView name, KitFaults &faults);
 
 // The kit's transmitter: every frame the kit answers with passes through here on its

@@ -72,7 +72,7 @@ std::optional<Options> readOptions(const QCoreApplication &app, QString &error)
                                        QStringLiteral("Factor on the ramp times (default 1)."), QStringLiteral("factor"),
                                        QStringLiteral("1"));
     const QCommandLineOption fault(QStringLiteral("fault"),
-                                   QStringLiteral("silent, ok-linefeed, split, merge, drop-result, garbage[=N]; "
+                                   QStringLiteral("silent, ok-linefeed, split, merge, drop-result, garbage[=N], healthy; "
                                                   "may be given more than once."),
                                    QStringLiteral("name"));
     const QCommandLineOption exitAfter(QStringLiteral("exit-after"), QStringLiteral("Quit after so many seconds."),

@@ -34,6 +34,8 @@ void CoilResistanceTest::start()
         return;
     poll.arm(Request::CoilResRequest);
     p.beginTest(TestPanel::CoilResistanceBusy);
+    m_progress.emplace(p.progress.begin(QStringLiteral("Coil resistance")));
+    m_progress->waitOnKit();
 }
 
 platform::Task CoilResistanceTest::onCoil1Frame(QString frame)
@@ -46,15 +48,20 @@ platform::Task CoilResistanceTest::onCoil1Frame(QString frame)
         // The second coil is measured on the next tick; the test is still running,
         // so its busy mark and the locked panel stay as they are.
         p.link.poll.arm(Request::Coil2ResRequest);
+        if (m_progress)
+            m_progress->step(QStringLiteral("coil 2"));
         co_return;
     }
     p.endTest(TestPanel::CoilResistanceBusy);
+    m_progress.reset();
 }
 
 platform::Task CoilResistanceTest::onCoil2Frame(QString frame)
 {
     p.record.CoilResistance2 = wire::decodeCoilResistance(frame);
     p.lblOhms2->setText(ohms(p.record.CoilResistance2, Coil2Limit));
+    if (m_progress)
+        m_progress->plan(3);
 
     // A one-second pulse through coil 2 after its measurement, then the supply back
     // to 0 V. The pulse is switched directly rather than through Coil2ON/Coil2OFF:
@@ -69,4 +76,5 @@ platform::Task CoilResistanceTest::onCoil2Frame(QString frame)
 
     p.link.poll.close(Request::Coil2ResRequest);
     p.endTest(TestPanel::CoilResistanceBusy);
+    m_progress.reset();
 }

@@ -7,6 +7,7 @@
 #include "platform/numbertext.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
+#include "tests/progress.h"
 #include "tests/resultlist.h"
 
 #include <QComboBox>
@@ -65,12 +66,23 @@ platform::Task ContactResistanceTest::start()
 
     run.ContactResTest = true;
     p.beginTest(TestPanel::ContactResistanceBusy);
+    Progress::Level progress = p.progress.begin(QStringLiteral("Contact resistance"));
     p.link.poll.setPollHold(true);
     p.link.poll.setKitBusy(true);
 
     KitCommands &kit = p.link.commands;
     const bool qta2 = relay == catalogue::QTA2;
     const ContactLayoutTable &layout = p.record.ContactLayout;
+    constexpr int PreparingWaits = 3;
+    if (selected == AllChannelsEntry) {
+        progress.plan(PreparingWaits + waitsFrom(relay, 1, {}));
+    } else {
+        CoilState off;
+        const auto contact = static_cast<catalogue::Contact>(layout[relay][selected + 1]);
+        const bool measured = contact == catalogue::Contact::Front || contact == catalogue::Contact::Back;
+        progress.plan(PreparingWaits + (measured ? int(drive(qta2, contact, off).size()) + 2 : 0) + 4);
+        progress.step(p.cmbCRChannel->itemText(selected));
+    }
     co_await kit.CoilOFF();
     co_await kit.CoilCurrentOFF();
     // The QTA2 track relay is worked from the current source; the others from 24 V.
@@ -84,6 +96,12 @@ platform::Task ContactResistanceTest::start()
         p.cmbCR->clear();
         p.cmbCR->setEditText(QStringLiteral("Testing ..."));
         for (run.ChannelNo = 1; run.ChannelNo <= catalogue::ChannelCount; ++run.ChannelNo) {
+            progress.step(QStringLiteral("%1, channel %2 of %3")
+                              .arg(p.cmbCRChannel->itemText(run.ChannelNo - 1))
+                              .arg(run.ChannelNo)
+                              .arg(catalogue::ChannelCount),
+                          run.ChannelNo - 1, catalogue::ChannelCount);
+            progress.plan(waitsFrom(relay, run.ChannelNo, {kit.coilEnergised(), kit.currentSourceOn()}));
             const auto contact = static_cast<catalogue::Contact>(layout[relay][run.ChannelNo]);
             if (contact == catalogue::Contact::Front || contact == catalogue::Contact::Back) {
                 co_await driveFor(relay, contact);
@@ -98,6 +116,7 @@ platform::Task ContactResistanceTest::start()
                 }
             }
         }
+        progress.step(QStringLiteral("supply off"), catalogue::ChannelCount, catalogue::ChannelCount);
         if (qta2) {
             co_await kit.CoilCurrentOFF();
             co_await kit.ResetCoilCurrent();
@@ -124,25 +143,58 @@ platform::Task ContactResistanceTest::start()
     co_await kit.ResetCoilVoltage();
 }
 
+std::vector<ContactResistanceTest::Switch> ContactResistanceTest::drive(bool qta2, catalogue::Contact contact,
+                                                                        CoilState &state)
+{
+    if (contact == catalogue::Contact::Front) {
+        if (qta2 && !state.sourceOn) {
+            state.sourceOn = true;
+            return {Switch::CurrentOn, Switch::SetCurrent};
+        }
+        if (!qta2 && !state.energised) {
+            state.energised = true;
+            return {Switch::CoilOn};
+        }
+    } else if (contact == catalogue::Contact::Back) {
+        if (qta2 && state.sourceOn) {
+            state.sourceOn = false;
+            return {Switch::ResetCurrent, Switch::CurrentOff};
+        }
+        if (!qta2 && state.energised) {
+            state.energised = false;
+            return {Switch::CoilOff};
+        }
+    }
+    return {};
+}
+
 platform::Task ContactResistanceTest::driveFor(int relay, catalogue::Contact contact)
 {
     KitCommands &kit = p.link.commands;
-    const bool qta2 = relay == catalogue::QTA2;
-    if (contact == catalogue::Contact::Front) {
-        if (qta2 && !kit.currentSourceOn()) {
-            co_await kit.CoilCurrentON();
-            co_await kit.SetCoilCurrent();
-        } else if (!qta2 && !kit.coilEnergised()) {
-            co_await kit.CoilON();
+    CoilState state{kit.coilEnergised(), kit.currentSourceOn()};
+    for (const Switch change : drive(relay == catalogue::QTA2, contact, state)) {
+        switch (change) {
+        case Switch::CoilOn: co_await kit.CoilON(); break;
+        case Switch::CoilOff: co_await kit.CoilOFF(); break;
+        case Switch::CurrentOn: co_await kit.CoilCurrentON(); break;
+        case Switch::SetCurrent: co_await kit.SetCoilCurrent(); break;
+        case Switch::ResetCurrent: co_await kit.ResetCoilCurrent(); break;
+        case Switch::CurrentOff: co_await kit.CoilCurrentOFF(); break;
         }
-        co_return;
     }
-    if (qta2 && kit.currentSourceOn()) {
-        co_await kit.ResetCoilCurrent();
-        co_await kit.CoilCurrentOFF();
-    } else if (!qta2 && kit.coilEnergised()) {
-        co_await kit.CoilOFF();
+}
+
+int ContactResistanceTest::waitsFrom(int relay, int channel, CoilState state) const
+{
+    constexpr int MeasureWaits = 2;
+    constexpr int EndWaits = 2;
+    int waits = EndWaits;
+    for (; channel <= catalogue::ChannelCount; ++channel) {
+        const auto contact = static_cast<catalogue::Contact>(p.record.ContactLayout[relay][channel]);
+        if (contact == catalogue::Contact::Front || contact == catalogue::Contact::Back)
+            waits += int(drive(relay == catalogue::QTA2, contact, state).size()) + MeasureWaits;
     }
+    return waits;
 }
 
 platform::Task ContactResistanceTest::measure(int channel)

@@ -6,6 +6,8 @@
 
 #include <QString>
 
+#include <vector>
+
 // Contact resistance of one channel or all sixteen, the coil driven per channel
 // from the relay's contact layout; an all-channel run ends in crval.csv.
 class ContactResistanceTest
@@ -19,10 +21,20 @@ public:
     // A "#" frame, from this run or from the endurance sweep.
     platform::Task onReadingFrame(QString frame);
 
+    // The supply switches that energise the relay for a front contact or release it
+    // for a back one, leaving out what is already in the wanted state; state
+    // becomes what they leave.
+    enum class Switch { CoilOn, CoilOff, CurrentOn, SetCurrent, ResetCurrent, CurrentOff };
+    struct CoilState {
+        bool energised = false;
+        bool sourceOn = false;
+    };
+    static std::vector<Switch> drive(bool qta2, catalogue::Contact contact, CoilState &state);
+
 private:
-    // Energises the relay for a front contact or releases it for a back contact,
-    // switching only what is not already in the wanted state.
     platform::Task driveFor(int relay, catalogue::Contact contact);
+    // The fixed waits of the channels from channel on, and of the run's end.
+    int waitsFrom(int relay, int channel, CoilState state) const;
     // Asks the kit for the channel's reading and leaves it two waits to answer.
     platform::Task measure(int channel);
     void endRun();

@@ -6,6 +6,7 @@
 #include "kitlink/wireformat.h"
 #include "platform/numbertext.h"
 #include "platform/prompts.h"
+#include "tests/progress.h"
 #include "tests/resultlist.h"
 
 #include <QComboBox>
@@ -61,6 +62,8 @@ platform::Task ContactDelayTest::start()
 
     run.ContactDelayTest = true;
     p.beginTest(TestPanel::ContactDelayBusy);
+    Progress::Level progress = p.progress.begin(QStringLiteral("Contact delay"));
+    progress.plan(selected == AllChannelsEntry ? 1 + catalogue::ChannelCount : 2);
     p.link.poll.setPollHold(true);
     p.link.poll.setKitBusy(true);
 
@@ -76,6 +79,11 @@ platform::Task ContactDelayTest::start()
         p.cmbCD->setEditText(QStringLiteral("Testing ..."));
         // Every channel is timed, contact or not: an empty one reports a timeout.
         for (run.ChannelNo = 1; run.ChannelNo <= catalogue::ChannelCount; ++run.ChannelNo) {
+            progress.step(QStringLiteral("%1, channel %2 of %3")
+                              .arg(p.cmbCDChannel->itemText(run.ChannelNo - 1))
+                              .arg(run.ChannelNo)
+                              .arg(catalogue::ChannelCount),
+                          run.ChannelNo - 1, catalogue::ChannelCount);
             kit.send(wire::contactDelay(run.ChannelNo));
             co_await p.link.wait.hold();
         }
@@ -83,6 +91,7 @@ platform::Task ContactDelayTest::start()
     }
 
     run.AllChannels = false;
+    progress.step(p.cmbCDChannel->itemText(selected));
     kit.send(wire::contactDelay(selected + 1));
     co_await p.link.wait.hold();
 }
@@ -126,6 +135,8 @@ platform::Task ContactSequenceTest::start()
 
     run.ContactSeqTest = true;
     p.beginTest(TestPanel::ContactSequenceBusy);
+    Progress::Level progress = p.progress.begin(QStringLiteral("Contact sequence"));
+    progress.plan(2);
     p.link.poll.setPollHold(true);
     p.link.poll.setKitBusy(true);
 

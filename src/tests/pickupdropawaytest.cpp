@@ -57,6 +57,11 @@ platform::Task PickUpDropAwayTest::startDropAway()
     co_await start(Request::DropAwayVRequest, Request::DropAwayIRequest, p.lblDAV, TestPanel::DropAwayBusy);
 }
 
+std::optional<Progress::Level> &PickUpDropAwayTest::levelOf(Request ramp)
+{
+    return ramp == Request::DropAwayVRequest || ramp == Request::DropAwayIRequest ? m_dropAway : m_pickUp;
+}
+
 platform::Task PickUpDropAwayTest::start(Request voltageRamp, Request currentRamp, QLabel *result,
                                          TestPanel::Busy busy)
 {
@@ -67,6 +72,10 @@ platform::Task PickUpDropAwayTest::start(Request voltageRamp, Request currentRam
         p.link.poll.arm(ramp);
         result->setVisible(false);
         p.beginTest(busy);
+        const bool dropAway = ramp == Request::DropAwayVRequest || ramp == Request::DropAwayIRequest;
+        std::optional<Progress::Level> &level = levelOf(ramp);
+        level.emplace(p.progress.begin(dropAway ? QStringLiteral("Drop-away") : QStringLiteral("Pick-up")));
+        level->waitOnKit();
     };
     QString refusal;
     if (coil >= LowestVoltageCoil && coil <= HighestVoltageCoil)
@@ -85,6 +94,8 @@ platform::Task PickUpDropAwayTest::start(Request voltageRamp, Request currentRam
 
 void PickUpDropAwayTest::finish(Request ramp, QLabel *result, const QString &text)
 {
+    if (ramp != Request::DropAwayVRequest && ramp != Request::PickUpVRequest)
+        levelOf(ramp).reset();
     p.link.poll.close(ramp);
     p.link.poll.setPollHold(false);
     p.FrameCPanel->setEnabled(true);
@@ -101,8 +112,14 @@ platform::Task PickUpDropAwayTest::onPickUpFrame(QString frame)
     finish(Request::PickUpVRequest, p.lblPUV, volts(record.PickUpVoltage));
     p.lblBusy[TestPanel::PickUpBusy]->setVisible(false);
 
-    if (p.relayIndex() != catalogue::QL1)
+    if (p.relayIndex() != catalogue::QL1) {
+        m_pickUp.reset();
         co_return;
+    }
+    if (m_pickUp) {
+        m_pickUp->step(QStringLiteral("coil 2"));
+        m_pickUp->plan(3);
+    }
     // QL1 drops away through its second coil: coil 1 is cleared and coil 2 switched
     // on, and the kit's coil-2 ramp gives the value shown as the drop-away.
     KitCommands &kit = p.link.commands;
@@ -112,6 +129,8 @@ platform::Task PickUpDropAwayTest::onPickUpFrame(QString frame)
     p.link.poll.arm(Request::Coil2PickUpRequest);
     p.lblDAV->setVisible(false);
     p.beginTest(TestPanel::PickUpBusy);
+    if (m_pickUp)
+        m_pickUp->waitOnKit();
 }
 
 platform::Task PickUpDropAwayTest::onCoil2PickUpFrame(QString frame)
@@ -136,6 +155,8 @@ platform::Task PickUpDropAwayTest::onDropAwayFrame(QString frame)
     // The operator confirms the drop-away by hand, starting from where the kit left
     // the coil; frames and poll ticks go on while the dialog is open.
     record.ManualDropAwayVoltage = 0;
+    if (m_dropAway)
+        m_dropAway->step(QStringLiteral("confirmed by hand"));
     {
         FrmDropAway dialog(p.link.commands, record, p.window);
         dialog.open();
@@ -144,6 +165,7 @@ platform::Task PickUpDropAwayTest::onDropAwayFrame(QString frame)
     p.lblDAV->setText(p.lblDAV->text() + QLatin1Char('/')
                       + platform::fixedDecimals(double(record.ManualDropAwayVoltage), 2));
     p.lblBusy[TestPanel::DropAwayBusy]->setVisible(false);
+    m_dropAway.reset();
 }
 
 platform::Task PickUpDropAwayTest::onPickUpCurrentFrame(QString frame)

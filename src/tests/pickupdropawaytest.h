@@ -2,9 +2,12 @@
 
 #include "kitlink/pollcycle.h"
 #include "platform/waitstack.h"
+#include "tests/progress.h"
 #include "tests/testpanel.h"
 
 #include <QString>
+
+#include <optional>
 
 class QLabel;
 
@@ -32,6 +35,10 @@ private:
     void finish(Request ramp, QLabel *result, const QString &text);
     // The current ramps report milliamperes only; the voltage follows from the coil.
     float voltsAcrossCoil(float milliamps) const;
+    std::optional<Progress::Level> &levelOf(Request ramp);
 
     const TestPanel &p;
+    // From the button to the result: the ramp's length is the kit's.
+    std::optional<Progress::Level> m_pickUp;
+    std::optional<Progress::Level> m_dropAway;
 };

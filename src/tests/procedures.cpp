@@ -1,6 +1,7 @@
 #include "tests/procedures.h"
 
 #include "kitlink/kitlink.h"
+#include "tests/progress.h"
 
 #include <QLabel>
 #include <QScopedValueRollback>
@@ -56,6 +57,7 @@ void Procedures::stop()
     }
 
     link.log.note(QStringLiteral("Stop"));
+    panel.progress.clear();
     link.poll.closeAll();
     contactRuns.ContactResTest = false;
     contactRuns.ContactDelayTest = false;
@@ -68,6 +70,9 @@ void Procedures::stop()
 platform::Task Procedures::makeSafe()
 {
     const QScopedValueRollback safing(m_makingSafe, true);
+    Progress::Level progress = panel.progress.begin(QStringLiteral("Stop"));
+    progress.step(QStringLiteral("making the kit safe"));
+    progress.plan(5);
     panel.FrameCPanel->setEnabled(false);
     panel.cmdSIG->setEnabled(false);
     KitCommands &kit = panel.link.commands;

@@ -3,6 +3,7 @@
 #include "console/record/relaycatalogue.h"
 #include "kitlink/kitlink.h"
 #include "kitlink/wireformat.h"
+#include "tests/progress.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -10,6 +11,8 @@
 namespace {
 
 constexpr int EnergisedHalf = 8;  // channels 1..8 with the coil on, 9..16 with it off
+// Two before channel 1, two a channel, two between the halves, one at the end.
+constexpr int SweepWaits = 37;
 
 } // namespace
 
@@ -39,22 +42,29 @@ platform::Task SigEnduranceTest::start()
     // The coil is switched by hand here, not through the supply switches, so the
     // bench's idea of the coil state is left as it was.
     KitCommands &kit = p.link.commands;
-    FixedWait &wait = p.link.wait;
+    Progress::Level progress = p.progress.begin(QStringLiteral("SIG endurance"));
+    progress.plan(SweepWaits);
+    int waited = 0;
+    const auto settle = [&]() -> platform::Task {
+        progress.step(QStringLiteral("%1 of %2").arg(waited + 1).arg(SweepWaits), waited, SweepWaits);
+        co_await p.link.wait.hold();
+        ++waited;
+    };
     kit.send(wire::setVoltage(24.0));
-    co_await wait.hold();
+    co_await settle();
     kit.send(QString::fromLatin1(wire::cmd::CoilOn));
-    co_await wait.hold();
+    co_await settle();
     for (run.ChannelNo = 1; run.ChannelNo <= catalogue::ChannelCount; ++run.ChannelNo) {
         if (run.ChannelNo == EnergisedHalf + 1) {
             kit.send(wire::setVoltage(0.0));
-            co_await wait.hold();
+            co_await settle();
             kit.send(QString::fromLatin1(wire::cmd::CoilOff));
-            co_await wait.hold();
+            co_await settle();
         }
         kit.send(wire::contactResistance(run.ChannelNo));
-        co_await wait.hold();
-        co_await wait.hold();
+        co_await settle();
+        co_await settle();
     }
     kit.send(QString::fromLatin1(wire::cmd::CoilOff));
-    co_await wait.hold();
+    co_await settle();
 }

@@ -6,6 +6,7 @@
 
 struct BenchRecord;
 class KitLink;
+class Progress;
 class QComboBox;
 class QLabel;
 class QString;
@@ -16,6 +17,7 @@ class QWidget;
 struct TestPanel {
     BenchRecord &record;
     KitLink &link;
+    Progress &progress;            // how far the running procedure has got, for the Bench Monitor
     const QString &StartupFolder;  // the main window's: where crval.csv goes
     QWidget *window;          // owner of the procedures' dialogs and message boxes
 

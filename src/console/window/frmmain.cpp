@@ -1,5 +1,6 @@
 #include "console/window/frmmain.h"
 
+#include "console/monitor/benchmonitor.h"
 #include "console/record/configfiles.h"
 #include "console/window/frmabout.h"
 #include "console/window/frmoptions.h"
@@ -10,6 +11,7 @@
 #include "kitlink/kitlogwindow.h"
 #include "kitlink/serialkitport.h"
 #include "tests/procedures.h"
+#include "tests/progress.h"
 #include "tests/reportdispatch.h"
 #include "platform/prompts.h"
 #include "quillmark_version.h"
@@ -107,6 +109,7 @@ FrmMain::FrmMain(BenchRecord &record, const Timings &timings, std::unique_ptr<Ki
     , tmrTout(makeTimer(this, "tmrTout", timings.fixedWait, true))
     , actStop(new QAction(tr("Stop"), this))
     , actKitLog(new QAction(tr("Kit log"), this))
+    , actBenchMonitor(new QAction(tr("Bench Monitor"), this))
     , m_record(record)
     , m_timings(timings)
     , m_port(port ? std::move(port) : std::make_unique<SerialKitPort>())
@@ -129,8 +132,10 @@ FrmMain::FrmMain(BenchRecord &record, const Timings &timings, std::unique_ptr<Ki
     for (int i = 0; i < int(lblVer.size()); ++i)
         lblVer[i] = control<QLabel>(QStringLiteral("lblVer(%1)").arg(i));
 
+    m_progress = std::make_unique<Progress>([this] { return m_link->wait.ticks(); });
+    connect(tmrTout, &QTimer::timeout, m_progress.get(), &Progress::ticked);
     m_procedures = std::make_unique<Procedures>(TestPanel{
-        m_record, *m_link, StartupFolder, this, FrameCPanel, lblBusy, cmbType, cmbCRChannel, cmbCDChannel, cmbCR,
+        m_record, *m_link, *m_progress, StartupFolder, this, FrameCPanel, lblBusy, cmbType, cmbCRChannel, cmbCDChannel, cmbCR,
         cmbCD, lblOhms, lblOhms2, lblPUV, lblDAV, lblContactResistance, lblContactDelay, lblContactSeq, cmdReport,
         cmdSIG});
     m_procedures->connect(m_link->receiver.results);
@@ -144,7 +149,10 @@ FrmMain::FrmMain(BenchRecord &record, const Timings &timings, std::unique_ptr<Ki
     actKitLog->setObjectName(QStringLiteral("actKitLog"));
     actKitLog->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     connect(actKitLog, &QAction::triggered, this, &FrmMain::showKitLog);
-    addActions({actStop, actKitLog});
+    actBenchMonitor->setObjectName(QStringLiteral("actBenchMonitor"));
+    actBenchMonitor->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+    connect(actBenchMonitor, &QAction::triggered, this, &FrmMain::showBenchMonitor);
+    addActions({actStop, actKitLog, actBenchMonitor});
     setContextMenuPolicy(Qt::ActionsContextMenu);
 
     connect(cmbType, &QComboBox::currentIndexChanged, this, [this](int index) {
@@ -353,6 +361,7 @@ void FrmMain::formUnload()
     m_unloaded = true;
     PortNumber = static_cast<qint16>(cmbPortNo->currentIndex() + 1);
     saveConfiguration();
+    BenchMonitor::remember(m_monitor);
 }
 
 void FrmMain::saveConfiguration()
@@ -394,6 +403,23 @@ void FrmMain::showKitLog()
     m_kitLogWindow->show();
     m_kitLogWindow->raise();
     m_kitLogWindow->activateWindow();
+}
+
+BenchMonitor *FrmMain::benchMonitor() const
+{
+    return m_monitor;
+}
+
+void FrmMain::showBenchMonitor()
+{
+    if (!m_monitor) {
+        m_monitor = new BenchMonitor({*m_link, *m_progress, *tmrTout, *tmrComm, [this] { m_procedures->stop(); }},
+                                     this);
+        m_monitor->restorePlace();
+    }
+    m_monitor->show();
+    m_monitor->raise();
+    m_monitor->activateWindow();
 }
 
 void FrmMain::showCommStatus(const QString &text)

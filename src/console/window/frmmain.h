@@ -20,7 +20,9 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 class QTimer;
+class BenchMonitor;
 class KitLink;
+class Progress;
 class Procedures;
 class StatusLamp;
 
@@ -88,6 +90,7 @@ public:
     // Outside the window's fixed layout: Escape and the right-click menu.
     QAction *const actStop;
     QAction *const actKitLog;
+    QAction *const actBenchMonitor;
 
     BenchRecord &record() { return m_record; }
     KitLink &link() { return *m_link; }
@@ -95,6 +98,10 @@ public:
 
     // Every command and frame so far, following the traffic live (Ctrl+L).
     void showKitLog();
+    // The live trace, the running procedure and a Stop, in a window of its own (Ctrl+M).
+    void showBenchMonitor();
+    BenchMonitor *benchMonitor() const;
+    Progress &progress() { return *m_progress; }
 
 signals:
     // Start-up is over: the window may be shown.
@@ -135,6 +142,8 @@ private:
     Timings m_timings;
     std::unique_ptr<KitPort> m_port;
     std::unique_ptr<KitLink> m_link;
+    std::unique_ptr<Progress> m_progress;
     std::unique_ptr<Procedures> m_procedures;
+    QPointer<BenchMonitor> m_monitor;
     bool m_unloaded = false;
 };

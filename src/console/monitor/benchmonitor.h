@@ -1,0 +1,111 @@
+#pragma once
+
+#include "console/monitor/livetrace.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+#include <utility>
+#include <vector>
+
+class KitLink;
+class Progress;
+class QAbstractSeries;
+class QAreaSeries;
+class QChart;
+class QChartView;
+class QLabel;
+class QLineSeries;
+class QProgressBar;
+class QPushButton;
+class QScatterSeries;
+class QValueAxis;
+
+// The Bench Monitor: the coil voltage and current as a curve, the running procedure
+// and the time it still takes, a Stop, and a word when the kit goes quiet. A window
+// of its own beside the main window, which keeps its fixed layout. It draws nothing
+// while it is closed or paused; the readings of the last two minutes are kept either
+// way, so opening it shows where the coil has been.
+class BenchMonitor : public QWidget
+{
+    Q_OBJECT
+public:
+    struct Sources {
+        KitLink &link;
+        Progress &progress;
+        const QTimer &tmrTout;  // its time left is part of the time left
+        const QTimer &tmrComm;  // polling: the kit ought to answer
+        std::function<void()> stop;
+    };
+
+    explicit BenchMonitor(Sources sources, QWidget *parent = nullptr);
+
+    // Whether the monitor was open when the bench last closed, and where it stood:
+    // kept in the user's Quillmark settings, not in the bench's settings files.
+    static bool wasOpen();
+    void restorePlace();
+    // monitor nullptr: it was never opened in this run.
+    static void remember(const BenchMonitor *monitor);
+
+    const LiveTrace &trace() const { return m_trace; }
+    // Seconds on the monitor's clock; a benchmark replays a shift faster than real time.
+    void setClock(std::function<double()> clock) { m_now = std::move(clock); }
+    // The points of a curve as drawn: voltage or current, newest last.
+    QList<QPointF> drawnPoints(bool milliamps) const;
+    QList<QPointF> drawnMarkers() const;
+
+    QPushButton *const cmdPause;
+    QPushButton *const cmdExportCsv;
+    QPushButton *const cmdExportPng;
+    QPushButton *const cmdStop;
+    QLabel *const lblProcedure;
+    QProgressBar *const barProgress;
+    QLabel *const lblTimeLeft;
+    QLabel *const lblSilence;
+    QChartView *const chartView;
+
+    // Writes the trace as CSV, or the chart as PNG; false with a reason on failure.
+    bool exportCsv(const QString &path, QString &why) const;
+    bool exportPng(const QString &path, QString &why);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
+private:
+    void chooseAndExport(const QString &extension);
+    void onFrame(const QString &frame);
+    void addSample(const LiveTrace::Sample &sample);
+    void checkSilence();
+    void showProgress();
+    void redraw();
+    void scrollTo(double seconds);
+    void newSegment();
+    bool drawing() const;
+    double now() const;
+
+    Sources m_sources;
+    LiveTrace m_trace;
+    QElapsedTimer m_clock;
+    std::function<double()> m_now;
+    double m_lastFrame = -1;      // seconds of the last frame of any kind
+    bool m_silent = false;
+    QTimer m_everySecond;         // kit silence and the time left, only while shown
+    QString m_exportFolder;
+
+    QChart *m_chart = nullptr;
+    QValueAxis *m_time = nullptr;
+    QValueAxis *m_voltsAxis = nullptr;
+    QValueAxis *m_milliampsAxis = nullptr;
+    struct Segment {
+        QLineSeries *volts;
+        QLineSeries *milliamps;
+    };
+    std::vector<Segment> m_segments;  // a new one after every silence, so the gap shows
+    QLineSeries *m_busyTop = nullptr;
+    QAreaSeries *m_busy = nullptr;
+    QScatterSeries *m_voltMarkers = nullptr;
+    QScatterSeries *m_milliampMarkers = nullptr;
+};
