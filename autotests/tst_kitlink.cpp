@@ -46,14 +46,21 @@ private slots:
     // however many waits it holds; two waits that end on one tick end together.
     void nestedWaitsEndNewestFirst()
     {
-        LinkRig rig(20);
+        LinkRig rig(100);
         QStringList trace;
         QElapsedTimer clock;
+        qint64 firstTick = -1;
+        QObject::connect(&rig.tmrTout, &QTimer::timeout, &rig.port, [&] {
+            if (firstTick < 0)
+                firstTick = clock.elapsed();
+        });
         clock.start();
         rig.waits.run(procedure(rig, trace, "outer", 1));
-        QTimer::singleShot(5, &rig.port, [&] { rig.waits.run(procedure(rig, trace, "inner", 3)); });
-        QTRY_COMPARE(trace, (QStringList{"inner", "outer"}));
-        QVERIFY2(clock.elapsed() >= 55, qPrintable(QString::number(clock.elapsed())));  // three ticks
+        QTimer::singleShot(60, &rig.port, [&] { rig.waits.run(procedure(rig, trace, "inner", 3)); });
+        QTRY_COMPARE_WITH_TIMEOUT(trace, (QStringList{"inner", "outer"}), 2000);
+        // The newer wait rode on the tick already running: a whole period would be 160 ms.
+        QVERIFY2(firstTick >= 95 && firstTick < 140, qPrintable(QString::number(firstTick)));
+        QVERIFY2(clock.elapsed() >= 295, qPrintable(QString::number(clock.elapsed())));  // three ticks
         QVERIFY(rig.waits.idle());
     }
 

@@ -41,8 +41,10 @@ private slots:
         for (const QByteArray frame : {"V:1234I:0567 B\r", "V:1240I:0570 B\r"})
             rig.kitSends(frame);
         // Paused, the trace goes on filling but nothing is drawn until it resumes.
+        QTRY_COMPARE(ys(m.drawnPoints(false)), (QList<double>{12.34, 12.40}));
         m.cmdPause->click();
         rig.kitSends("V:0000I:0000 F\r");
+        QTest::qWait(600);  // a drawing tick and more
         QCOMPARE(ys(m.drawnPoints(false)), (QList<double>{12.34, 12.40}));
         m.cmdPause->click();
         QCOMPARE(ys(m.drawnPoints(false)), (QList<double>{12.34, 12.40, 0}));
@@ -50,7 +52,7 @@ private slots:
         // A result where it arrived, in volts or in milliamperes.
         rig.kitSends("*:1580 I0153\r");
         rig.kitSends(">V0000 I0118\r");
-        QCOMPARE(ys(m.drawnMarkers()), (QList<double>{15.80, 118}));
+        QTRY_COMPARE(ys(m.drawnMarkers()), (QList<double>{15.80, 118}));
         QCOMPARE(m.trace().markers().back().label, QStringLiteral("pick-up 118 mA"));
 
         QString why;

@@ -500,7 +500,7 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "idle run: %s\n", qPrintable(idle.error));
         return 2;
     }
-    std::fprintf(stderr, "the window in this process's child, the Bench Monitor open\n");
+    std::fprintf(stderr, "the window in this process's child, the Bench Monitor open while the readings change\n");
     options.monitor = true;
     const RigRun window = windowRun(options);
     if (!window.error.isEmpty()) {

@@ -90,7 +90,7 @@ public:
             if (m_options.relay != m_window.cmbType->currentIndex())
                 m_window.cmbType->setCurrentIndex(m_options.relay);
             m_window.show();
-            if (m_options.monitor || m_options.shiftHours > 0)
+            if (m_options.shiftHours > 0)
                 m_window.showBenchMonitor();
             if (m_options.shiftHours > 0)
                 QTimer::singleShot(0, this, [this] { feedShift(); });
@@ -222,6 +222,8 @@ private:
             finish("the kit was not found free after the port check");
             return;
         }
+        if (m_options.monitor)  // open and tracing while the readings change
+            m_window.showBenchMonitor();
         m_live.fromNs = monotonicNs();
         m_liveCpuFromNs = benchclock::processCpuNs();
         say("phase live");
@@ -252,6 +254,8 @@ private:
             finish("the automatic test could not be started");
             return;
         }
+        if (m_window.benchMonitor())  // the automatic test as the bench usually runs: no monitor
+            m_window.benchMonitor()->close();
         say("phase auto");
         const qint64 cpuBefore = benchclock::processCpuNs();
         m_auto.fromNs = monotonicNs();

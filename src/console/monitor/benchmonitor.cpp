@@ -166,12 +166,12 @@ BenchMonitor::BenchMonitor(Sources sources, QWidget *parent)
     connect(cmdStop, &QPushButton::clicked, this, [this] { m_sources.stop(); });
     connect(cmdExportCsv, &QPushButton::clicked, this, [this] { chooseAndExport(QStringLiteral("csv")); });
     connect(cmdExportPng, &QPushButton::clicked, this, [this] { chooseAndExport(QStringLiteral("png")); });
-    m_everySecond.setInterval(250);
+    m_everySecond.setInterval(500);
     connect(&m_everySecond, &QTimer::timeout, this, [this] {
         checkSilence();
         showProgress();
-        if (drawing())  // the time axis goes on when no frame comes (a contact run, a silent kit)
-            scrollTo(now());
+        if (drawing())
+            drawNew();
     });
 }
 
@@ -219,8 +219,6 @@ void BenchMonitor::onFrame(const QString &frame)
         m_silent = false;
         lblSilence->clear();
         m_trace.addGap({m_lastFrame, seconds});
-        if (drawing())
-            newSegment();
     }
     m_lastFrame = seconds;
 
@@ -243,24 +241,44 @@ void BenchMonitor::onFrame(const QString &frame)
         marker.label = result + QStringLiteral(" %1 V").arg(double(marker.value), 0, 'f', 2);
     }
     m_trace.addMarker(marker);
-    if (drawing())
-        (marker.milliamps ? m_milliampMarkers : m_voltMarkers)->append(marker.seconds, double(marker.value));
 }
 
 void BenchMonitor::addSample(const LiveTrace::Sample &sample)
 {
-    const bool busyBefore = !m_trace.samples().empty() && m_trace.samples().back().state == QLatin1Char('B');
     m_trace.addSample(sample);
-    if (!drawing())
-        return;
-    const Segment &segment = m_segments.back();
-    segment.volts->append(sample.seconds, double(sample.volts));
-    segment.milliamps->append(sample.seconds, double(sample.milliamps));
-    const bool busy = sample.state == QLatin1Char('B');
-    if (busy != busyBefore)  // a step, so the band starts and ends where the state changed
-        m_busyTop->append(sample.seconds, busyBefore ? TopVolts : 0);
-    m_busyTop->append(sample.seconds, busy ? TopVolts : 0);
-    scrollTo(sample.seconds);
+}
+
+// What came since the last drawing, added to the curves. The chart is drawn on the
+// monitor's own tick, twice a second, never in the event that brought a frame: the
+// main window's readings are shown first.
+void BenchMonitor::drawNew()
+{
+    const std::deque<LiveTrace::Sample> &samples = m_trace.samples();
+    auto sample = std::upper_bound(samples.begin(), samples.end(), m_drawnUntil,
+                                   [](double seconds, const LiveTrace::Sample &s) { return seconds < s.seconds; });
+    if (!m_trace.gaps().empty() && m_trace.gaps().back().to > m_drawnUntil)
+        newSegment();
+    QList<QPointF> volts, milliamps;
+    for (; sample != samples.end(); ++sample) {
+        volts << QPointF(sample->seconds, double(sample->volts));
+        milliamps << QPointF(sample->seconds, double(sample->milliamps));
+        const bool busy = sample->state == QLatin1Char('B');
+        if (busy != m_drawnBusy)  // a step, so the band starts and ends where the state changed
+            m_busyTop->append(sample->seconds, m_drawnBusy ? TopVolts : 0);
+        m_busyTop->append(sample->seconds, busy ? TopVolts : 0);
+        m_drawnBusy = busy;
+    }
+    m_segments.back().volts->append(volts);
+    m_segments.back().milliamps->append(milliamps);
+    for (const LiveTrace::Marker &marker : m_trace.markers()) {
+        if (marker.seconds > m_markersUntil)
+            (marker.milliamps ? m_milliampMarkers : m_voltMarkers)->append(marker.seconds, double(marker.value));
+    }
+    if (!samples.empty())
+        m_drawnUntil = samples.back().seconds;
+    if (!m_trace.markers().empty())
+        m_markersUntil = m_trace.markers().back().seconds;
+    scrollTo(now());
 }
 
 // Older points leave the chart as they leave the window.
@@ -329,34 +347,36 @@ void BenchMonitor::redraw()
     m_busyTop->clear();
     m_voltMarkers->clear();
     m_milliampMarkers->clear();
-    auto gap = m_trace.gaps().begin();
-    QList<QPointF> volts, milliamps, busy;
-    bool busyBefore = false;
-    const auto flush = [&] {
-        m_segments.back().volts->replace(volts);
-        m_segments.back().milliamps->replace(milliamps);
-        volts.clear();
-        milliamps.clear();
-    };
-    for (const LiveTrace::Sample &sample : m_trace.samples()) {
-        if (gap != m_trace.gaps().end() && sample.seconds >= gap->to) {
-            flush();
+    m_drawnBusy = false;
+    m_drawnUntil = -1;
+    // The gaps split the curves: each piece is drawn into a segment of its own.
+    const std::deque<LiveTrace::Sample> &samples = m_trace.samples();
+    std::size_t gap = 0;
+    QList<QPointF> volts, milliamps;
+    for (const LiveTrace::Sample &sample : samples) {
+        if (gap < m_trace.gaps().size() && sample.seconds >= m_trace.gaps()[gap].to) {
+            m_segments.back().volts->replace(volts);
+            m_segments.back().milliamps->replace(milliamps);
+            volts.clear();
+            milliamps.clear();
             newSegment();
             ++gap;
         }
         volts << QPointF(sample.seconds, double(sample.volts));
         milliamps << QPointF(sample.seconds, double(sample.milliamps));
-        const bool isBusy = sample.state == QLatin1Char('B');
-        if (isBusy != busyBefore)
-            busy << QPointF(sample.seconds, busyBefore ? TopVolts : 0);
-        busy << QPointF(sample.seconds, isBusy ? TopVolts : 0);
-        busyBefore = isBusy;
+        const bool busy = sample.state == QLatin1Char('B');
+        if (busy != m_drawnBusy)
+            m_busyTop->append(sample.seconds, m_drawnBusy ? TopVolts : 0);
+        m_busyTop->append(sample.seconds, busy ? TopVolts : 0);
+        m_drawnBusy = busy;
     }
-    flush();
-    m_busyTop->replace(busy);
+    m_segments.back().volts->replace(volts);
+    m_segments.back().milliamps->replace(milliamps);
     for (const LiveTrace::Marker &marker : m_trace.markers())
         (marker.milliamps ? m_milliampMarkers : m_voltMarkers)->append(marker.seconds, double(marker.value));
-    scrollTo(m_trace.samples().empty() ? now() : std::max(now(), m_trace.samples().back().seconds));
+    m_drawnUntil = samples.empty() ? -1 : samples.back().seconds;
+    m_markersUntil = m_trace.markers().empty() ? -1 : m_trace.markers().back().seconds;
+    scrollTo(now());
 }
 
 // The kit answers every poll tick, so a second without a frame while the bench polls

@@ -81,6 +81,7 @@ private:
     void checkSilence();
     void showProgress();
     void redraw();
+    void drawNew();
     void scrollTo(double seconds);
     void newSegment();
     bool drawing() const;
@@ -92,7 +93,10 @@ private:
     std::function<double()> m_now;
     double m_lastFrame = -1;      // seconds of the last frame of any kind
     bool m_silent = false;
-    QTimer m_everySecond;         // kit silence and the time left, only while shown
+    QTimer m_everySecond;         // drawing, kit silence and the time left, only while shown
+    double m_drawnUntil = -1;     // the chart holds the samples up to here
+    double m_markersUntil = -1;   // and the results
+    bool m_drawnBusy = false;
     QString m_exportFolder;
 
     QChart *m_chart = nullptr;
