@@ -35,30 +35,27 @@ struct Span {
     qint64 toNs = 0;
 };
 
-// Resident set of this process now, in kB.
-long residentKb()
+// A line of this process's /proc status in kB: "VmRSS:" now, "VmHWM:" at its peak.
+long statusKb(const QByteArray &field)
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
     for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
+        if (line.startsWith(field))
+            return line.mid(field.size()).trimmed().split(' ').value(0).toLong();
     }
     return -1;
 }
 
-// Peak resident set of this process, in kB.
+long residentKb()
+{
+    return statusKb("VmRSS:");
+}
+
 long peakResidentKb()
 {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
+    return statusKb("VmHWM:");
 }
 
 class Rig final : public QObject

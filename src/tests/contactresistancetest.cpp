@@ -96,11 +96,7 @@ platform::Task ContactResistanceTest::start()
         p.cmbCR->clear();
         p.cmbCR->setEditText(QStringLiteral("Testing ..."));
         for (run.ChannelNo = 1; run.ChannelNo <= catalogue::ChannelCount; ++run.ChannelNo) {
-            progress.step(QStringLiteral("%1, channel %2 of %3")
-                              .arg(p.cmbCRChannel->itemText(run.ChannelNo - 1))
-                              .arg(run.ChannelNo)
-                              .arg(catalogue::ChannelCount),
-                          run.ChannelNo - 1, catalogue::ChannelCount);
+            progress.channel(p.cmbCRChannel->itemText(run.ChannelNo - 1), run.ChannelNo, catalogue::ChannelCount);
             progress.plan(waitsFrom(relay, run.ChannelNo, {kit.coilEnergised(), kit.currentSourceOn()}));
             const auto contact = static_cast<catalogue::Contact>(layout[relay][run.ChannelNo]);
             if (contact == catalogue::Contact::Front || contact == catalogue::Contact::Back) {

@@ -79,11 +79,7 @@ platform::Task ContactDelayTest::start()
         p.cmbCD->setEditText(QStringLiteral("Testing ..."));
         // Every channel is timed, contact or not: an empty one reports a timeout.
         for (run.ChannelNo = 1; run.ChannelNo <= catalogue::ChannelCount; ++run.ChannelNo) {
-            progress.step(QStringLiteral("%1, channel %2 of %3")
-                              .arg(p.cmbCDChannel->itemText(run.ChannelNo - 1))
-                              .arg(run.ChannelNo)
-                              .arg(catalogue::ChannelCount),
-                          run.ChannelNo - 1, catalogue::ChannelCount);
+            progress.channel(p.cmbCDChannel->itemText(run.ChannelNo - 1), run.ChannelNo, catalogue::ChannelCount);
             kit.send(wire::contactDelay(run.ChannelNo));
             co_await p.link.wait.hold();
         }

@@ -43,6 +43,11 @@ public:
 
         // What it does now, and how far it has got.
         void step(const QString &text, int done = 0, int total = 0);
+        // "C2, channel 7 of 16": a run over the channels at one of them.
+        void channel(const QString &name, int channel, int channels)
+        {
+            step(QStringLiteral("%1, channel %2 of %3").arg(name).arg(channel).arg(channels), channel - 1, channels);
+        }
         // The fixed waits of everything it has yet to do, from now on.
         void plan(int waits);
         // It waits on the kit for as long as the kit takes.
