@@ -122,7 +122,10 @@ BenchMonitor::BenchMonitor(Sources sources, QWidget *parent)
     m_milliampMarkers = markers(tr("result (mA)"), m_milliampsAxis, QColor(200, 0, 200));
     newSegment();
 
+    // setChart() hands back the view's own default chart without deleting it.
+    QChart *const defaultChart = chartView->chart();
     chartView->setChart(m_chart);
+    delete defaultChart;
     chartView->setRenderHint(QPainter::Antialiasing);
     chartView->setObjectName(QStringLiteral("chartTrace"));
     chartView->setAccessibleName(tr("Live trace of coil voltage and current"));
