@@ -38,7 +38,7 @@ for file in /usr/bin/quillmark /usr/bin/quillmark-kitsim \
     grep -qxF "$file" "$scratch/contents" || fail "$file is not in the package"
 done
 depends=$(dpkg-deb --field "$deb" Depends)
-for package in fonts-liberation2 libqt6widgets6 libqt6serialport6; do
+for package in fonts-liberation2 libqt6sql6-sqlite libqt6widgets6 libqt6serialport6; do
     [[ ", $depends," == *", $package"[\ ,]* ]] || fail "the package does not depend on $package"
 done
 

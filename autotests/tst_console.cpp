@@ -5,6 +5,7 @@
 #include "console/record/relaycatalogue.h"
 #include "console/monitor/benchmonitor.h"
 #include "console/window/frmmain.h"
+#include "reports/history/historywindow.h"
 #include "console/window/frmoptions.h"
 #include "kitlink/kitlog.h"
 #include "kitlink/kitlogwindow.h"
@@ -309,12 +310,13 @@ private slots:
         QVERIFY(drawn.contains(QSize(16, 16)) && drawn.contains(QSize(32, 32)));
 
         // Off the fixed layout: Escape stops, Ctrl+L brings up the kit log, Ctrl+M the
-        // Bench Monitor, and the right-click menu lists them.
+        // Bench Monitor, Ctrl+H the results history, and the right-click menu lists them.
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w) && w.contextMenuPolicy() == Qt::ActionsContextMenu);
-        QCOMPARE(w.actions(), (QList<QAction *>{w.actStop, w.actKitLog, w.actBenchMonitor}));
-        QCOMPARE(w.actStop->text() + '|' + w.actKitLog->text() + '|' + w.actBenchMonitor->text(),
-                 QStringLiteral("Stop|Kit log|Bench Monitor"));
+        QCOMPARE(w.actions(), (QList<QAction *>{w.actStop, w.actKitLog, w.actBenchMonitor, w.actHistory}));
+        QCOMPARE(w.actStop->text() + '|' + w.actKitLog->text() + '|' + w.actBenchMonitor->text() + '|'
+                     + w.actHistory->text(),
+                 QStringLiteral("Stop|Kit log|Bench Monitor|Results history"));
         QSignalSpy stopped(w.actStop, &QAction::triggered);
         QTest::keyClick(&w, Qt::Key_Escape);
         QTest::keyClick(&w, Qt::Key_L, Qt::ControlModifier);
@@ -323,6 +325,9 @@ private slots:
         QTest::keyClick(&w, Qt::Key_M, Qt::ControlModifier);
         QVERIFY(w.benchMonitor() && w.benchMonitor()->isVisible());
         QCOMPARE(w.benchMonitor()->windowTitle(), QStringLiteral("Bench Monitor"));
+        w.activateWindow();
+        QTest::keyClick(&w, Qt::Key_H, Qt::ControlModifier);
+        QVERIFY(w.historyWindow() && w.historyWindow()->isVisible());
     }
 
     void shouldShowAMessageTitleWhole()  // the real box, whose short text must not cut a long title

@@ -1,8 +1,14 @@
 #include "console/monitor/benchmonitor.h"
 #include "console/window/frmmain.h"
 #include "kitsim/simulatedkitport.h"
+#include "platform/paths.h"
 #include "platform/shutdownsignals.h"
 #include "quillmark_version.h"
+#include "reports/history/exporters.h"
+#include "reports/history/historystore.h"
+#include "reports/history/journal.h"
+#include "reports/history/recorditems.h"
+#include "reports/history/reportimport.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -34,18 +40,118 @@ struct CommandLine {
                                                           "instead of the current folder; art.cfg and artc.cfg "
                                                           "are kept there. The desktop entry starts Quillmark so.")};
 
+    const QCommandLineOption history{QStringLiteral("history"),
+                                     QStringLiteral("Keep the results history in URL: postgresql://user@host/database "
+                                                    "for a history that several benches share, or sqlite:FILE. "
+                                                    "Default: the environment variable QUILLMARK_HISTORY, else "
+                                                    "history.sqlite in the start-up folder."),
+                                     QStringLiteral("URL")};
+    const QCommandLineOption exportHistory{QStringLiteral("export-history"),
+                                           QStringLiteral("Write the relays of the results history to FILE (.csv or "
+                                                          ".json) and exit; needs no display."),
+                                           QStringLiteral("FILE")};
+    const QCommandLineOption since{QStringLiteral("since"),
+                                   QStringLiteral("With --export-history: only relays recorded on or after DATE "
+                                                  "(yyyy-mm-dd)."),
+                                   QStringLiteral("DATE")};
+    const QCommandLineOption importReport{QStringLiteral("import-report"),
+                                          QStringLiteral("Bring the records of the report file FILE into the results "
+                                                         "history and exit; needs no display and --style."),
+                                          QStringLiteral("FILE")};
+    const QCommandLineOption style{QStringLiteral("style"),
+                                   QStringLiteral("With --import-report: the relay style of the file, one of QNA1, "
+                                                  "QN1, QNA1K, QL1, QECX61, QTA2, QSPA1."),
+                                   QStringLiteral("NAME")};
+
     CommandLine()
     {
         parser.setApplicationDescription(QStringLiteral("Relay routine-test bench"));
         parser.addOption(simulate);
         parser.addOption(inBenchFolder);
+        parser.addOption(history);
+        parser.addOption(exportHistory);
+        parser.addOption(since);
+        parser.addOption(importReport);
+        parser.addOption(style);
     }
 
     bool asksForTextOnly() const
     {
         return parser.isSet(help) || parser.isSet(version) || parser.isSet(QStringLiteral("help-all"));
     }
+
+    bool isScript() const { return parser.isSet(exportHistory) || parser.isSet(importReport); }
 };
+
+// The bench folder when asked for; false when it cannot be had.
+bool enterBenchFolder(const CommandLine &line)
+{
+    if (!line.parser.isSet(line.inBenchFolder))
+        return true;
+    const QString folder = benchFolder();
+    if (!QDir().mkpath(folder) || !QDir::setCurrent(folder)) {
+        std::fprintf(stderr, "quillmark: cannot start in the bench folder %s\n",
+                     qPrintable(QDir::toNativeSeparators(folder)));
+        return false;
+    }
+    return true;
+}
+
+// A script reads one line: what went wrong, or what was done.
+int say(FILE *to, const QString &text, int code)
+{
+    std::fprintf(to, "quillmark: %s\n", qPrintable(text.simplified()));
+    return code;
+}
+
+// --export-history and --import-report: the results history without a window.
+int runScript(const CommandLine &line, const QStringList &arguments, int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    if (!line.parser.unknownOptionNames().isEmpty() || !line.parser.positionalArguments().isEmpty())
+        return say(stderr, QStringLiteral("not understood: %1").arg(arguments.mid(1).join(QLatin1Char(' '))), 2);
+    if (line.parser.isSet(line.exportHistory) && line.parser.isSet(line.importReport))
+        return say(stderr, QStringLiteral("--export-history and --import-report are two runs; give one"), 2);
+    if (!enterBenchFolder(line))
+        return 1;
+    QString why;
+    const std::optional<history::Location> location =
+        history::chosenLocation(line.parser.value(line.history), QDir::currentPath(), &why);
+    if (!location)
+        return say(stderr, why, 2);
+    history::Store store(*location, QStringLiteral("quillmark-script"));
+
+    if (line.parser.isSet(line.importReport)) {
+        const QString file = line.parser.value(line.importReport);
+        const int styleCode = history::styleCodeOf(line.parser.value(line.style));
+        if (styleCode == 0)
+            return say(stderr, QStringLiteral("--import-report needs --style, one of QNA1, QN1, QNA1K, QL1, QECX61, "
+                                              "QTA2, QSPA1"),
+                       2);
+        const history::ImportResult imported = history::importReportFile(store, file, styleCode);
+        if (!imported.ok)
+            return say(stderr, imported.error, 1);
+        return say(stdout, QStringLiteral("%1: %2 record(s), %3 new to the results history %4")
+                               .arg(file)
+                               .arg(imported.records)
+                               .arg(imported.added)
+                               .arg(location->describe()),
+                   0);
+    }
+
+    history::Filter filter;
+    if (line.parser.isSet(line.since)) {
+        filter.from = QDate::fromString(line.parser.value(line.since), Qt::ISODate);
+        if (!filter.from.isValid())
+            return say(stderr, QStringLiteral("--since takes a date as yyyy-mm-dd, not %1").arg(line.parser.value(line.since)),
+                       2);
+    }
+    const QString file = line.parser.value(line.exportHistory);
+    const history::ExportResult exported = history::exportRelays(store, filter, file);
+    if (!exported.ok)
+        return say(stderr, exported.error, 1);
+    return say(stdout, QStringLiteral("%1 relay(s) written to %2").arg(exported.relays).arg(file), 0);
+}
 
 } // namespace
 
@@ -67,6 +173,9 @@ int main(int argc, char *argv[])
         QCoreApplication textOnly(argc, argv);
         line.parser.process(textOnly);  // prints and exits
     }
+    // The results history's scripts run where there is no display either.
+    if (line.isScript())
+        return runScript(line, arguments, argc, argv);
 
     QApplication app(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral(QUILLMARK_DESKTOP_ID));  // the menu entry's icon and name
@@ -74,14 +183,13 @@ int main(int argc, char *argv[])
     QApplication::setWindowIcon(FrmMain::benchIcon());  // the dialogs wear it too
     line.parser.process(app);
 
-    if (line.parser.isSet(line.inBenchFolder)) {
-        const QString folder = benchFolder();
-        if (!QDir().mkpath(folder) || !QDir::setCurrent(folder)) {
-            std::fprintf(stderr, "quillmark: cannot start in the bench folder %s\n",
-                         qPrintable(QDir::toNativeSeparators(folder)));
-            return 1;
-        }
-    }
+    if (!enterBenchFolder(line))
+        return 1;
+    QString historyWhy;
+    const std::optional<history::Location> historyAt =
+        history::chosenLocation(line.parser.value(line.history), QDir::currentPath(), &historyWhy);
+    if (!historyAt)
+        return say(stderr, historyWhy, 2);
 
     std::unique_ptr<KitPort> port;
     SimulatedKitPort *simulated = nullptr;
@@ -105,7 +213,12 @@ int main(int argc, char *argv[])
     // read there is nothing in memory to save, and closing would write half-loaded
     // values over the files.
     std::unique_ptr<platform::ShutdownSignals> stopSignals;
-    QObject::connect(&frmMain, &FrmMain::loaded, &frmMain, [&frmMain, &stopSignals] {
+    QObject::connect(&frmMain, &FrmMain::loaded, &frmMain, [&frmMain, &stopSignals, &historyAt] {
+        // Every relay recorded from now on goes to the results history too; what an
+        // earlier run left waiting goes first.
+        auto *journal = new history::Journal(
+            *historyAt, platform::inFolder(frmMain.StartupFolder, QStringLiteral("history.pending")), &frmMain);
+        journal->catchUp();
         stopSignals = std::make_unique<platform::ShutdownSignals>();
         QObject::connect(stopSignals.get(), &platform::ShutdownSignals::stopRequested, &frmMain, &QWidget::close);
         frmMain.show();

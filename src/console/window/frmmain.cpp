@@ -15,6 +15,8 @@
 #include "tests/reportdispatch.h"
 #include "platform/prompts.h"
 #include "quillmark_version.h"
+#include "reports/history/historywindow.h"
+#include "reports/history/journal.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -110,6 +112,7 @@ FrmMain::FrmMain(BenchRecord &record, const Timings &timings, std::unique_ptr<Ki
     , actStop(new QAction(tr("Stop"), this))
     , actKitLog(new QAction(tr("Kit log"), this))
     , actBenchMonitor(new QAction(tr("Bench Monitor"), this))
+    , actHistory(new QAction(tr("Results history"), this))
     , m_record(record)
     , m_timings(timings)
     , m_port(port ? std::move(port) : std::make_unique<SerialKitPort>())
@@ -152,7 +155,10 @@ FrmMain::FrmMain(BenchRecord &record, const Timings &timings, std::unique_ptr<Ki
     actBenchMonitor->setObjectName(QStringLiteral("actBenchMonitor"));
     actBenchMonitor->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
     connect(actBenchMonitor, &QAction::triggered, this, &FrmMain::showBenchMonitor);
-    addActions({actStop, actKitLog, actBenchMonitor});
+    actHistory->setObjectName(QStringLiteral("actHistory"));
+    actHistory->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    connect(actHistory, &QAction::triggered, this, &FrmMain::showHistory);
+    addActions({actStop, actKitLog, actBenchMonitor, actHistory});
     setContextMenuPolicy(Qt::ActionsContextMenu);
 
     connect(cmbType, &QComboBox::currentIndexChanged, this, [this](int index) {
@@ -420,6 +426,26 @@ void FrmMain::showBenchMonitor()
     m_monitor->show();
     m_monitor->raise();
     m_monitor->activateWindow();
+}
+
+history::HistoryWindow *FrmMain::historyWindow() const
+{
+    return m_history;
+}
+
+// The history the bench records into; a run without a journal looks in the
+// start-up folder's own.
+void FrmMain::showHistory()
+{
+    if (!m_history) {
+        history::Journal *journal = history::Journal::of(this);
+        m_history = new history::HistoryWindow(journal ? journal->location() : history::Location::inFolder(StartupFolder),
+                                               journal, this);
+        m_history->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_history->show();
+    m_history->raise();
+    m_history->activateWindow();
 }
 
 void FrmMain::showCommStatus(const QString &text)

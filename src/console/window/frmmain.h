@@ -25,6 +25,9 @@ class KitLink;
 class Progress;
 class Procedures;
 class StatusLamp;
+namespace history {
+class HistoryWindow;
+}
 
 // The bench's one top-level window: it owns the link to the kit, the timers, the
 // procedures and the waits they share, and it is where every test starts.
@@ -91,6 +94,7 @@ public:
     QAction *const actStop;
     QAction *const actKitLog;
     QAction *const actBenchMonitor;
+    QAction *const actHistory;
 
     BenchRecord &record() { return m_record; }
     KitLink &link() { return *m_link; }
@@ -101,6 +105,9 @@ public:
     // The live trace, the running procedure and a Stop, in a window of its own (Ctrl+M).
     void showBenchMonitor();
     BenchMonitor *benchMonitor() const;
+    // Every relay recorded, with filters, trends, export and printing (Ctrl+H).
+    void showHistory();
+    history::HistoryWindow *historyWindow() const;
     Progress &progress() { return *m_progress; }
 
 signals:
@@ -145,5 +152,6 @@ private:
     std::unique_ptr<Progress> m_progress;
     std::unique_ptr<Procedures> m_procedures;
     QPointer<BenchMonitor> m_monitor;
+    QPointer<history::HistoryWindow> m_history;
     bool m_unloaded = false;
 };

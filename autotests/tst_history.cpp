@@ -1,0 +1,585 @@
+// The results history: every record the report form adds and every record of an
+// older report file, kept in SQLite or in PostgreSQL. Each case runs against both,
+// through the same code: a fresh SQLite file in a temporary folder, and a fresh
+// database of a throw-away PostgreSQL server that this program starts.
+
+#include "console/record/benchrecord.h"
+#include "pgserver.h"
+#include "platform/prompts.h"
+#include "reports/history/exporters.h"
+#include "reports/history/historystore.h"
+#include "reports/history/historywindow.h"
+#include "reports/history/journal.h"
+#include "reports/history/recorditems.h"
+#include "reports/history/reportimport.h"
+#include "reports/history/routinepdf.h"
+#include "reports/reportfile.h"
+#include "reports/reportform.h"
+#include "testfiles.h"
+
+#include <QComboBox>
+#include <QChart>
+#include <QChartView>
+#include <QDateEdit>
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSet>
+#include <QSignalSpy>
+#include <QSqlQuery>
+#include <QSysInfo>
+#include <QTableView>
+#include <QTest>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+using history::RelayEntry;
+
+namespace {
+
+const QStringList Backends{u"sqlite"_s, u"postgresql"_s};
+
+// A relay of QN1 (style code 2, 54 lines) or QL1 (4, 30 lines) as its form records
+// it: verdicts, typed values and the fields filled from the bench record.
+BenchRecord relay(int style, int serial, float coil)
+{
+    BenchRecord r;
+    r.StyleCode = qint16(style);
+    r.RelayID = u"%1/22DAB"_s.arg(serial, 4, 10, QLatin1Char('0'));
+    r.CoilResistance1 = coil;
+    r.PickUpVoltage = 16.25f;
+    r.DropAwayVoltage = 4.1f;
+    r.ContactRes[3] = 3;
+    r.ContactRes[12] = 16;
+    r.NOSequence = r.NCSequence = u"ABCDF"_s;
+    const QStringList items = style == 2
+        ? QStringList{u"OK"_s, u"500"_s, u"50"_s, u"50"_s, u"40"_s, u"Not OK"_s, {}, u"25"_s, u"26"_s, u"27"_s,
+                      u"OK"_s, u"OK"_s, u"3.0"_s, u"16.0"_s}
+        : QStringList{QString::number(coil, 'f', 1).replace(u'.', QLocale().decimalPoint()), u"98.8"_s, u"500"_s,
+                      u"OK"_s, u"16.25"_s, u"4.10"_s, u"Not OK"_s, u"3.0"_s, u"16.0"_s, u"50"_s, u"50"_s, u"40"_s,
+                      u"OK"_s, u"ABDEG"_s, u"25"_s, u"26"_s, u"27"_s, u"OK"_s, u"OK"_s};
+    r.ReportItems[1] = r.RelayID;
+    for (int k = 0; k < items.size(); ++k)
+        r.ReportItems[std::size_t(k + 2)] = items[k];
+    return r;
+}
+
+QByteArray relays(int style, int count, float firstCoil = 1030, float step = 10)
+{
+    QByteArray out;
+    for (int i = 0; i < count; ++i)
+        out += reports::formatRecord(relay(style, i + 1, firstCoil + float(i) * step));
+    return out;
+}
+
+QList<RelayEntry> storedIn(const QString &url)
+{
+    history::Store store(*history::Location::parse(url), u"test-reader"_s);
+    QList<RelayEntry> out;
+    if (!store.forEach({}, [&out](const RelayEntry &e) { out << e; }))
+        qWarning() << store.error();
+    return out;
+}
+
+// "name=text|number|unit" of an item, to compare with a row.
+QString described(const RelayEntry &e, const QString &name)
+{
+    const history::Item *item = e.item(name);
+    if (!item)
+        return name + u"=<none>"_s;
+    return u"%1=%2|%3|%4"_s.arg(name, item->text, item->number ? QString::number(*item->number) : QString(), item->unit);
+}
+
+} // namespace
+
+class TestHistory : public QObject
+{
+    Q_OBJECT
+
+    PgServer m_pg;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    platform::RecordedPrompts m_prompts;
+
+    QString at(const QString &name) const { return m_dir->filePath(name); }
+
+    // An empty history of backend; the SQLite file lies in the folder "db".
+    QString newHistory(const QString &backend)
+    {
+        if (backend == "postgresql"_L1)
+            return m_pg.newDatabase();
+        QDir(m_dir->path()).mkpath(u"db"_s);
+        return u"sqlite:"_s + at(u"db/history.sqlite"_s);
+    }
+
+    // A server that stopped, or a history file whose folder went away; and back.
+    void reach(const QString &backend, bool reachable)
+    {
+        if (backend == "postgresql"_L1)
+            QCOMPARE(reachable ? m_pg.start() : m_pg.stop(), QString());
+        else
+            QVERIFY(QDir(m_dir->path()).rename(reachable ? u"db-away"_s : u"db"_s, reachable ? u"db"_s : u"db-away"_s));
+    }
+
+    void addBackendRows(const char *name, const std::function<void(QTestData &)> &rest)
+    {
+        for (const QString &backend : Backends)
+            rest(QTest::newRow(qPrintable(backend + u": "_s + QLatin1String(name))) << backend);
+    }
+
+private slots:
+    void initTestCase() { QCOMPARE(m_pg.start(), QString()); }
+
+    void init()
+    {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        m_prompts.messages.clear();
+    }
+
+    // A report file is read as whole records of its style and each record kept
+    // once, its items named and typed; a file of anything else is refused whole.
+    void importsWholeRecordsOnce_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<QString>("style");
+        QTest::addColumn<QByteArray>("content");  // "<none>": no file
+        QTest::addColumn<int>("records");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<QStringList>("items");  // of the first relay
+        QTest::addColumn<QString>("key");        // coil, pick-up, drop-away, front, back, failed/total, variant
+        const auto row = [this](const char *name, const char *style, const QByteArray &content, int records,
+                                const char *error, const QStringList &items = {}, const char *key = "") {
+            addBackendRows(name, [&](QTestData &d) {
+                d << QString::fromLatin1(style) << content << records << QString::fromLatin1(error) << items
+                  << QString::fromLatin1(key);
+            });
+        };
+        row("QN1: two relays, the readings from their own lines", "QN1", relays(2, 2), 2, "",
+            {u"coil_resistance=1030.0|1030|Ohms"_s, u"full_operate_voltage=16.25|16.25|V"_s,
+             u"full_reverse_voltage=0.00|0|V"_s, u"hv_test=OK||"_s, u"non_bridging_test=Not OK||"_s,
+             u"interlocking_code=ABCDF||"_s, u"insulation_resistance=500|500|MOhms"_s,
+             u"contact_resistance_back=16.0|16|Ohms"_s, u"plating_thickness_heel_piece=27|27|mm"_s},
+            "1030 16.25 V 4.1 V 3 16 1/4 1");
+        row("QL1: three relays", "QL1", relays(4, 3), 3, "",
+            {u"coil_resistance=1030.0|1030|Ohms"_s, u"coil_resistance_release=98.8|98.8|Ohms"_s,
+             u"full_release_voltage=4.10|4.1|V"_s, u"interlocking_code=ABDEG||"_s, u"relay_id=0001/22DAB||"_s},
+            "1030 16.25 V 4.1 V 3 16 1/5 0");
+        row("a QL1 file read as QN1", "QN1", relays(4, 3), 0, "does not hold whole QN1 records of 54 lines");
+        row("the last record cut off", "QL1", relays(4, 2) + "0003/2", 0, "the last one cut off");
+        row("an empty file holds no relay", "QL1", "", 0, "");
+        row("no file", "QL1", "<none>", 0, "cannot be read");
+    }
+
+    void importsWholeRecordsOnce()
+    {
+        QFETCH(QString, backend);
+        QFETCH(QString, style);
+        QFETCH(QByteArray, content);
+        QFETCH(int, records);
+        QFETCH(QString, error);
+        const QString url = newHistory(backend), file = at(u"Batch 7.csv"_s);
+        if (content != "<none>")
+            writeFile(file, content);
+        history::Store store(*history::Location::parse(url), u"test-import"_s);
+        for (const int added : {records, 0}) {
+            const history::ImportResult result = history::importReportFile(store, file, history::styleCodeOf(style));
+            QVERIFY2(error.isEmpty() ? result.ok : result.error.contains(error), qPrintable(result.error));
+            QCOMPARE(result.added, error.isEmpty() ? added : 0);
+        }
+        const QList<RelayEntry> kept = storedIn(url);
+        QCOMPARE(kept.size(), records);
+        for (int i = 0; i < records; ++i)
+            QCOMPARE(kept[i].recordIndex, i);
+        if (records == 0)
+            return;
+        const RelayEntry &first = kept.first();
+        QFETCH(QStringList, items);
+        for (const QString &expected : items)
+            QCOMPARE(described(first, expected.section(u'=', 0, 0)), expected);
+        const auto n = [](const std::optional<double> &v) { return v ? QString::number(*v) : u"-"_s; };
+        const QStringList key{n(first.coilResistance), n(first.pickUp), first.pickUpUnit, n(first.dropAway),
+                              first.dropAwayUnit, n(first.frontContact), n(first.backContact),
+                              u"%1/%2"_s.arg(first.verdictsFailed).arg(first.verdictsTotal),
+                              QString::number(first.contactVariant)};
+        QTEST(key.join(u' '), "key");
+        QCOMPARE(first.reportFile, QFileInfo(file).canonicalFilePath());
+        QCOMPARE(first.source, u"import"_s);
+    }
+
+    // What the operator records on the form reaches the history with its time,
+    // bench and place in the report file; "MAKE FINAL REPORT" prints the batch, and
+    // says so beside the missing template. Importing the file again adds nothing.
+    void formRecordsReachTheHistory_data()
+    {
+        QTest::addColumn<QString>("backend");
+        addBackendRows("two relays added, the third with the final report", [](QTestData &) {});
+    }
+
+    void formRecordsReachTheHistory()
+    {
+        QFETCH(QString, backend);
+        const QString url = newHistory(backend), folder = m_dir->path() + u'/';
+        QWidget bench;
+        auto *journal = new history::Journal(*history::Location::parse(url), at(u"history.pending"_s), &bench);
+        BenchRecord record = relay(4, 0, 1030);
+        record.SaveFolder = record.TemplateFolder = folder;
+        record.RelayNumbering[4] = {QString(), u"0001"_s, u"A"_s, u"B"_s};
+        reports::ReportForm form(4, record, &bench, [] { return QDate(2022, 4, 15); });
+        const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-1);
+        for (QPushButton *button : {form.cmdAddTestResult, form.cmdAddTestResult, form.cmdMakeFinalReport}) {
+            form.show();
+            form.cmbOK(2)->setCurrentIndex(1);
+            button->click();
+            QVERIFY(!form.isVisible());
+        }
+        QTRY_COMPARE(storedIn(url).size(), 3);
+        QTRY_COMPARE(journal->pending(), 0);
+
+        const QList<RelayEntry> kept = storedIn(url);
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(kept[i].relayId, u"000%1/22DAB"_s.arg(i + 1));
+            QCOMPARE(kept[i].recordIndex, i);
+            QCOMPARE(kept[i].source + kept[i].host, u"form"_s + QSysInfo::machineHostName());
+            QVERIFY(kept[i].recordedAt >= before && kept[i].recordedAt <= QDateTime::currentDateTimeUtc());
+            QCOMPARE(kept[i].item(u"visual_inspection"_s)->text, u"OK"_s);
+            QCOMPARE(kept[i].raw.value(u"bench"_s).toObject().value(u"CoilResistance1"_s).toDouble(), 1030.0);
+        }
+        QCOMPARE(kept[0].reportFile, QFileInfo(at(u"Test Report 1.csv"_s)).canonicalFilePath());
+        history::Store store(*history::Location::parse(url), u"test-again"_s);
+        QCOMPARE(history::importReportFile(store, at(u"Test Report 1.csv"_s), 4).added, 0);
+
+        QCOMPARE(m_prompts.messages.size(), 1);
+        QVERIFY(m_prompts.messages[0].text.contains(u"Routine_Test_Format_QL1.xlsm"_s));
+        QVERIFY(m_prompts.messages[0].text.contains(u"written as "_s + folder + u"RoutineTest.pdf"_s));
+        QProcess text;
+        text.start(u"pdftotext"_s, {folder + u"RoutineTest.pdf"_s, u"-"_s});
+        QVERIFY2(text.waitForFinished(), "pdftotext (poppler-utils) is needed");
+        const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+        for (const char *id : {"0001/22DAB", "0002/22DAB", "0003/22DAB", "Date: 15/04/2022", "Page 1 of "})
+            QVERIFY2(printed.contains(QLatin1String(id)), id);
+    }
+
+    // The history goes away in the middle of a batch: every record still goes into
+    // the report file, the operator gets one notice that does not block and names
+    // the cause, and the relays that waited arrive once it is back, none twice.
+    void outageLeavesTheReportFileAndCatchesUp_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<bool>("restart");  // the bench is closed and started again, or records one more relay
+        QTest::addColumn<QString>("cause");
+        for (const bool restart : {false, true}) {
+            const char *name = restart ? "back at the next start" : "back at the next record";
+            QTest::newRow(qPrintable(u"sqlite: "_s + QLatin1String(name))) << u"sqlite"_s << restart << u"folder does not exist"_s;
+            QTest::newRow(qPrintable(u"postgresql: "_s + QLatin1String(name))) << u"postgresql"_s << restart << u"socket"_s;
+        }
+    }
+
+    void outageLeavesTheReportFileAndCatchesUp()
+    {
+        QFETCH(QString, backend);
+        QFETCH(bool, restart);
+        QFETCH(QString, cause);
+        const QString url = newHistory(backend), spool = at(u"history.pending"_s), file = at(u"Batch.csv"_s);
+        auto bench = std::make_unique<QWidget>();
+        auto *journal = new history::Journal(*history::Location::parse(url), spool, bench.get());
+        QSignalSpy settled(journal, &history::Journal::settled);
+        int serial = 0;
+        const auto record = [&](history::Journal *to) {
+            BenchRecord r = relay(4, ++serial, 1000);
+            r.SaveFolder = m_dir->path() + u'/';
+            QVERIFY(reports::appendReportRecord(r, u"Batch.csv"_s).ok);
+            to->recordAppended(r, file);
+        };
+        for (int i = 0; i < 3; ++i)
+            record(journal);
+        QTRY_COMPARE(storedIn(url).size(), 3);
+
+        reach(backend, false);
+        for (int i = 0; i < 3; ++i)
+            record(journal);
+        QTRY_VERIFY(!settled.isEmpty() && settled.last().at(0).toInt() == 3);
+        QCOMPARE(history::readReportFile(file, 4).records.size(), 6);
+        QMessageBox *notice = journal->notice();
+        QVERIFY(notice && notice->isVisible() && !notice->isModal());
+        QCOMPARE(notice->windowModality(), Qt::NonModal);
+        QVERIFY2(notice->text().contains(cause), qPrintable(notice->text()));
+        QCOMPARE(bench->findChildren<QMessageBox *>().size(), 1);
+        QCOMPARE(readFile(spool).count('\n'), 3);
+
+        if (restart) {
+            bench.reset();  // the bench closes with three relays waiting
+            reach(backend, true);
+            bench = std::make_unique<QWidget>();
+            journal = new history::Journal(*history::Location::parse(url), spool, bench.get());
+            journal->catchUp();
+        } else {
+            reach(backend, true);
+            record(journal);
+        }
+        QTRY_COMPARE(journal->pending(), 0);
+        const QList<RelayEntry> kept = storedIn(url);
+        QCOMPARE(kept.size(), restart ? 6 : 7);
+        for (int i = 0; i < kept.size(); ++i)
+            QCOMPARE(kept[i].relayId + u' ' + QString::number(kept[i].recordIndex),
+                     u"%1/22DAB %2"_s.arg(i + 1, 4, 10, QLatin1Char('0')).arg(i));
+        QVERIFY(!QFile::exists(spool));
+        QTRY_VERIFY(restart || journal->notice()->text().contains(u"reached again"_s));  // told once the writer reports back
+    }
+
+    // Two benches record 500 relays each into one history at the same time.
+    void twoBenchesRecordAtOnce_data()
+    {
+        QTest::addColumn<QString>("backend");
+        addBackendRows("500 relays each", [](QTestData &) {});
+    }
+
+    void twoBenchesRecordAtOnce()
+    {
+        QFETCH(QString, backend);
+        const QString url = newHistory(backend);
+        std::array<QProcess, 2> benches;
+        QElapsedTimer took;
+        took.start();
+        for (int b = 0; b < 2; ++b) {
+            const QString folder = at(u"bench%1"_s.arg(b));
+            QVERIFY(QDir().mkpath(folder));
+            benches[b].setProcessChannelMode(QProcess::ForwardedChannels);
+            benches[b].start(QStringLiteral(HISTORY_APPENDER), {url, folder, u"500"_s});
+        }
+        for (QProcess &bench : benches) {
+            QVERIFY(bench.waitForFinished(90000));
+            QCOMPARE(bench.exitCode(), 0);
+        }
+        qInfo("two benches, 500 relays each: %lld ms", took.elapsed());
+        const QList<RelayEntry> kept = storedIn(url);
+        QCOMPARE(kept.size(), 1000);
+        QSet<QString> distinct;
+        for (const RelayEntry &e : kept)
+            distinct.insert(e.reportFile + u'#' + QString::number(e.recordIndex) + u'#' + e.relayId);
+        QCOMPARE(distinct.size(), 1000);
+        for (int b = 0; b < 2; ++b)
+            QCOMPARE(history::readReportFile(at(u"bench%1/Batch.csv"_s.arg(b)), 4).records.size(), 500);
+    }
+
+    // Exported as a German bench wrote them: the point is the decimal separator.
+    void exportsForOtherPrograms_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("style");
+        QTest::addColumn<int>("sinceDays");  // from today; -1 for none
+        QTest::addColumn<int>("count");
+        const auto row = [this](const char *name, const char *file, int style, int since, int count) {
+            addBackendRows(name, [&](QTestData &d) { d << QString::fromLatin1(file) << style << since << count; });
+        };
+        row("CSV of every relay", "out.csv", 0, -1, 3);
+        row("CSV since tomorrow", "out.csv", 0, 1, 0);
+        row("JSON of the QL1 relays", "out.json", 4, -1, 1);
+        row("JSON since today", "out.json", 0, 0, 3);
+    }
+
+    void exportsForOtherPrograms()
+    {
+        QFETCH(QString, backend);
+        QFETCH(QString, file);
+        QFETCH(int, style);
+        QFETCH(int, sinceDays);
+        QFETCH(int, count);
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        const QString url = newHistory(backend);
+        writeFile(at(u"qn1.csv"_s), relays(2, 2, 1030.5f, 1));
+        writeFile(at(u"ql1, \"new\".csv"_s), relays(4, 1, 998.4f));
+        history::Store store(*history::Location::parse(url), u"test-export"_s);
+        QVERIFY(history::importReportFile(store, at(u"qn1.csv"_s), 2).ok);
+        QVERIFY(history::importReportFile(store, at(u"ql1, \"new\".csv"_s), 4).ok);
+        history::Filter filter;
+        filter.styleCode = style;
+        if (sinceDays >= 0)
+            filter.from = QDate::currentDate().addDays(sinceDays);
+
+        const history::ExportResult result = history::exportRelays(store, filter, at(file));
+        QVERIFY2(result.ok, qPrintable(result.error));
+        QCOMPARE(result.relays, count);
+        const QByteArray bytes = readFile(at(file));
+        if (file.endsWith(u".csv"_s)) {
+            const QList<QByteArray> lines = bytes.split('\n');
+            QCOMPARE(lines.size(), count + 2);  // header, rows, nothing after the last line end
+            QVERIFY(lines[0].startsWith("recorded_at,host,relay_id,style,contact_variant,report_file,record_index,"));
+            if (count == 0)
+                return;
+            QVERIFY2(lines[0].contains(",coil_resistance (Ohms),full_operate_voltage (V),"), lines[0]);
+            QVERIFY2(lines[1].contains(",0001/22DAB,QN1,1,") && lines[1].contains(",OK,500,1030.5,16.25,"), lines[1]);
+            QVERIFY2(lines[3].contains(u",\"%1\",0,"_s.arg(at(u"ql1, \"\"new\"\".csv"_s)).toUtf8()), lines[3]);
+            QVERIFY2(lines[3].contains(",998.4,"), lines[3]);  // the QL1 form's field, as typed
+            return;
+        }
+        const QJsonArray objects = QJsonDocument::fromJson(bytes).array();
+        QCOMPARE(objects.size(), count);
+        const QJsonObject coil = objects.last()[u"items"_s][u"coil_resistance"_s].toObject();
+        QCOMPARE(coil[u"unit"_s].toString() + u' ' + coil[u"kind"_s].toString(), u"Ohms measured"_s);
+        QCOMPARE(coil[u"value"_s].toDouble(), 998.4);
+        QCOMPARE(objects.last()[u"relay_id"_s].toString(), u"0001/22DAB"_s);
+    }
+
+    // The history window over five QL1 relays (coils 1000 to 1040) and two QN1
+    // relays (1030, 1040): what each filter finds and the trend of the coil
+    // resistance over it. selected: rows chosen in the table, newest first.
+    void windowFindsAndFollowsRelays_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<QString>("relayId");
+        QTest::addColumn<int>("style");
+        QTest::addColumn<int>("fromDays");  // from today; -99 for any
+        QTest::addColumn<QList<int>>("selected");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<double>("mean");
+        QTest::addColumn<double>("sigma");
+        const auto row = [this](const char *name, const char *relayId, int style, int from, QList<int> selected,
+                                int rows, double mean, double sigma) {
+            addBackendRows(name, [&](QTestData &d) {
+                d << QString::fromLatin1(relayId) << style << from << selected << rows << mean << sigma;
+            });
+        };
+        row("every relay", "", 0, -99, {}, 7, 1024.285714, 15.118579);
+        row("by part of the relay ID, in any case", "0004/22dab", 0, -99, {}, 1, 1030, 0);
+        row("QL1 only", "", 4, -99, {}, 5, 1020, 15.811388);
+        row("recorded from today", "", 0, 0, {}, 7, 1024.285714, 15.118579);
+        row("recorded from tomorrow", "", 0, 1, {}, 0, 0, 0);
+        row("two relays chosen", "", 0, -99, {0, 1}, 7, 1035, 7.071068);
+    }
+
+    void windowFindsAndFollowsRelays()
+    {
+        QFETCH(QString, backend);
+        QFETCH(QString, relayId);
+        QFETCH(int, style);
+        QFETCH(int, fromDays);
+        QFETCH(QList<int>, selected);
+        const QString url = newHistory(backend);
+        writeFile(at(u"ql1.csv"_s), relays(4, 5, 1000, 10));
+        writeFile(at(u"qn1.csv"_s), relays(2, 2, 1030, 10));
+        QFile(at(u"ql1.csv"_s)).setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime);
+        history::HistoryWindow window(*history::Location::parse(url));
+        window.cmbStyle->setCurrentIndex(4);
+        QVERIFY(window.importReport(at(u"ql1.csv"_s)));
+        window.cmbStyle->setCurrentIndex(2);
+        QVERIFY(window.importReport(at(u"qn1.csv"_s)));
+        window.show();
+
+        window.cmbStyle->setCurrentIndex(style);
+        window.txtRelayId->setText(relayId);
+        if (fromDays > -99)
+            window.dateFrom->setDate(QDate::currentDate().addDays(fromDays));
+        window.refresh();
+        QTEST(int(window.tblRelays->model()->rowCount()), "rows");
+        for (const int r : selected)
+            window.tblRelays->selectionModel()->select(window.tblRelays->model()->index(r, 0),
+                                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        const history::Spread spread = window.trendSpread();
+        QFETCH(double, mean);
+        QFETCH(double, sigma);
+        QVERIFY2(qAbs(spread.mean - mean) < 1e-4 && qAbs(spread.sigma - sigma) < 1e-4,
+                 qPrintable(u"%1 %2"_s.arg(spread.mean, 0, 'f', 6).arg(spread.sigma, 0, 'f', 6)));
+        QCOMPARE(window.chartView->chart()->series().size(), spread.count > 0 ? 3 : 0);  // band, mean, values
+
+        QVERIFY(window.exportChosen(at(u"chosen.csv"_s)));
+        QFETCH(int, rows);
+        QCOMPARE(readFile(at(u"chosen.csv"_s)).count('\n'), 1 + (selected.isEmpty() ? rows : selected.size()));
+    }
+
+    // The printable report of two relays, read back as text: real text, in the
+    // order the forms show their clauses, with the page frame on every page.
+    void routineReportReadsAsText()
+    {
+        QList<RelayEntry> two;
+        for (const auto &[style, coil] : {std::pair{2, 1030.0f}, {4, 998.25f}}) {
+            QStringList lines = QString::fromLatin1(reports::formatRecord(relay(style, style, coil))).split(u"\r\n"_s);
+            lines.removeLast();
+            RelayEntry e = history::entryFromLines(style, lines);
+            e.recordedAt = QDateTime(QDate(2024, 3, 5), QTime(10, 0));
+            two << e;
+        }
+        const QString pdf = at(u"two.pdf"_s);
+        QVERIFY(history::writeRoutinePdf(pdf, two, {u"bench-7"_s, u"/bench/reports/Batch 7.csv"_s}).ok);
+        QProcess text;
+        text.start(u"pdftotext"_s, {u"-layout"_s, u"-enc"_s, u"UTF-8"_s, pdf, u"-"_s});
+        QVERIFY2(text.waitForFinished(), "pdftotext (poppler-utils) is needed");
+        QCOMPARE(QString::fromUtf8(text.readAllStandardOutput()).split(u'\n'),
+                 QString::fromUtf8(readFile(QStringLiteral(QUILLMARK_TEST_DATA "/routine_two_relays.txt"))).split(u'\n'));
+    }
+
+    // The scripts run where there is no display, and answer with one line.
+    void scriptsRunWithoutADisplay_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<QString>("before");  // "import", "newer tables" or ""
+        QTest::addColumn<QStringList>("arguments");  // {url}, {file}, {out} stand for the history, a QL1 file, a folder
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("said");
+        const auto row = [this](const char *name, const char *before, const QStringList &arguments, int exitCode,
+                                const char *said) {
+            addBackendRows(name, [&](QTestData &d) {
+                d << QString::fromLatin1(before) << arguments << exitCode << QString::fromLatin1(said);
+            });
+        };
+        const QStringList import{u"--import-report"_s, u"{file}"_s, u"--history"_s, u"{url}"_s};
+        const QStringList exportCsv{u"--export-history"_s, u"{out}/out.csv"_s, u"--history"_s, u"{url}"_s};
+        row("import", "", import + QStringList{u"--style"_s, u"QL1"_s}, 0, "3 record(s), 3 new to the results history");
+        row("import again", "import", import + QStringList{u"--style"_s, u"ql1"_s}, 0, "3 record(s), 0 new");
+        row("import as another style", "", import + QStringList{u"--style"_s, u"QN1"_s}, 1, "whole QN1 records");
+        row("import without a style", "", import, 2, "needs --style");
+        row("export since a date", "import", exportCsv + QStringList{u"--since"_s, u"2000-01-01"_s}, 0,
+            "3 relay(s) written to {out}/out.csv");
+        row("export, the history from QUILLMARK_HISTORY", "import", {u"--export-history"_s, u"{out}/out.json"_s}, 0,
+            "3 relay(s) written");
+        row("export, not a date", "", exportCsv + QStringList{u"--since"_s, u"5/3/24"_s}, 2, "yyyy-mm-dd");
+        row("export, neither CSV nor JSON", "", {u"--export-history"_s, u"{out}/out.txt"_s, u"--history"_s, u"{url}"_s}, 1,
+            "must end in .csv or .json");
+        row("a history of a newer Quillmark", "newer tables", exportCsv, 1, "made by a newer Quillmark");
+        row("not a history address", "", {u"--export-history"_s, u"{out}/x.csv"_s, u"--history"_s, u"mysql://x"_s}, 2,
+            "not a history address");
+    }
+
+    void scriptsRunWithoutADisplay()
+    {
+        QFETCH(QString, backend);
+        QFETCH(QString, before);
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, said);
+        const QString url = newHistory(backend), file = at(u"Batch 7.csv"_s);
+        writeFile(file, relays(4, 3));
+        {
+            history::Store store(*history::Location::parse(url), u"test-before"_s);
+            QVERIFY(store.open());
+            if (before == "import"_L1)
+                QVERIFY(history::importReportFile(store, file, 4).ok);
+            if (before == "newer tables"_L1)
+                QVERIFY(QSqlQuery(store.database()).exec(u"UPDATE schema_version SET version = 99"_s));
+        }
+        for (QString &a : arguments)
+            a.replace(u"{url}"_s, url).replace(u"{file}"_s, file).replace(u"{out}"_s, m_dir->path());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char *display : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(QLatin1String(display));
+        environment.insert(u"QUILLMARK_HISTORY"_s, url);
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.setWorkingDirectory(m_dir->path());
+        program.start(QStringLiteral(QUILLMARK_PROGRAM), arguments);
+        QVERIFY(program.waitForFinished(30000));
+        const QString out = QString::fromUtf8(program.readAllStandardOutput() + program.readAllStandardError());
+        QTEST(program.exitCode(), "exitCode");
+        QVERIFY2(out.startsWith(u"quillmark: "_s) && out.count(u'\n') == 1, qPrintable(out));
+        QVERIFY2(out.contains(said.replace(u"{out}"_s, m_dir->path())), qPrintable(out));
+        if (arguments.contains(u"--since"_s) && program.exitCode() == 0)
+            QCOMPARE(readFile(at(u"out.csv"_s)).count('\n'), 4);
+    }
+};
+
+QTEST_MAIN(TestHistory)
+#include "tst_history.moc"

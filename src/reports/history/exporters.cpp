@@ -1,0 +1,111 @@
+#include "reports/history/exporters.h"
+
+#include "reports/history/recorditems.h"
+#include "reports/reportfile.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QSaveFile>
+
+namespace history {
+
+namespace {
+
+QByteArray csvField(const QString &text)
+{
+    QByteArray field = text.toUtf8();
+    if (field.contains(',') || field.contains('"') || field.contains('\n') || field.contains('\r')) {
+        field.replace("\"", "\"\"");
+        field = '"' + field + '"';
+    }
+    return field;
+}
+
+QByteArray csvRow(const QStringList &fields)
+{
+    QByteArrayList parts;
+    for (const QString &field : fields)
+        parts << csvField(field);
+    return parts.join(',') + "\r\n";
+}
+
+struct Column {
+    QString name, unit;
+};
+
+} // namespace
+
+ExportResult exportRelays(Store &store, const Filter &filter, const QString &path)
+{
+    ExportResult result;
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    const bool csv = suffix == QLatin1String("csv");
+    if (!csv && suffix != QLatin1String("json")) {
+        result.error = QStringLiteral("%1: the file name must end in .csv or .json").arg(path);
+        return result;
+    }
+    QList<int> styles;
+    if (!store.styles(filter, &styles)) {
+        result.error = store.error();
+        return result;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        result.error = QStringLiteral("%1 cannot be written: %2").arg(QDir::toNativeSeparators(path), file.errorString());
+        return result;
+    }
+
+    // The items of every style found, each once, in the order its form shows them.
+    QList<Column> columns;
+    for (const int code : std::as_const(styles)) {
+        for (const ItemSpec &spec : itemSpecs(code)) {
+            const bool known = std::any_of(columns.begin(), columns.end(),
+                                           [&](const Column &c) { return c.name == spec.name; });
+            if (!known && spec.name != QLatin1String("relay_id"))
+                columns.append({spec.name, spec.unit});
+        }
+    }
+    if (csv) {
+        QStringList header{QStringLiteral("recorded_at"), QStringLiteral("host"), QStringLiteral("relay_id"),
+                           QStringLiteral("style"), QStringLiteral("contact_variant"), QStringLiteral("report_file"),
+                           QStringLiteral("record_index"), QStringLiteral("verdicts_failed")};
+        for (const Column &c : std::as_const(columns))
+            header << (c.unit.isEmpty() ? c.name : QStringLiteral("%1 (%2)").arg(c.name, c.unit));
+        file.write(csvRow(header));
+    } else {
+        file.write("[");
+    }
+
+    const bool read = store.forEach(filter, [&](const RelayEntry &e) {
+        if (csv) {
+            QStringList row{e.recordedAt.toUTC().toString(Qt::ISODate), e.host, e.relayId, reports::styleName(e.styleCode),
+                            QString::number(e.contactVariant), e.reportFile, QString::number(e.recordIndex),
+                            QString::number(e.verdictsFailed)};
+            for (const Column &c : std::as_const(columns)) {
+                const Item *item = e.item(c.name);
+                row << (item ? pointDecimal(*item) : QString());
+            }
+            file.write(csvRow(row));
+        } else {
+            file.write(result.relays == 0 ? "\n" : ",\n");
+            file.write(QJsonDocument(toJson(e)).toJson(QJsonDocument::Compact));
+        }
+        ++result.relays;
+    });
+    if (!read) {
+        file.cancelWriting();
+        result.error = store.error();
+        return result;
+    }
+    if (!csv)
+        file.write("\n]\n");
+    if (!file.commit()) {
+        result.error = QStringLiteral("%1 cannot be written: %2").arg(QDir::toNativeSeparators(path), file.errorString());
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
+} // namespace history

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "reports/history/location.h"
+#include "reports/history/relayentry.h"
+
+#include <QDate>
+#include <QList>
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariantList>
+
+#include <functional>
+
+// The results history: every relay whose record went into a report file, with its
+// items, in SQLite or PostgreSQL through the same statements. The program makes and
+// updates the tables itself; a table schema_version holds their version.
+namespace history {
+
+// Which relays: all by default.
+struct Filter {
+    QString relayIdText;  // a part of the relay ID, in any case
+    int styleCode = 0;    // 0: every style
+    QDate from, to;       // days of the bench PC; a null date leaves that end open
+    QList<qint64> ids;    // not empty: these rows only (a selection in the window)
+};
+
+// A quantity that can be followed over relays: a measured item.
+struct Quantity {
+    QString name, caption, unit;
+};
+
+class Store
+{
+public:
+    // One store per thread: connectionName must be unique in the process.
+    Store(const Location &location, const QString &connectionName);
+    ~Store();
+    Store(const Store &) = delete;
+    Store &operator=(const Store &) = delete;
+
+    static constexpr int SchemaVersion = 1;
+
+    // Connects, and makes or updates the tables; false with error() on failure.
+    bool open();
+    bool isOpen() const;
+    void close();
+    QString error() const { return m_error; }
+    const Location &location() const { return m_location; }
+    QSqlDatabase database() const;
+
+    // Adds the relays it does not hold yet, in one transaction: all of them or none.
+    // A relay is held once per bench, report file, record index and record bytes, so
+    // adding a relay again, or importing its report file again, adds nothing.
+    bool add(const QList<RelayEntry> &entries, int *added = nullptr);
+
+    // The relays of filter, oldest first, each with its items.
+    bool forEach(const Filter &filter, const std::function<void(const RelayEntry &)> &visit);
+    // Up to count relays of filter that follow after (the first ones when after is
+    // null), oldest or newest first; without their items and raw values.
+    bool page(const Filter &filter, bool newestFirst, const RelayEntry *after, int count, QList<RelayEntry> *relays);
+    bool count(const Filter &filter, int *relays);
+    // The style codes that filter finds, ascending.
+    bool styles(const Filter &filter, QList<int> *codes);
+    // One quantity's numbers over the relays of filter, oldest first; only the
+    // latest ones when latest is above 0.
+    bool series(const Filter &filter, const QString &itemName, QList<std::pair<QDateTime, double>> *values,
+                int latest = 0);
+
+    // The WHERE clause over relays (as r) for filter, and the values it binds.
+    struct Where {
+        QString sql;
+        QVariantList values;
+    };
+    static Where where(const Filter &filter);
+
+private:
+    bool fail(const QString &what, const QString &why);
+    bool connect();
+    bool migrate();
+    int storedVersion();
+    bool exec(const QString &statement);
+
+    Location m_location;
+    QString m_connection;
+    QString m_error;
+};
+
+// The measured quantities that the relays of these styles carry, in form order.
+QList<Quantity> quantitiesOf(const QList<int> &styleCodes);
+
+} // namespace history

@@ -1,0 +1,95 @@
+#include "reports/history/location.h"
+
+#include "platform/paths.h"
+
+#include <QDir>
+#include <QRegularExpression>
+#include <QUrl>
+#include <QUrlQuery>
+
+namespace history {
+
+namespace {
+
+QString decoded(const QString &part)
+{
+    return QUrl::fromPercentEncoding(part.toUtf8());
+}
+
+} // namespace
+
+std::optional<Location> Location::parse(const QString &url, QString *why)
+{
+    const auto refuse = [&](const QString &reason) -> std::optional<Location> {
+        if (why)
+            *why = reason;
+        return std::nullopt;
+    };
+    if (url.startsWith(QLatin1String("sqlite:"))) {
+        QString path = url.mid(7);
+        if (path.startsWith(QLatin1String("//")))
+            path = path.mid(2);
+        if (path.isEmpty())
+            return refuse(QStringLiteral("%1 names no file").arg(url));
+        Location location;
+        location.path = QDir::cleanPath(QDir::current().absoluteFilePath(decoded(path)));
+        return location;
+    }
+    if (url.endsWith(QLatin1String(".sqlite")) && !url.contains(QLatin1String("://"))) {
+        Location location;
+        location.path = QDir::cleanPath(QDir::current().absoluteFilePath(url));
+        return location;
+    }
+
+    // The host may be a socket folder written with %2F, which QUrl does not take.
+    static const QRegularExpression form(QStringLiteral(
+        "^postgres(?:ql)?://(?:([^:@/]*)(?::([^@/]*))?@)?([^/:?]*)(?::(\\d+))?/([^/?]+)(?:\\?(.*))?$"));
+    const QRegularExpressionMatch m = form.match(url);
+    if (!m.hasMatch())
+        return refuse(QStringLiteral("%1 is not a history address; write postgresql://user@host/database "
+                                     "or sqlite:FILE")
+                          .arg(url));
+    Location location;
+    location.kind = Kind::PostgreSQL;
+    location.user = decoded(m.captured(1));
+    location.password = decoded(m.captured(2));
+    location.host = decoded(m.captured(3));
+    location.port = m.captured(4).isEmpty() ? -1 : m.captured(4).toInt();
+    location.database = decoded(m.captured(5));
+    const QUrlQuery query(m.captured(6));
+    if (query.hasQueryItem(QStringLiteral("host")))
+        location.host = query.queryItemValue(QStringLiteral("host"), QUrl::FullyDecoded);
+    if (query.hasQueryItem(QStringLiteral("port")))
+        location.port = query.queryItemValue(QStringLiteral("port")).toInt();
+    return location;
+}
+
+Location Location::inFolder(const QString &startupFolder)
+{
+    Location location;
+    location.path = platform::inFolder(startupFolder, QStringLiteral("history.sqlite"));
+    return location;
+}
+
+QString Location::describe() const
+{
+    if (kind == Kind::SQLite)
+        return QDir::toNativeSeparators(path);
+    QString hostPart = host.contains(QLatin1Char('/')) ? QString::fromUtf8(QUrl::toPercentEncoding(host)) : host;
+    if (port > 0)
+        hostPart += QLatin1Char(':') + QString::number(port);
+    return QStringLiteral("postgresql://%1%2/%3")
+        .arg(user.isEmpty() ? QString() : user + QLatin1Char('@'), hostPart, database);
+}
+
+std::optional<Location> chosenLocation(const QString &url, const QString &startupFolder, QString *why)
+{
+    if (!url.isEmpty())
+        return Location::parse(url, why);
+    const QString fromEnvironment = qEnvironmentVariable("QUILLMARK_HISTORY");
+    if (!fromEnvironment.isEmpty())
+        return Location::parse(fromEnvironment, why);
+    return Location::inFolder(startupFolder);
+}
+
+} // namespace history

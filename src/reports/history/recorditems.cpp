@@ -1,0 +1,346 @@
+#include "reports/history/recorditems.h"
+
+#include "console/record/benchrecord.h"
+#include "platform/numbertext.h"
+#include "reports/reportfields.h"
+#include "reports/reportfile.h"
+
+#include <QCryptographicHash>
+#include <QHash>
+#include <QJsonArray>
+#include <QRegularExpression>
+
+#include <array>
+#include <cmath>
+#include <string_view>
+
+namespace history {
+
+namespace {
+
+using formlayout::Control;
+using formlayout::Kind;
+
+constexpr int LongRecordLines = 54;
+constexpr int FirstLongItemLine = 39;  // item k on line 39 + k
+constexpr int LongCodeLine = 38;
+
+QString shown(const char *caption)
+{
+    return QString::fromUtf8(caption).replace(QStringLiteral("&&"), QStringLiteral("&")).trimmed();
+}
+
+const Control *findControl(const reports::StyleFields &style, const QString &name)
+{
+    for (const Control &c : reports::formControls(style)) {
+        if (name == QLatin1String(c.name))
+            return &c;
+    }
+    return nullptr;
+}
+
+// "txtAutoPara(3)" and "cmbOK(2)" are captioned by "lblAutoPara(3)" and "lblOK(2)".
+QString captionOf(const reports::StyleFields &style, const QString &controlName)
+{
+    const Control *label = findControl(style, QStringLiteral("lbl") + controlName.mid(3));
+    return label ? shown(label->caption) : QString();
+}
+
+QString groupOf(const reports::StyleFields &style, const Control &control)
+{
+    if (!control.parent || std::string_view(control.parent) == "Frame1")
+        return {};
+    const Control *frame = findControl(style, QString::fromLatin1(control.parent));
+    return frame ? shown(frame->caption) : QString();
+}
+
+QString slug(const QString &text)
+{
+    QString out;
+    for (const QChar c : text.toLower()) {
+        if (c.isLetterOrNumber() && c.unicode() < 128)
+            out += c;
+        else if (!out.endsWith(QLatin1Char('_')) && !out.isEmpty() && c != QLatin1Char('&'))
+            out += QLatin1Char('_');
+    }
+    while (out.endsWith(QLatin1Char('_')))
+        out.chop(1);
+    return out;
+}
+
+// Names that read the same on every style, so one quantity can be followed across
+// styles: the clause references and units of the captions are left out.
+QString nameOf(const QString &caption, const QString &group)
+{
+    static const std::array<std::pair<const char *, const char *>, 13> byStart{{
+        {"HV Test", "hv_test"},
+        {"Insulation Resistance", "insulation_resistance"},
+        {"Coil Resistance", "coil_resistance"},
+        {"Release (Ohms)", "coil_resistance_release"},
+        {"Relay should not operate", "release_coil_non_operate"},
+        {"Cont. Clearance", "contact_clearance"},
+        {"Non-Bridging Test", "non_bridging_test"},
+        {"Annealing Test", "annealing_test"},
+        {"Visual Inspection", "visual_inspection"},
+        {"% Release", "release_percent"},
+        {"DA (mA)", "hand_drop_away_current"},
+        {"PU (mA)", "hand_pick_up_current"},
+        {"Ac Immunity Test", "ac_immunity"},
+    }};
+    for (const auto &[start, name] : byStart) {
+        if (!caption.startsWith(QLatin1String(start)))
+            continue;
+        QString result = QLatin1String(name);
+        if (result == QLatin1String("ac_immunity") && caption.contains(QLatin1String("(when applied gradually)")))
+            result += QLatin1String("_gradual");
+        else if (result == QLatin1String("ac_immunity") && caption.contains(QLatin1String("(when applied abruptly)")))
+            result += QLatin1String("_abrupt");
+        return result;
+    }
+    QString base = caption.section(QLatin1Char('('), 0, 0);
+    for (const char *prefix : {"Contact Resistance", "Contact Pressure", "Plating thickness"}) {
+        if (group.startsWith(QLatin1String(prefix)))
+            base = QString::fromLatin1(prefix).section(QLatin1Char(' '), 0, 1) + QLatin1Char(' ') + base;
+    }
+    return slug(base);
+}
+
+QString unitOf(const QString &caption)
+{
+    static const QRegularExpression trailing(QStringLiteral("\\(([^()]+)\\)\\s*$"));
+    static const QStringList units{QStringLiteral("Ohms"), QStringLiteral("V"),    QStringLiteral("mA"),
+                                   QStringLiteral("MOhms"), QStringLiteral("gm"), QStringLiteral("mm"),
+                                   QStringLiteral("inch"), QStringLiteral("ms")};
+    if (caption.startsWith(QLatin1Char('%')))
+        return QStringLiteral("%");
+    const QRegularExpressionMatch found = trailing.match(caption);
+    const QString unit = found.hasMatch() ? found.captured(1).trimmed() : QString();
+    return units.contains(unit) ? unit : QString();
+}
+
+const reports::Fill *fillOf(const reports::StyleFields &style, const QString &controlName)
+{
+    for (const reports::Fill &fill : style.fills) {
+        if (controlName == QStringLiteral("txtAutoPara(%1)").arg(fill.field))
+            return &fill;
+    }
+    return nullptr;
+}
+
+Role roleOf(reports::Source source)
+{
+    using reports::Source;
+    switch (source) {
+    case Source::CoilResistance1: return Role::CoilResistance;
+    case Source::PickUpVoltage:
+    case Source::PickUpCurrent: return Role::PickUp;
+    case Source::DropAwayVoltage:
+    case Source::DropAwayCurrent: return Role::DropAway;
+    case Source::LargestFrontResistance: return Role::FrontContact;
+    case Source::LargestBackResistance: return Role::BackContact;
+    default: return Role::None;
+    }
+}
+
+bool isDelay(reports::Source source)
+{
+    using reports::Source;
+    return source == Source::DropAwayTime || source == Source::DelayDifference || source == Source::LatestDelay
+           || source == Source::ReleaseTransferDelay || source == Source::FrontBounce || source == Source::BackBounce;
+}
+
+// The long record carries the coil and voltage readings themselves on lines 2 to 5.
+int rawLineOf(reports::Source source)
+{
+    using reports::Source;
+    switch (source) {
+    case Source::CoilResistance1: return 2;
+    case Source::PickUpVoltage: return 3;
+    case Source::DropAwayVoltage: return 4;
+    case Source::ManualDropAwayVoltage: return 5;
+    default: return 0;
+    }
+}
+
+QList<ItemSpec> buildSpecs(int styleCode)
+{
+    const reports::StyleFields *style = reports::styleFields(styleCode);
+    if (!style)
+        return {};
+    const bool longRecord = reports::recordLineCount(styleCode) == LongRecordLines;
+
+    QHash<QString, int> itemLine;
+    for (int k = 2; k < int(style->items.size()) + 2; ++k) {
+        if (const char *name = style->items[std::size_t(k - 2)])
+            itemLine.insert(QString::fromLatin1(name), longRecord ? FirstLongItemLine + k : k);
+    }
+    const QString codeControl = style->codeField >= 0 ? QStringLiteral("txtAutoPara(%1)").arg(style->codeField)
+                                                      : QString();
+
+    QList<ItemSpec> specs{{QStringLiteral("relay_id"), QStringLiteral("Relay ID No.:"), {}, ItemKind::Text, {},
+                           Role::None, 1, -1}};
+    bool codeDone = false;
+    for (const Control &c : reports::formControls(*style)) {
+        if (c.kind != Kind::TextBox && c.kind != Kind::List)
+            continue;
+        const QString name = QString::fromLatin1(c.name);
+        const reports::Fill *fill = fillOf(*style, name);
+        const bool code = name == codeControl
+                          || (style->codeField == reports::CodeByContactVariant
+                              && (name == QLatin1String("txtAutoPara(6)") || name == QLatin1String("txtAutoPara(7)")));
+        ItemSpec spec;
+        if (code) {
+            if (codeDone)
+                continue;
+            codeDone = true;
+            spec = {QStringLiteral("interlocking_code"), QStringLiteral("Interlocking Code"), {}, ItemKind::Text, {},
+                    Role::None, longRecord ? LongCodeLine : itemLine.value(name), -1};
+        } else if (itemLine.contains(name)) {
+            spec.line = itemLine.value(name);
+        } else if (longRecord && fill && rawLineOf(fill->source) != 0) {
+            spec.line = rawLineOf(fill->source);
+            spec.decimals = fill->format == reports::Format::TwoDecimals ? 2 : 1;
+        } else {
+            continue;  // shown on the form but not recorded
+        }
+        if (!code) {
+            spec.caption = captionOf(*style, name);
+            spec.group = groupOf(*style, c);
+            spec.name = nameOf(spec.caption, spec.group);
+            spec.kind = name.startsWith(QLatin1String("cmbOK")) ? ItemKind::Verdict
+                        : name.startsWith(QLatin1String("cmb"))  ? ItemKind::Text
+                                                                 : ItemKind::Measured;
+            spec.unit = unitOf(spec.caption);
+            if (spec.unit.isEmpty() && fill && isDelay(fill->source))
+                spec.unit = QStringLiteral("ms");
+            if (fill)
+                spec.role = roleOf(fill->source);
+        }
+        specs.append(spec);
+    }
+
+    // A style with two of a kind (a pick-up voltage and current) reports the one
+    // its record carries first.
+    for (ItemSpec &spec : specs) {
+        if (spec.role == Role::None)
+            continue;
+        for (const ItemSpec &other : specs) {
+            if (&other != &spec && other.role == spec.role && other.line < spec.line)
+                spec.role = Role::None;
+        }
+    }
+    return specs;
+}
+
+std::optional<double> numberOf(const QString &text)
+{
+    QString t = text.trimmed();
+    if (t.isEmpty())
+        return std::nullopt;
+    if (!t.contains(QLatin1Char('.')))
+        t.replace(QLatin1Char(','), QLatin1Char('.'));
+    bool ok = false;
+    const double value = t.toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+QString designText(const reports::StyleFields &style, const char *controlName)
+{
+    const Control *c = findControl(style, QString::fromLatin1(controlName));
+    return c ? QString::fromUtf8(c->caption) : QString();
+}
+
+} // namespace
+
+const QList<ItemSpec> &itemSpecs(int styleCode)
+{
+    static const std::array<QList<ItemSpec>, 8> specs{buildSpecs(0), buildSpecs(1), buildSpecs(2), buildSpecs(3),
+                                                      buildSpecs(4), buildSpecs(5), buildSpecs(6), buildSpecs(7)};
+    return specs[std::size_t(styleCode >= 1 && styleCode <= 7 ? styleCode : 0)];
+}
+
+int styleCodeOf(const QString &styleName)
+{
+    for (int code = 1; code <= 7; ++code) {
+        if (styleName.compare(reports::styleName(code), Qt::CaseInsensitive) == 0)
+            return code;
+    }
+    return 0;
+}
+
+RelayEntry entryFromLines(int styleCode, const QStringList &lines)
+{
+    RelayEntry entry;
+    entry.styleCode = styleCode;
+    entry.relayId = lines.value(0);
+    for (const ItemSpec &spec : itemSpecs(styleCode)) {
+        Item item{spec.name, spec.caption, spec.group, spec.kind, spec.unit, lines.value(spec.line - 1), {}};
+        if (spec.kind == ItemKind::Measured)
+            item.number = numberOf(item.text);
+        if (spec.decimals >= 0)
+            item.text = item.number ? platform::fixedDecimals(*item.number, spec.decimals) : item.text.trimmed();
+        switch (spec.role) {
+        case Role::CoilResistance: entry.coilResistance = item.number; break;
+        case Role::PickUp: entry.pickUp = item.number; entry.pickUpUnit = spec.unit; break;
+        case Role::DropAway: entry.dropAway = item.number; entry.dropAwayUnit = spec.unit; break;
+        case Role::FrontContact: entry.frontContact = item.number; break;
+        case Role::BackContact: entry.backContact = item.number; break;
+        case Role::None: break;
+        }
+        if (spec.kind == ItemKind::Verdict) {
+            ++entry.verdictsTotal;
+            if (item.text != QLatin1String("OK"))
+                ++entry.verdictsFailed;
+        }
+        entry.items.append(item);
+    }
+
+    // QNA1 and QN1 tell their contact variant by the interlocking code they carry.
+    if (const reports::StyleFields *style = reports::styleFields(styleCode);
+        style && style->codeField == reports::CodeByContactVariant) {
+        const QString code = lines.value(LongCodeLine - 1);
+        entry.contactVariant = code == designText(*style, "txtAutoPara(7)")   ? 1
+                               : code == designText(*style, "txtAutoPara(6)") ? 2
+                                                                              : 0;
+    }
+    entry.raw.insert(QStringLiteral("lines"), QJsonArray::fromStringList(lines));
+    const QByteArray bytes = (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toLatin1();
+    entry.recordSha1 = QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex();
+    return entry;
+}
+
+RelayEntry entryFromRecord(const BenchRecord &record)
+{
+    QStringList lines = QString::fromLatin1(reports::formatRecord(record)).split(QStringLiteral("\r\n"));
+    if (!lines.isEmpty() && lines.constLast().isEmpty())
+        lines.removeLast();
+    RelayEntry entry = entryFromLines(record.StyleCode, lines);
+    entry.source = QStringLiteral("form");
+
+    const auto channels = [](const std::array<float, ResultSlots> &values) {
+        QJsonArray out;
+        for (const float v : values)
+            out.append(double(v));
+        return out;
+    };
+    entry.raw.insert(QStringLiteral("bench"),
+                     QJsonObject{
+                         {QStringLiteral("CoilResistance1"), double(record.CoilResistance1)},
+                         {QStringLiteral("CoilResistance2"), double(record.CoilResistance2)},
+                         {QStringLiteral("PickUpVoltage"), double(record.PickUpVoltage)},
+                         {QStringLiteral("PickUpCurrent"), double(record.PickUpCurrent)},
+                         {QStringLiteral("DropAwayVoltage"), double(record.DropAwayVoltage)},
+                         {QStringLiteral("DropAwayCurrent"), double(record.DropAwayCurrent)},
+                         {QStringLiteral("ManualDropAwayVoltage"), double(record.ManualDropAwayVoltage)},
+                         {QStringLiteral("ContactRes"), channels(record.ContactRes)},
+                         {QStringLiteral("ContactDelay"), channels(record.ContactDelay)},
+                         {QStringLiteral("NOSequence"), record.NOSequence},
+                         {QStringLiteral("NCSequence"), record.NCSequence},
+                         {QStringLiteral("ContactVariant"), record.ContactVariant},
+                     });
+    return entry;
+}
+
+} // namespace history

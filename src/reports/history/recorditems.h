@@ -1,0 +1,43 @@
+#pragma once
+
+#include "reports/history/relayentry.h"
+
+#include <QList>
+#include <QStringList>
+
+struct BenchRecord;
+
+// What each line of a style's record means: the report form's field tables read as
+// named items, in the order the form shows them.
+namespace history {
+
+// The key results of the relay table that an item gives.
+enum class Role { None, CoilResistance, PickUp, DropAway, FrontContact, BackContact };
+
+struct ItemSpec {
+    QString name;
+    QString caption;
+    QString group;
+    ItemKind kind = ItemKind::Text;
+    QString unit;
+    Role role = Role::None;
+    int line = 0;      // 1-based line of the record that holds it
+    int decimals = -1; // a number line of the long record is shown with this many decimals
+};
+
+// The items of style code 1..7 in form order; empty for any other code.
+const QList<ItemSpec> &itemSpecs(int styleCode);
+
+// The style code of "QNA1" .. "QSPA1" (any case); 0 for another name.
+int styleCodeOf(const QString &styleName);
+
+// A relay from the lines of one record of styleCode (recordLineCount lines, without
+// their line ends, as Latin-1 text). recordedAt, host, file and index are left to
+// the caller. The record's lines go into raw; the hash is that of the record bytes.
+RelayEntry entryFromLines(int styleCode, const QStringList &lines);
+
+// The relay whose record was just added from the bench record: the same items as
+// the record's lines give, with the bench record's results added to raw.
+RelayEntry entryFromRecord(const BenchRecord &record);
+
+} // namespace history
