@@ -295,24 +295,28 @@ private slots:
     {
         QTest::addColumn<QList<QByteArray>>("answer");
         QTest::addColumn<bool>("found");
-        QTest::newRow("OK") << QList<QByteArray>{"OK\r"} << true;
-        QTest::newRow("OK in two pieces") << QList<QByteArray>{"O", "K\r"} << true;
-        QTest::newRow("OK CR LF") << QList<QByteArray>{"OK\r\n"} << false;
-        QTest::newRow("echo before OK") << QList<QByteArray>{"?\rOK\r"} << false;
-        QTest::newRow("silent") << QList<QByteArray>{} << false;
+        QTest::addColumn<bool>("escape");  // the operator's Stop while the check waits
+        QTest::newRow("OK") << QList<QByteArray>{"OK\r"} << true << false;
+        QTest::newRow("OK in two pieces") << QList<QByteArray>{"O", "K\r"} << true << false;
+        QTest::newRow("OK CR LF") << QList<QByteArray>{"OK\r\n"} << false << false;
+        QTest::newRow("echo before OK") << QList<QByteArray>{"?\rOK\r"} << false << false;
+        QTest::newRow("silent") << QList<QByteArray>{} << false << false;
+        QTest::newRow("OK, Escape during the wait") << QList<QByteArray>{"OK\r"} << true << true;
     }
 
     void kitCheckGoesActiveOnlyOnExactlyOkAndCarriageReturn()
     {
         QFETCH(QList<QByteArray>, answer);
         QFETCH(bool, found);
+        QFETCH(bool, escape);
         LinkRig rig(40);
         rig.link.poll.setPollHold(true);
-        rig.tmrPortOpen.start(1000);
         int delay = 5;
         for (const QByteArray &piece : std::as_const(answer))
             QTimer::singleShot(delay += 5, &rig.port, [&rig, piece] { rig.port.kitSends(piece); });
-        rig.waits.run(rig.link.portCheck.tick());
+        if (escape)
+            QTimer::singleShot(20, &rig.port, [&rig] { QVERIFY(!rig.waits.cancelOnStop()); });
+        rig.tmrPortOpen.start(1);  // the check starts from its timer, as at start-up
         QTRY_COMPARE(rig.view.statuses.size(), 2);
         QCOMPARE(rig.view.statuses.last(), found ? QStringLiteral("Comm Port Active") : QStringLiteral("Kit not found"));
         QVERIFY(rig.prompts.messages.isEmpty() && !rig.tmrPortOpen.isActive());

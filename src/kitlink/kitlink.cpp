@@ -16,7 +16,10 @@ KitLink::KitLink(BenchRecord &record, KitPort &port, LinkView &view, PortCheck::
 {
     receiver.observer = [this](const QString &frame) { emit frameReceived(frame); };
     connect(&timers.tmrTout, &QTimer::timeout, this, [this] { wait.tick(); });
-    connect(&timers.tmrPortOpen, &QTimer::timeout, this, [this] { waits.run(portCheck.tick()); });
+    // Finding the kit is not a test: an Escape pressed while it runs must not leave
+    // the bench without its port.
+    connect(&timers.tmrPortOpen, &QTimer::timeout, this,
+            [this] { waits.run(portCheck.tick(), platform::WaitStack::OnStop::Keep); });
     connect(&timers.tmrComm, &QTimer::timeout, this, [this] { waits.run(poll.tick()); });
     connect(&port, &KitPort::dataReceived, this, [this] { receiver.onDataReceived(); });
     connect(&commands, &KitCommands::lineFailure, this,
