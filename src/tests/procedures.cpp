@@ -4,7 +4,6 @@
 #include "tests/progress.h"
 
 #include <QLabel>
-#include <QScopedValueRollback>
 
 #include <functional>
 
@@ -41,8 +40,6 @@ void Procedures::launch(platform::Task procedure)
 
 void Procedures::stop()
 {
-    if (m_makingSafe)
-        return;
     KitLink &link = panel.link;
     const bool waiting = link.waits.cancelOnStop();
     bool requested = false;
@@ -69,7 +66,6 @@ void Procedures::stop()
 
 platform::Task Procedures::makeSafe()
 {
-    const QScopedValueRollback safing(m_makingSafe, true);
     Progress::Level progress = panel.progress.begin(QStringLiteral("Stop"));
     progress.step(QStringLiteral("making the kit safe"));
     progress.plan(5);

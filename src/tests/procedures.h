@@ -28,10 +28,9 @@ public:
     // stands (the automatic test too), requests and runs are closed, the busy
     // labels go, and the kit is left safe: coil supply, second coil and current
     // source off, set-points at zero, each with its fixed wait, after which the
-    // panel unlocks. With nothing running nothing is sent; while the kit is being
-    // made safe a second Stop does nothing.
+    // panel unlocks. With nothing running nothing is sent, and the safe sequence
+    // itself is not stopped: a second Stop while it runs finds nothing to stop.
     void stop();
-    bool makingSafe() const { return m_makingSafe; }
 
     const TestPanel panel;
     ContactRuns contactRuns;
@@ -45,6 +44,4 @@ public:
 
 private:
     platform::Task makeSafe();
-
-    bool m_makingSafe = false;
 };
