@@ -59,11 +59,11 @@ ExportResult exportRelays(Store &store, const Filter &filter, const QString &pat
     // The items of every style found, each once, in the order its form shows them.
     QList<Column> columns;
     for (const int code : std::as_const(styles)) {
-        for (const ItemSpec &spec : itemSpecs(code)) {
+        for (const ItemDefinition &definition : itemDefinitions(code)) {
             const bool known = std::any_of(columns.begin(), columns.end(),
-                                           [&](const Column &c) { return c.name == spec.name; });
-            if (!known && spec.name != QLatin1String("relay_id"))
-                columns.append({spec.name, spec.unit});
+                                           [&](const Column &c) { return c.name == definition.name; });
+            if (!known && definition.name != QLatin1String("relay_id"))
+                columns.append({definition.name, definition.unit});
         }
     }
     if (csv) {

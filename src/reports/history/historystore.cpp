@@ -504,9 +504,9 @@ bool Store::forEach(const Filter &filter, const std::function<void(const RelayEn
                       kindFromName(items.value(3).toString()), items.value(4).toString(), items.value(5).toString(),
                       numberAt(items, 6)};
             // The frame captions are the style's, not kept a row each.
-            for (const ItemSpec &spec : itemSpecs(entry.styleCode)) {
-                if (spec.name == item.name)
-                    item.group = spec.group;
+            for (const ItemDefinition &definition : itemDefinitions(entry.styleCode)) {
+                if (definition.name == item.name)
+                    item.group = definition.group;
             }
             entry.items.append(item);
         }
@@ -577,10 +577,10 @@ QList<Quantity> quantitiesOf(const QList<int> &styleCodes)
 {
     QList<Quantity> out;
     for (const int code : styleCodes) {
-        for (const ItemSpec &spec : itemSpecs(code)) {
-            const bool known = std::any_of(out.begin(), out.end(), [&](const Quantity &q) { return q.name == spec.name; });
-            if (spec.kind == ItemKind::Measured && !known)
-                out.append({spec.name, spec.caption, spec.unit});
+        for (const ItemDefinition &definition : itemDefinitions(code)) {
+            const bool known = std::any_of(out.begin(), out.end(), [&](const Quantity &q) { return q.name == definition.name; });
+            if (definition.kind == ItemKind::Measured && !known)
+                out.append({definition.name, definition.caption, definition.unit});
         }
     }
     return out;

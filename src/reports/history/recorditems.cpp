@@ -162,7 +162,7 @@ int rawLineOf(reports::Source source)
     }
 }
 
-QList<ItemSpec> buildSpecs(int styleCode)
+QList<ItemDefinition> buildDefinitions(int styleCode)
 {
     const reports::StyleFields *style = reports::styleFields(styleCode);
     if (!style)
@@ -177,7 +177,7 @@ QList<ItemSpec> buildSpecs(int styleCode)
     const QString codeControl = style->codeField >= 0 ? QStringLiteral("txtAutoPara(%1)").arg(style->codeField)
                                                       : QString();
 
-    QList<ItemSpec> specs{{QStringLiteral("relay_id"), QStringLiteral("Relay ID No.:"), {}, ItemKind::Text, {},
+    QList<ItemDefinition> definitions{{QStringLiteral("relay_id"), QStringLiteral("Relay ID No.:"), {}, ItemKind::Text, {},
                            Role::None, 1, -1}};
     bool codeDone = false;
     for (const Control &c : reports::formControls(*style)) {
@@ -188,48 +188,48 @@ QList<ItemSpec> buildSpecs(int styleCode)
         const bool code = name == codeControl
                           || (style->codeField == reports::CodeByContactVariant
                               && (name == QLatin1String("txtAutoPara(6)") || name == QLatin1String("txtAutoPara(7)")));
-        ItemSpec spec;
+        ItemDefinition definition;
         if (code) {
             if (codeDone)
                 continue;
             codeDone = true;
-            spec = {QStringLiteral("interlocking_code"), QStringLiteral("Interlocking Code"), {}, ItemKind::Text, {},
+            definition = {QStringLiteral("interlocking_code"), QStringLiteral("Interlocking Code"), {}, ItemKind::Text, {},
                     Role::None, longRecord ? LongCodeLine : itemLine.value(name), -1};
         } else if (itemLine.contains(name)) {
-            spec.line = itemLine.value(name);
+            definition.line = itemLine.value(name);
         } else if (longRecord && fill && rawLineOf(fill->source) != 0) {
-            spec.line = rawLineOf(fill->source);
-            spec.decimals = fill->format == reports::Format::TwoDecimals ? 2 : 1;
+            definition.line = rawLineOf(fill->source);
+            definition.decimals = fill->format == reports::Format::TwoDecimals ? 2 : 1;
         } else {
             continue;  // shown on the form but not recorded
         }
         if (!code) {
-            spec.caption = captionOf(*style, name);
-            spec.group = groupOf(*style, c);
-            spec.name = nameOf(spec.caption, spec.group);
-            spec.kind = name.startsWith(QLatin1String("cmbOK")) ? ItemKind::Verdict
+            definition.caption = captionOf(*style, name);
+            definition.group = groupOf(*style, c);
+            definition.name = nameOf(definition.caption, definition.group);
+            definition.kind = name.startsWith(QLatin1String("cmbOK")) ? ItemKind::Verdict
                         : name.startsWith(QLatin1String("cmb"))  ? ItemKind::Text
                                                                  : ItemKind::Measured;
-            spec.unit = unitOf(spec.caption);
-            if (spec.unit.isEmpty() && fill && isDelay(fill->source))
-                spec.unit = QStringLiteral("ms");
+            definition.unit = unitOf(definition.caption);
+            if (definition.unit.isEmpty() && fill && isDelay(fill->source))
+                definition.unit = QStringLiteral("ms");
             if (fill)
-                spec.role = roleOf(fill->source);
+                definition.role = roleOf(fill->source);
         }
-        specs.append(spec);
+        definitions.append(definition);
     }
 
     // A style with two of a kind (a pick-up voltage and current) reports the one
     // its record carries first.
-    for (ItemSpec &spec : specs) {
-        if (spec.role == Role::None)
+    for (ItemDefinition &definition : definitions) {
+        if (definition.role == Role::None)
             continue;
-        for (const ItemSpec &other : specs) {
-            if (&other != &spec && other.role == spec.role && other.line < spec.line)
-                spec.role = Role::None;
+        for (const ItemDefinition &other : definitions) {
+            if (&other != &definition && other.role == definition.role && other.line < definition.line)
+                definition.role = Role::None;
         }
     }
-    return specs;
+    return definitions;
 }
 
 std::optional<double> numberOf(const QString &text)
@@ -254,11 +254,11 @@ QString designText(const reports::StyleFields &style, const char *controlName)
 
 } // namespace
 
-const QList<ItemSpec> &itemSpecs(int styleCode)
+const QList<ItemDefinition> &itemDefinitions(int styleCode)
 {
-    static const std::array<QList<ItemSpec>, 8> specs{buildSpecs(0), buildSpecs(1), buildSpecs(2), buildSpecs(3),
-                                                      buildSpecs(4), buildSpecs(5), buildSpecs(6), buildSpecs(7)};
-    return specs[std::size_t(styleCode >= 1 && styleCode <= 7 ? styleCode : 0)];
+    static const std::array<QList<ItemDefinition>, 8> definitions{buildDefinitions(0), buildDefinitions(1), buildDefinitions(2), buildDefinitions(3),
+                                                      buildDefinitions(4), buildDefinitions(5), buildDefinitions(6), buildDefinitions(7)};
+    return definitions[std::size_t(styleCode >= 1 && styleCode <= 7 ? styleCode : 0)];
 }
 
 int styleCodeOf(const QString &styleName)
@@ -275,21 +275,21 @@ RelayEntry entryFromLines(int styleCode, const QStringList &lines)
     RelayEntry entry;
     entry.styleCode = styleCode;
     entry.relayId = lines.value(0);
-    for (const ItemSpec &spec : itemSpecs(styleCode)) {
-        Item item{spec.name, spec.caption, spec.group, spec.kind, spec.unit, lines.value(spec.line - 1), {}};
-        if (spec.kind == ItemKind::Measured)
+    for (const ItemDefinition &definition : itemDefinitions(styleCode)) {
+        Item item{definition.name, definition.caption, definition.group, definition.kind, definition.unit, lines.value(definition.line - 1), {}};
+        if (definition.kind == ItemKind::Measured)
             item.number = numberOf(item.text);
-        if (spec.decimals >= 0)
-            item.text = item.number ? platform::fixedDecimals(*item.number, spec.decimals) : item.text.trimmed();
-        switch (spec.role) {
+        if (definition.decimals >= 0)
+            item.text = item.number ? platform::fixedDecimals(*item.number, definition.decimals) : item.text.trimmed();
+        switch (definition.role) {
         case Role::CoilResistance: entry.coilResistance = item.number; break;
-        case Role::PickUp: entry.pickUp = item.number; entry.pickUpUnit = spec.unit; break;
-        case Role::DropAway: entry.dropAway = item.number; entry.dropAwayUnit = spec.unit; break;
+        case Role::PickUp: entry.pickUp = item.number; entry.pickUpUnit = definition.unit; break;
+        case Role::DropAway: entry.dropAway = item.number; entry.dropAwayUnit = definition.unit; break;
         case Role::FrontContact: entry.frontContact = item.number; break;
         case Role::BackContact: entry.backContact = item.number; break;
         case Role::None: break;
         }
-        if (spec.kind == ItemKind::Verdict) {
+        if (definition.kind == ItemKind::Verdict) {
             ++entry.verdictsTotal;
             if (item.text != QLatin1String("OK"))
                 ++entry.verdictsFailed;

@@ -14,7 +14,7 @@ namespace history {
 // The key results of the relay table that an item gives.
 enum class Role { None, CoilResistance, PickUp, DropAway, FrontContact, BackContact };
 
-struct ItemSpec {
+struct ItemDefinition {
     QString name;
     QString caption;
     QString group;
@@ -26,7 +26,7 @@ struct ItemSpec {
 };
 
 // The items of style code 1..7 in form order; empty for any other code.
-const QList<ItemSpec> &itemSpecs(int styleCode);
+const QList<ItemDefinition> &itemDefinitions(int styleCode);
 
 // The style code of "QNA1" .. "QSPA1" (any case); 0 for another name.
 int styleCodeOf(const QString &styleName);
