@@ -11,7 +11,9 @@ FixedWait::FixedWait(QTimer &tmrTout, platform::WaitStack &waits)
 void FixedWait::start(std::coroutine_handle<> waiting)
 {
     TimedOut = false;
-    if (!m_timer.isActive())  // a newer wait rides on the tick an older wait already started
+    // A newer wait rides on the tick an older wait already started; a tick left over
+    // from a wait that was stopped belongs to nobody.
+    if (!m_timer.isActive() || m_waiters == 0)
         m_timer.start();
     m_waits.suspend(waiting, [this] { return TimedOut; });
 }

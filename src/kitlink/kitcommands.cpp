@@ -52,26 +52,26 @@ platform::Task KitCommands::ResetCoilVoltage()
 
 platform::Task KitCommands::CoilON()
 {
-    co_await sendAndSettle(QString::fromLatin1(wire::cmd::CoilOn));
     CoilEnergised = true;
+    co_await sendAndSettle(QString::fromLatin1(wire::cmd::CoilOn));
 }
 
 platform::Task KitCommands::CoilOFF()
 {
-    co_await sendAndSettle(QString::fromLatin1(wire::cmd::CoilOff));
     CoilEnergised = false;
+    co_await sendAndSettle(QString::fromLatin1(wire::cmd::CoilOff));
 }
 
 platform::Task KitCommands::Coil2ON()
 {
-    co_await sendAndSettle(QString::fromLatin1(wire::cmd::Coil2On));
     CoilEnergised = true;
+    co_await sendAndSettle(QString::fromLatin1(wire::cmd::Coil2On));
 }
 
 platform::Task KitCommands::Coil2OFF()
 {
-    co_await sendAndSettle(QString::fromLatin1(wire::cmd::Coil2Off));
     CoilEnergised = false;
+    co_await sendAndSettle(QString::fromLatin1(wire::cmd::Coil2Off));
 }
 
 platform::Task KitCommands::SetCoilCurrent()
@@ -86,12 +86,12 @@ platform::Task KitCommands::ResetCoilCurrent()
 
 platform::Task KitCommands::CoilCurrentON()
 {
-    co_await sendAndSettle(QString::fromLatin1(wire::cmd::CurrentOn));
     CurrentSourceOn = true;
+    co_await sendAndSettle(QString::fromLatin1(wire::cmd::CurrentOn));
 }
 
 platform::Task KitCommands::CoilCurrentOFF()
 {
-    co_await sendAndSettle(QString::fromLatin1(wire::cmd::CurrentOff));
     CurrentSourceOn = false;
+    co_await sendAndSettle(QString::fromLatin1(wire::cmd::CurrentOff));
 }

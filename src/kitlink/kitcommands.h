@@ -33,7 +33,9 @@ public:
     platform::Task CoilCurrentON();
     platform::Task CoilCurrentOFF();
 
-    // As last commanded; both coil supplies share the one flag.
+    // As last commanded, from the moment the command goes out, not after its settle
+    // time: a Stop in the middle of that second sees the kit as it now is. Both coil
+    // supplies share the one flag.
     bool coilEnergised() const { return CoilEnergised; }
     bool currentSourceOn() const { return CurrentSourceOn; }
 
