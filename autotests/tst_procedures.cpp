@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QSignalSpy>
 
 using namespace catalogue;
 
@@ -361,32 +362,39 @@ private slots:
         QVERIFY(!w.procedures().contactRuns.ContactResTest && !w.link().poll.pollHold());
         QVERIFY(!w.findChild<FrmDropAway *>());
         // What was measured stays; the results file only comes from a run that ended.
-        if (button == "cmdContactResistance")
+        if (button == "cmdContactResistance") {
             QVERIFY(w.cmbCR->count() >= 2 && w.cmbCR->itemText(0).startsWith("A1 - "));
+            QCOMPARE(w.cmbCR->currentText(), QStringLiteral("Results"));  // no longer "Testing ..."
+        }
         if (button == "cmdAuto")
             QVERIFY(rig.record.CoilResistance1 > 0 && w.lblPUV->isVisibleTo(&w));
         QVERIFY(!QFile::exists(rig.folder.filePath("crval.csv")));
     }
-    // Closing the window in the middle of a run (the same as a stop signal): the
-    // settings are saved, the run ends where it stands, and everything it held is
-    // released; the sanitizer build finds any leak.
-    void closingTheWindowEndsTheRun()
+    // Closing the window in the middle of a run (the same as a stop signal): the run
+    // is stopped and the kit made safe before the window goes, the settings are saved,
+    // and everything the run held is released; the sanitizer build finds any leak.
+    void closingTheWindowMakesTheKitSafeFirst()
     {
         BenchRig rig;
         QVERIFY(rig.waitUntilKitFree());
         FrmMain &w = rig.w();
+        w.show();
         QFile::remove(rig.folder.filePath("art.cfg"));
         w.cmbPortNo->setCurrentIndex(2);
         w.cmbCRChannel->setCurrentIndex(16);
         w.cmdContactResistance->click();
         QTRY_VERIFY(rig.heard().contains("@G03"));
-        QVERIFY(!w.link().waits.idle());
-        QVERIFY(w.close());
-        QVERIFY(w.link().waits.idle());
+        rig.forgetHeard();
+        QSignalSpy closed(&w, &FrmMain::closed);
+        QVERIFY(!w.close());  // not yet: the kit is still on
+        QVERIFY(w.isVisible() && !QFile::exists(rig.folder.filePath("art.cfg")));
+        QVERIFY(!w.close());  // a second close does not cut the safe sequence short
+        QTRY_COMPARE(closed.size(), 1);
+        QVERIFY(!w.isVisible() && w.link().waits.idle());
+        QCOMPARE(rig.heard(), (QStringList{"@A00", "&A00", "^R0", "@V0000", "^Q0000"}));
         QVERIFY(readFile(rig.folder.filePath("art.cfg")).startsWith("3\r\n"));
-        const qsizetype heardAtClose = rig.heard().size();
         QTest::qWait(100);
-        QCOMPARE(rig.heard().mid(heardAtClose).filter(QRegularExpression("^@")), QStringList{});
+        QCOMPARE(rig.heard().size(), 5);
     }
 };
 

@@ -1,12 +1,9 @@
-#include "console/monitor/benchmonitor.h"
+#include "console/window/benchsession.h"
 #include "console/window/frmmain.h"
 #include "kitsim/simulatedkitport.h"
-#include "platform/paths.h"
-#include "platform/shutdownsignals.h"
 #include "quillmark_version.h"
 #include "reports/history/exporters.h"
 #include "reports/history/historystore.h"
-#include "reports/history/journal.h"
 #include "reports/history/recorditems.h"
 #include "reports/history/reportimport.h"
 
@@ -209,22 +206,7 @@ int main(int argc, char *argv[])
                 simulated->kit().setRelay(index);
         });
     }
-    // Stop signals are taken over only once start-up is over: until the settings are
-    // read there is nothing in memory to save, and closing would write half-loaded
-    // values over the files.
-    std::unique_ptr<platform::ShutdownSignals> stopSignals;
-    QObject::connect(&frmMain, &FrmMain::loaded, &frmMain, [&frmMain, &stopSignals, &historyAt] {
-        // Every relay recorded from now on goes to the results history too; what an
-        // earlier run left waiting goes first.
-        auto *journal = new history::Journal(
-            *historyAt, platform::inFolder(frmMain.StartupFolder, QStringLiteral("history.pending")), &frmMain);
-        journal->catchUp();
-        stopSignals = std::make_unique<platform::ShutdownSignals>();
-        QObject::connect(stopSignals.get(), &platform::ShutdownSignals::stopRequested, &frmMain, &QWidget::close);
-        frmMain.show();
-        if (BenchMonitor::wasOpen())  // as the operator left it
-            frmMain.showBenchMonitor();
-    });
-    frmMain.formLoad();
+    BenchSession session(frmMain, *historyAt);
+    session.start();
     return app.exec();
 }

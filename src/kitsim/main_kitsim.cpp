@@ -81,7 +81,8 @@ std::optional<Options> readOptions(const QCoreApplication &app, QString &error)
                                  QStringLiteral("file"));
     const QCommandLineOption faultInput(QStringLiteral("fault-input"),
                                         QStringLiteral("Read more fault names from standard input, one a line, "
-                                                       "while running; each is in force from the next frame."));
+                                                       "while running; each is in force from the next frame. The line "
+                                                       "\"state\" prints what the coil outputs are left at."));
     parser.addOptions({folder, port, relay, timeScale, fault, exitAfter, log, faultInput});
     parser.process(app);
 
@@ -144,6 +145,13 @@ void takeFaultsFromInput(SimulatedKit &kit, QCoreApplication &app)
             pending->remove(0, end + 1);
             if (name.isEmpty())
                 continue;
+            if (name == QLatin1String("state")) {  // not a fault: what the outputs are left at
+                const CoilOutputs &out = kit.outputs();
+                std::fprintf(stderr, "quillmark-kitsim: state supply %.2f V, coil 1 %s, coil 2 %s, source %s at %.1f mA\n",
+                             out.setVolts, out.coil1On ? "on" : "off", out.coil2On ? "on" : "off",
+                             out.sourceOn ? "on" : "off", out.setMilliamps);
+                continue;
+            }
             KitFaults faults = kit.faults();
             if (addFault(name, faults)) {
                 kit.setFaults(faults);

@@ -38,6 +38,8 @@ public:
     const KitFaults &faults() const { return m_line.faults(); }
 
     bool busy() const { return m_outputs.ramping(); }
+    // What the kit drives now: set-points and switches, as a bench would read them off its front panel.
+    const CoilOutputs &outputs() const { return m_outputs; }
 
     const QList<ReceivedCommand> &commandLog() const { return m_log; }
     void clearCommandLog() { m_log.clear(); }

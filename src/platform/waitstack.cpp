@@ -83,6 +83,12 @@ void WaitStack::cancelAll()
     m_pumpAgain = false;
 }
 
+bool WaitStack::stoppable() const
+{
+    return std::any_of(m_stack.begin(), m_stack.end(),
+                       [](const auto &activation) { return activation->onStop == OnStop::Cancel; });
+}
+
 bool WaitStack::cancelOnStop()
 {
     Q_ASSERT(!m_running);

@@ -113,6 +113,8 @@ public:
     bool cancelOnStop();
 
     bool idle() const { return m_stack.empty(); }
+    // Whether a Stop would end anything.
+    bool stoppable() const;
 
     // The awaitable of a wait that ends when ready() holds; ready() is asked at
     // once (a condition that holds already does not wait) and again on each pump().

@@ -3,7 +3,9 @@
 #include "kitlink/kitlink.h"
 #include "tests/progress.h"
 
+#include <QComboBox>
 #include <QLabel>
+#include <QScopedValueRollback>
 
 #include <functional>
 
@@ -38,17 +40,24 @@ void Procedures::launch(platform::Task procedure)
     panel.link.waits.run(std::move(procedure));
 }
 
-void Procedures::stop()
+bool Procedures::running() const
 {
-    KitLink &link = panel.link;
-    const bool waiting = link.waits.cancelOnStop();
+    const KitLink &link = panel.link;
     bool requested = false;
     for (const Request request : {Request::CoilResRequest, Request::Coil2ResRequest, Request::PickUpVRequest,
                                   Request::Coil2PickUpRequest, Request::DropAwayVRequest, Request::PickUpIRequest,
                                   Request::DropAwayIRequest})
         requested = requested || link.poll.isOpen(request);
     const bool contactRun = contactRuns.ContactResTest || contactRuns.ContactDelayTest || contactRuns.ContactSeqTest;
-    if (!waiting && !requested && !contactRun) {
+    return requested || contactRun || link.waits.stoppable();
+}
+
+void Procedures::stop()
+{
+    KitLink &link = panel.link;
+    const bool wasRunning = running();
+    link.waits.cancelOnStop();
+    if (!wasRunning) {
         link.waits.pump();
         return;
     }
@@ -61,22 +70,34 @@ void Procedures::stop()
     contactRuns.ContactSeqTest = false;
     for (QLabel *busy : panel.lblBusy)
         busy->setVisible(false);
+    // A list that was filling says what it holds now, not that it is still filling.
+    for (QComboBox *results : {panel.cmbCR, panel.cmbCD}) {
+        if (results->currentText() == QLatin1String("Testing ..."))
+            results->setEditText(QStringLiteral("Results"));
+    }
     link.waits.run(makeSafe(), platform::WaitStack::OnStop::Keep);
 }
 
 platform::Task Procedures::makeSafe()
 {
+    const QScopedValueRollback safing(m_makingSafe, true);
     Progress::Level progress = panel.progress.begin(QStringLiteral("Stop"));
     progress.step(QStringLiteral("making the kit safe"));
     progress.plan(5);
     panel.FrameCPanel->setEnabled(false);
     panel.cmdSIG->setEnabled(false);
     KitCommands &kit = panel.link.commands;
-    co_await kit.CoilOFF();
-    co_await kit.Coil2OFF();
-    co_await kit.CoilCurrentOFF();
-    co_await kit.ResetCoilVoltage();
-    co_await kit.ResetCoilCurrent();
+    // A line that has failed takes no more commands: waiting out their settle times
+    // would only keep the operator (or a closing program) waiting for nothing.
+    for (platform::Task (KitCommands::*safeState)() :
+         {&KitCommands::CoilOFF, &KitCommands::Coil2OFF, &KitCommands::CoilCurrentOFF, &KitCommands::ResetCoilVoltage,
+          &KitCommands::ResetCoilCurrent}) {
+        if (kit.lineFailed())
+            break;
+        co_await (kit.*safeState)();
+    }
     panel.FrameCPanel->setEnabled(true);
     panel.cmdSIG->setEnabled(true);
+    m_makingSafe = false;
+    emit madeSafe();
 }

@@ -9,12 +9,15 @@
 #include "tests/sigendurancetest.h"
 #include "tests/testpanel.h"
 
+#include <QObject>
+
 struct ResultHandlers;
 
 // Every bench procedure of the main window, where each result frame goes, and the
 // operator's Stop.
-class Procedures
+class Procedures : public QObject
 {
+    Q_OBJECT
 public:
     explicit Procedures(const TestPanel &panel);
 
@@ -32,6 +35,12 @@ public:
     // itself is not stopped: a second Stop while it runs finds nothing to stop.
     void stop();
 
+    // Something a Stop would end: a procedure waiting, a request armed for the poll
+    // tick, or a contact run whose readings are still to come.
+    bool running() const;
+    // The safe sequence of a Stop is under way.
+    bool makingSafe() const { return m_makingSafe; }
+
     const TestPanel panel;
     ContactRuns contactRuns;
     CoilResistanceTest coilResistance;
@@ -42,6 +51,12 @@ public:
     ContactSequenceTest contactSequence;
     AutoTest autoTest;
 
+signals:
+    // The safe sequence has ended: the kit is off (or the line to it failed).
+    void madeSafe();
+
 private:
     platform::Task makeSafe();
+
+    bool m_makingSafe = false;
 };

@@ -1,7 +1,7 @@
 #include "console/window/frmmain.h"
 
 #include "console/monitor/benchmonitor.h"
-#include "console/record/configfiles.h"
+#include "console/record/benchsettings.h"
 #include "console/window/frmabout.h"
 #include "console/window/frmoptions.h"
 #include "console/window/mainwindowlayout.h"
@@ -21,7 +21,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDebug>
+#include <QMessageBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -31,6 +31,8 @@
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QTimer>
+
+#include <cstdio>
 
 using formlayout::px;
 
@@ -55,23 +57,6 @@ void selectEntry(QComboBox *combo, int index, const QString &designText)
     combo->setCurrentIndex(index);
     if (index < 0)
         combo->setEditText(designText);
-}
-
-QString keptCopyLine(const config::KeptCopy &kept)
-{
-    const QFileInfo copy(kept.path);
-    const QString file = copy.completeBaseName();  // art.cfg.unreadable -> art.cfg
-    const QString where = QDir::toNativeSeparators(kept.path);
-    if (!kept.written.ok)
-        return QStringLiteral("Quillmark: %1 is reset to the defaults, and no copy of it could be kept as %2: %3")
-            .arg(file, where, kept.written.error);
-    if (kept.unusable)
-        return QStringLiteral("Quillmark: %1 could not be used and the settings are reset to the defaults; "
-                              "what it held is kept in %2")
-            .arg(file, where);
-    return QStringLiteral("Quillmark: %1 is reset to the defaults along with the other settings file; "
-                          "what it held is kept in %2")
-        .arg(file, where);
 }
 
 } // namespace
@@ -142,6 +127,9 @@ FrmMain::FrmMain(BenchRecord &record, const Timings &timings, std::unique_ptr<Ki
         cmbCD, lblOhms, lblOhms2, lblPUV, lblDAV, lblContactResistance, lblContactDelay, lblContactSeq, cmdReport,
         cmdSIG});
     m_procedures->connect(m_link->receiver.results);
+    // Queued: both come from inside a procedure's run, which closing would end.
+    connect(m_procedures.get(), &Procedures::madeSafe, this, &FrmMain::onMadeSafe, Qt::QueuedConnection);
+    connect(&m_link->commands, &KitCommands::lineFailure, this, &FrmMain::onMadeSafe, Qt::QueuedConnection);
     connectButtons();
 
     // Outside the fixed layout: the operator's Stop on Escape, and a right-click menu
@@ -314,71 +302,38 @@ platform::Task FrmMain::load()
 
 void FrmMain::readConfiguration()
 {
-    const config::LoadResult found = config::load(StartupFolder);
-    const std::optional<config::Loaded> &loaded = found.loaded;
-    if (!loaded) {
-        // The reset stays silent on screen, as the bench always was; what it
-        // overwrites is kept beside it, and the one who looks at the terminal or
-        // the service log learns where.
-        for (const config::KeptCopy &kept : config::keepBeforeReset(StartupFolder, found))
-            qWarning().noquote() << keptCopyLine(kept);
-        fallBackToDefaultConfiguration();
-        return;
-    }
+    m_settings = std::make_unique<BenchSettings>(StartupFolder);
+    const BenchSettings::Loaded loaded = m_settings->load();
     BenchRecord &record = m_record;
-    PortNumber = loaded->portAndNumbering.portNumber;
-    record.RelayNumbering = loaded->portAndNumbering.relayNumbering;
-    record.ExcelPath = loaded->folders.excelPath;
-    record.TemplateFolder = loaded->folders.templateFolder;
-    record.SaveFolder = loaded->folders.saveFolder;
-    selectStoredPort();
-}
-
-void FrmMain::fallBackToDefaultConfiguration()
-{
-    BenchRecord &record = m_record;
-    const config::PortAndNumbering defaults = config::defaultPortAndNumbering();
-    PortNumber = defaults.portNumber;
-    record.RelayNumbering = defaults.relayNumbering;
-    if (const auto written = config::saveArt(StartupFolder, defaults); !written.ok)
-        reportUnwritable(config::artPath(StartupFolder), written.error);
-
-    const config::Folders folders = config::defaultFolders(StartupFolder);
-    record.ExcelPath = folders.excelPath;
-    record.TemplateFolder = folders.templateFolder;
-    record.SaveFolder = folders.saveFolder;
-    if (const auto written = config::saveArtc(StartupFolder, folders); !written.ok)
-        reportUnwritable(config::artcPath(StartupFolder), written.error);
-
-    selectStoredPort();
-}
-
-void FrmMain::selectStoredPort()
-{
+    PortNumber = loaded.values.portAndNumbering.portNumber;
+    record.RelayNumbering = loaded.values.portAndNumbering.relayNumbering;
+    record.ExcelPath = loaded.values.folders.excelPath;
+    record.TemplateFolder = loaded.values.folders.templateFolder;
+    record.SaveFolder = loaded.values.folders.saveFolder;
+    for (const auto &[path, why] : loaded.unwritable)
+        reportUnwritable(path, why);
+    if (!loaded.notice.isEmpty())
+        platform::Prompts::current().message(this, tr("Settings file left as it is"), loaded.notice,
+                                             platform::PromptIcon::Exclamation);
     selectEntry(cmbPortNo, PortNumber - 1, QStringLiteral("Combo1"));
     m_link->portCheck.setPort(PortNumber, StartupFolder);
     tmrPortOpen->start();
 }
 
-void FrmMain::formUnload()
+QDialog *FrmMain::formUnload()
 {
-    if (m_unloaded)
-        return;
+    if (m_unloaded || !m_settings)
+        return nullptr;
     m_unloaded = true;
     PortNumber = static_cast<qint16>(cmbPortNo->currentIndex() + 1);
-    saveConfiguration();
     BenchMonitor::remember(m_monitor);
-}
-
-void FrmMain::saveConfiguration()
-{
     const BenchRecord &record = m_record;
-    const config::PortAndNumbering portAndNumbering{PortNumber, record.RelayNumbering};
-    if (const auto written = config::saveArt(StartupFolder, portAndNumbering); !written.ok)
-        reportUnwritable(config::artPath(StartupFolder), written.error);
-    const config::Folders folders{record.ExcelPath, record.TemplateFolder, record.SaveFolder};
-    if (const auto written = config::saveArtc(StartupFolder, folders); !written.ok)
-        reportUnwritable(config::artcPath(StartupFolder), written.error);
+    const BenchSettings::Saved saved = m_settings->save(
+        {{PortNumber, record.RelayNumbering}, {record.ExcelPath, record.TemplateFolder, record.SaveFolder}});
+    if (saved.ok)
+        return nullptr;
+    return platform::Prompts::current().message(this, tr("Settings not saved"), saved.text,
+                                                platform::PromptIcon::Exclamation);
 }
 
 void FrmMain::reportUnwritable(const QString &path, const QString &why)
@@ -391,13 +346,81 @@ void FrmMain::reportUnwritable(const QString &path, const QString &why)
         platform::PromptIcon::Exclamation);
 }
 
+void FrmMain::closeOnSignal()
+{
+    m_closedBySignal = true;
+    close();
+}
+
+// The program ends in order, whoever closes the window: a procedure that runs is
+// stopped and the kit made safe first (the safe sequence with its settle times, as a
+// Stop does), then the settings go to disk, and the program ends even if other windows
+// of the bench are still open. Nothing runs: nothing is sent. A second close or stop
+// signal while this goes on does not cut it short; a line that has failed does, as
+// nothing can reach the kit any more.
 void FrmMain::closeEvent(QCloseEvent *event)
 {
-    formUnload();
-    // Whatever still waits on the kit ends here, where it stands; the program then
-    // ends the ordinary way.
+    switch (m_closing) {
+    case Closing::No:
+        if (!m_link->commands.lineFailed() && (m_procedures->running() || m_procedures->makingSafe())) {
+            m_closing = Closing::MakingSafe;
+            showClosingNotice();
+            if (!m_procedures->makingSafe())
+                m_procedures->stop();
+            event->ignore();
+            return;
+        }
+        break;
+    case Closing::MakingSafe:
+    case Closing::Telling:
+        if (m_closing == Closing::MakingSafe || !m_closedBySignal) {
+            event->ignore();
+            return;
+        }
+        break;  // a stop signal while the operator reads why the settings were not saved
+    case Closing::Safe:
+    case Closing::Done:
+        break;
+    }
+
+    if (m_closing != Closing::Done) {
+        if (QDialog *notSaved = formUnload(); notSaved && !m_closedBySignal) {
+            // The operator reads what happened to the settings before the window goes.
+            m_closing = Closing::Telling;
+            platform::whenClosed(notSaved, this, [this] {
+                m_closing = Closing::Done;
+                close();
+            });
+            event->ignore();
+            return;
+        }
+    }
+    m_closing = Closing::Done;
+    delete m_closingNotice;
+    // Whatever still waits on the kit ends here, where it stands.
     m_waits.cancelAll();
     event->accept();
+    emit closed();
+}
+
+void FrmMain::showClosingNotice()
+{
+    const QString text = tr("Making the kit safe before Quillmark closes: coil supply, second coil and current "
+                            "source off, set-points to zero, each with its settle time.");
+    std::fprintf(stderr, "quillmark: %s\n", qPrintable(text));
+    m_closingNotice = new QMessageBox(QMessageBox::Information, tr("Quillmark is closing"), text,
+                                      QMessageBox::NoButton, this);
+    m_closingNotice->setObjectName(QStringLiteral("closingNotice"));
+    m_closingNotice->setWindowModality(Qt::NonModal);
+    m_closingNotice->show();
+}
+
+void FrmMain::onMadeSafe()
+{
+    if (m_closing != Closing::MakingSafe)
+        return;
+    m_closing = Closing::Safe;
+    close();
 }
 
 void FrmMain::showKitLog()

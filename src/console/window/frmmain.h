@@ -18,9 +18,11 @@ class QComboBox;
 class QDialog;
 class QGroupBox;
 class QLabel;
+class QMessageBox;
 class QPushButton;
 class QTimer;
 class BenchMonitor;
+class BenchSettings;
 class KitLink;
 class Progress;
 class Procedures;
@@ -47,8 +49,12 @@ public:
     // Start-up: versions, the splash (none when its time is zero), selectors,
     // settings, then the port check is armed and loaded() follows.
     void formLoad();
-    // Shut-down: the port choice and the settings go back to disk.
-    void formUnload();
+    // Shut-down: the port choice and the settings go back to disk (once). When they
+    // cannot, the operator is told and the box telling it is returned.
+    QDialog *formUnload();
+    // A stop signal (a logout, a service stop, Ctrl+C): closes as the close box does,
+    // but no one is there to read a message before the program ends.
+    void closeOnSignal();
 
     QString StartupFolder;  // the working folder at start-up; the settings live there
     qint16 PortNumber = 0;  // 1..255; 0 = none selected
@@ -113,6 +119,9 @@ public:
 signals:
     // Start-up is over: the window may be shown.
     void loaded();
+    // The window has closed for good: the kit is safe and the settings saved. The
+    // program ends here, whatever other windows are still open.
+    void closed();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -136,10 +145,9 @@ private:
     void cmdOptions_Click();
     void cmbType_Click(int listIndex);
     void readConfiguration();
-    void fallBackToDefaultConfiguration();
-    void saveConfiguration();
-    void selectStoredPort();
     void reportUnwritable(const QString &path, const QString &why);
+    void showClosingNotice();
+    void onMadeSafe();
 
     // Made before the link and the procedures, which use it; the destructor ends
     // the waiting procedures before anything they hold is gone.
@@ -153,5 +161,13 @@ private:
     std::unique_ptr<Procedures> m_procedures;
     QPointer<BenchMonitor> m_monitor;
     QPointer<history::HistoryWindow> m_history;
+    std::unique_ptr<BenchSettings> m_settings;
     bool m_unloaded = false;
+
+    // How far closing has got: the kit is made safe first when a procedure runs, the
+    // operator reads why the settings could not be saved, then the window goes.
+    enum class Closing { No, MakingSafe, Safe, Telling, Done };
+    Closing m_closing = Closing::No;
+    bool m_closedBySignal = false;
+    QPointer<QMessageBox> m_closingNotice;
 };

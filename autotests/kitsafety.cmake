@@ -1,0 +1,5 @@
+# The kit left safe by a Stop and by every way the program ends, over a pseudo-terminal
+# with the real serial port; the endings run this test again as a child program.
+quillmark_add_test(tst_kitsafety LIBS quillmark_console quillmark_kitsim TIMEOUT 300)
+target_compile_definitions(tst_kitsafety PRIVATE KITSIM_PROGRAM="$<TARGET_FILE:quillmark-kitsim>")
+add_dependencies(tst_kitsafety quillmark-kitsim)

@@ -1,0 +1,314 @@
+// The kit left safe: a Stop gives each command of the safe sequence its whole settle
+// time, and the program ends (window closed, stop signal) only once the kit is off.
+// The endings run the real program's way: this test started again as a child process
+// with the real window and serial port against quillmark-kitsim on a pseudo-terminal,
+// closed or signalled from outside, and the kit asked afterwards what it was left at.
+
+#include "ptybench.h"
+
+#include "console/record/relaycatalogue.h"
+#include "console/window/benchsession.h"
+#include "reports/history/location.h"
+#include "tests/procedures.h"
+
+#include <QRegularExpression>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+const QStringList SafeSequence{"@A00", "&A00", "^R0", "@V0000", "^Q0000"};
+constexpr int WaitMs = 200;
+
+bool sent(const KitLog &log, const QString &command)
+{
+    const QList<KitLog::Entry> entries = log.entries();
+    return std::any_of(entries.begin(), entries.end(), [&](const KitLog::Entry &entry) {
+        return entry.direction == KitLog::Direction::Sent && entry.text == command + QStringLiteral("<CR>");
+    });
+}
+
+// The child: the bench as the program runs it, driven to the point the scenario names,
+// then "ready" on standard output. A line "close" on standard input closes the main
+// window as a window manager does; stop signals arrive as they would.
+int runChild(char *argv[])
+{
+    const QString scenario = QString::fromLocal8Bit(argv[2]);
+    const int relay = QByteArray(argv[4]).toInt();
+    QDir::setCurrent(QString::fromLocal8Bit(argv[3]));
+
+    BenchRecord record;
+    FrmMain window(record, PtyBench::fastTimings(50, WaitMs));
+    BenchSession session(window, history::Location::inFolder(QDir::currentPath()));
+
+    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+    QObject::connect(&input, &QSocketNotifier::activated, &window, [&window, &input] {
+        char line[64];
+        const ssize_t n = ::read(STDIN_FILENO, line, sizeof line);
+        if (n <= 0)
+            input.setEnabled(false);
+        else if (QByteArray(line, int(n)).contains("close"))
+            window.close();
+    });
+
+    QTimer driver;
+    int stage = 0;
+    const auto ready = [&driver] {
+        driver.stop();
+        std::printf("ready\n");
+        std::fflush(stdout);
+    };
+    QObject::connect(&driver, &QTimer::timeout, &window, [&] {
+        KitLink &link = window.link();
+        if (stage == 0) {
+            if (window.lblCommStatus->text() != QLatin1String("Comm Port Active") || !sent(link.log, "@V0000")
+                || !link.receiver.kitFree() || !link.waits.idle())
+                return;
+            window.cmbType->setCurrentIndex(relay);
+            stage = 1;
+            if (scenario == QLatin1String("idle"))
+                return ready();
+            if (scenario == QLatin1String("dropaway"))
+                return window.cmdCoilResistance->click();
+            if (scenario == QLatin1String("delay")) {
+                window.showBenchMonitor();
+                window.cmbCDChannel->setCurrentIndex(catalogue::ChannelCount);
+                return window.cmdContactDelay->click();
+            }
+            window.cmbCRChannel->setCurrentIndex(catalogue::ChannelCount);
+            return window.cmdContactResistance->click();
+        }
+        if (scenario == QLatin1String("contact") && sent(link.log, "@G03"))
+            return ready();
+        if (scenario == QLatin1String("delay") && sent(link.log, "@H03"))
+            return ready();
+        if (scenario == QLatin1String("safing")) {
+            if (stage == 1 && sent(link.log, "@G03")) {
+                stage = 2;
+                window.actStop->trigger();
+            }
+            if (stage == 2 && window.procedures().makingSafe())
+                return ready();
+        }
+        if (scenario == QLatin1String("dropaway")) {
+            if (stage == 1 && record.CoilResistance1 > 0 && link.waits.idle() && window.FrameCPanel->isEnabled()) {
+                stage = 2;
+                window.cmdDropAway->click();
+            }
+            auto *dialog = window.findChild<FrmDropAway *>();
+            if (stage == 2 && dialog && dialog->isVisible())
+                return ready();
+        }
+    });
+    driver.start(10);
+    session.start();
+    return QApplication::exec();
+}
+
+// The kit's command log: "HH:mm:ss.zzz command" a line.
+struct Heard {
+    QTime time;
+    QString command;
+};
+QList<Heard> parseKitLog(const QByteArray &log)
+{
+    QList<Heard> heard;
+    for (const QByteArray &line : log.split('\n')) {
+        const QString text = QString::fromLatin1(line).trimmed();
+        if (text.isEmpty())
+            continue;
+        heard.append({QTime::fromString(text.section(u' ', 0, 0), QStringLiteral("HH:mm:ss.zzz")), text.section(u' ', 1)});
+    }
+    return heard;
+}
+
+QStringList commandsOf(const QList<Heard> &heard)
+{
+    QStringList commands;
+    for (const Heard &h : heard) {
+        if (h.command != QLatin1String("?D"))
+            commands << h.command;
+    }
+    return commands;
+}
+
+} // namespace
+
+class TestKitSafety : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { qputenv("XDG_DATA_HOME", QFile::encodeName(m_data.path())); }
+
+    // Stop pressed at a point of a channel's settle time: the safe sequence does not
+    // ride on what is left of that second. Each of its commands is followed by a whole
+    // settle time before the next, as the kit hears them.
+    void stopGivesEachSafeCommandItsWholeSettleTime_data()
+    {
+        QTest::addColumn<double>("into");
+        QTest::newRow("a third into a wait") << 0.3;
+        QTest::newRow("half-way") << 0.6;
+        QTest::newRow("near its end") << 0.9;
+    }
+
+    void stopGivesEachSafeCommandItsWholeSettleTime()
+    {
+        QFETCH(double, into);
+        PtyBench rig(0, {}, PtyBench::fastTimings(50, WaitMs));
+        QVERIFY(rig.waitUntilKitFree());
+        FrmMain &w = *rig.window;
+        w.cmbCRChannel->setCurrentIndex(catalogue::ChannelCount);
+        (void)rig.kit.readAllStandardOutput();
+        // The tick that ends the first settle time after the run's first reading
+        // request starts the second; the Stop falls into that one.
+        bool readingAsked = false;
+        bool stopTimed = false;
+        connect(&w.link().log, &KitLog::appended, this, [&] {
+            const KitLog::Entry &latest = w.link().log.latest();
+            readingAsked = readingAsked || (latest.direction == KitLog::Direction::Sent && latest.text.startsWith("@G"));
+        });
+        connect(w.tmrTout, &QTimer::timeout, this, [&] {
+            if (!readingAsked || stopTimed)
+                return;
+            stopTimed = true;
+            QTimer::singleShot(int(into * WaitMs), &w, [&w] { w.actStop->trigger(); });
+        });
+        w.cmdContactResistance->click();
+        QVERIFY(QTest::qWaitFor([&] { return w.procedures().makingSafe(); }, 20000));
+        QVERIFY(rig.waitUntilIdle());
+        QTest::qWait(100);
+
+        // Only the safe sequence switches the second coil off.
+        const QList<Heard> heard = parseKitLog(rig.kit.readAllStandardOutput());
+        QList<Heard> safe;
+        for (const Heard &h : heard) {
+            if (h.command != QLatin1String("?D"))
+                safe.append(h);
+        }
+        const auto secondCoilOff = std::find_if(safe.begin(), safe.end(), [](const Heard &h) { return h.command == "&A00"; });
+        QVERIFY(secondCoilOff != safe.end() && secondCoilOff != safe.begin());
+        safe = safe.mid(std::distance(safe.begin(), secondCoilOff) - 1);
+        QStringList commands;
+        for (const Heard &h : safe)
+            commands << h.command;
+        QCOMPARE(commands, SafeSequence);
+        // Lateness only lengthens a gap; the line's own jitter is a few milliseconds.
+        for (int i = 1; i < safe.size(); ++i) {
+            const int gap = safe[i - 1].time.msecsTo(safe[i].time);
+            QVERIFY2(gap >= WaitMs * 85 / 100,
+                     qPrintable(QStringLiteral("%1 -> %2 after %3 ms").arg(safe[i - 1].command, safe[i].command).arg(gap)));
+        }
+    }
+
+    // However the program is ended during a procedure, it makes the kit safe first and
+    // then ends; a second close or signal does not cut that short; with nothing running
+    // nothing is sent. The kit is asked afterwards what its outputs were left at.
+    void programEndsWithTheKitSafe_data()
+    {
+        QTest::addColumn<QString>("scenario");
+        QTest::addColumn<int>("relay");
+        QTest::addColumn<QStringList>("ending");
+        QTest::addColumn<bool>("running");
+        QTest::newRow("window closed during a contact run") << "contact" << 0 << QStringList{"close"} << true;
+        QTest::newRow("stop signal during a contact run") << "contact" << 0 << QStringList{"term"} << true;
+        QTest::newRow("closed, closed again and signalled") << "contact" << 0 << QStringList{"close", "close", "term"}
+                                                             << true;
+        QTest::newRow("stop signal at the Drop Away Test dialog") << "dropaway" << 0 << QStringList{"term"} << true;
+        QTest::newRow("stop signal during the safe sequence") << "safing" << 0 << QStringList{"term"} << true;
+        QTest::newRow("window closed during a delay run, Bench Monitor open")
+            << "delay" << int(catalogue::QSPA1) << QStringList{"close"} << true;
+        QTest::newRow("window closed with nothing running") << "idle" << 0 << QStringList{"close"} << false;
+    }
+
+    void programEndsWithTheKitSafe()
+    {
+        QFETCH(QString, scenario);
+        QFETCH(int, relay);
+        QFETCH(QStringList, ending);
+        QFETCH(bool, running);
+
+        QTemporaryDir folder;
+        config::PortAndNumbering stored = config::defaultPortAndNumbering();
+        stored.portNumber = PtyBench::Port;
+        QVERIFY(config::saveArt(folder.path(), stored).ok);
+        QVERIFY(config::saveArtc(folder.path(), config::defaultFolders(folder.path())).ok);
+
+        QProcess kit;
+        kit.start(QStringLiteral(KITSIM_PROGRAM), {"--folder", folder.path(), "--port", QString::number(PtyBench::Port),
+                                                   "--relay", QString::number(relay), "--time-scale", "0.05",
+                                                   "--fault-input"});
+        QByteArray kitSaid;
+        const auto kitSays = [&](const QByteArray &text) {
+            return QTest::qWaitFor(
+                [&] {
+                    kitSaid += kit.readAllStandardError();
+                    return kitSaid.contains(text);
+                },
+                10000);
+        };
+        QVERIFY(kitSays("linked as"));
+
+        QProcess bench;
+        bench.start(QCoreApplication::applicationFilePath(), {"--child", scenario, folder.path(), QString::number(relay)});
+        QVERIFY(QTest::qWaitFor([&] { return bench.readAllStandardOutput().contains("ready"); }, 30000));
+        const QByteArray heardBefore = kit.readAllStandardOutput();  // start-up and the procedure
+        for (const QString &step : ending) {
+            const pid_t pid = pid_t(bench.processId());
+            QVERIFY2(pid > 0, "the program ended before it was told to");  // kill(0) would signal this test too
+            if (step == QLatin1String("close"))
+                bench.write("close\n");
+            else
+                QCOMPARE(::kill(pid, SIGTERM), 0);
+            QTest::qWait(WaitMs / 2);
+        }
+        QVERIFY2(QTest::qWaitFor([&] { return bench.state() == QProcess::NotRunning; }, 30000), "the program did not end");
+        const QByteArray benchSaid = bench.readAllStandardError();
+        QCOMPARE(bench.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(bench.exitCode(), 0);
+
+        // What the kit heard last reaches its log a moment after the program has gone.
+        QByteArray heardAfter;
+        QTest::qWaitFor(
+            [&] {
+                heardAfter += kit.readAllStandardOutput();
+                return running && heardAfter.contains("^Q0000");
+            },
+            2000);
+        if (running) {
+            // The safe sequence once, whole, and nothing after it; only it switches the
+            // second coil off.
+            const QStringList all = commandsOf(parseKitLog(heardBefore + heardAfter));
+            QCOMPARE(all.mid(all.size() - SafeSequence.size()), SafeSequence);
+            QCOMPARE(all.count("&A00"), 1);
+        } else {
+            QCOMPARE(commandsOf(parseKitLog(heardAfter)), QStringList{});
+        }
+        QCOMPARE(benchSaid.contains("Making the kit safe before Quillmark closes"), running);
+
+        kit.write("state\n");
+        QVERIFY2(kitSays("state supply 0.00 V, coil 1 off, coil 2 off, source off at 0.0 mA"), kitSaid.constData());
+        kit.terminate();
+        kit.waitForFinished(3000);
+    }
+
+private:
+    QTemporaryDir m_data;
+};
+
+int main(int argc, char *argv[])
+{
+    if (argc == 5 && qstrcmp(argv[1], "--child") == 0) {
+        QApplication app(argc, argv);
+        QApplication::setApplicationName(QStringLiteral("Quillmark"));
+        return runChild(argv);
+    }
+    QApplication app(argc, argv);
+    TestKitSafety test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_kitsafety.moc"
