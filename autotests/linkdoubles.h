@@ -84,6 +84,29 @@ public:
     int liveUpdates = 0;
 };
 
+// The result frames nobody waited for, each noted with its kind's mark.
+class RecordingResults final : public ResultFrames
+{
+public:
+    void handleResultFrame(wire::FrameKind kind, const QString &frame) override
+    {
+        static const QHash<wire::FrameKind, QString> marks{
+            {wire::FrameKind::CoilResistance1, "R"}, {wire::FrameKind::CoilResistance2, "Q"},
+            {wire::FrameKind::Delay, "&"},           {wire::FrameKind::ContactRes, "#"},
+            {wire::FrameKind::PickUp, "*"},          {wire::FrameKind::Coil2PickUp, "-"},
+            {wire::FrameKind::DropAway, "%"},        {wire::FrameKind::PickUpCurrent, ">"},
+            {wire::FrameKind::DropAwayCurrent, "!"}, {wire::FrameKind::Sequence, "s"}};
+        handled << marks.value(kind, "?") + ':' + frame;
+    }
+    QStringList handled;
+};
+
+// A procedure that asks the poll tick for request and notes the answer it gets.
+inline platform::Task awaitAnswer(PollCycle &poll, Request request, QStringList &answers)
+{
+    answers << co_await poll.answerTo(request);
+}
+
 struct LinkRig {
     BenchRecord record;
     ScriptedPort port;
@@ -103,4 +126,8 @@ struct LinkRig {
     ~LinkRig() { waits.cancelAll(); }
 
     void tick() { waits.run(link.poll.tick()); }
+    // The request is open: a procedure waits for its answer, which lands in answers.
+    void ask(Request request) { waits.run(awaitAnswer(link.poll, request, answers)); }
+
+    QStringList answers;
 };

@@ -85,6 +85,43 @@ private slots:
         QTRY_COMPARE(trace, (QStringList{"flag", "dialog"}));
     }
 
+    // A procedure waiting for the kit's answer holds nobody back: an older wait ends
+    // meanwhile. When the answer comes, the procedure goes on as the newest, and a
+    // fixed wait it then holds keeps an older one waiting behind it, as the handling
+    // of a frame always has.
+    void aWaitForTheKitsAnswerHoldsNobodyBack()
+    {
+        LinkRig rig(40);
+        QStringList trace;
+        rig.waits.run(procedure(rig, trace, "older settles", 1));
+        rig.waits.run([](LinkRig &r, QStringList &t) -> platform::Task {
+            t << co_await r.link.poll.answerTo(Request::PickUpVRequest);
+            co_await r.link.wait.hold();
+            t << "answer handled";
+        }(rig, trace));
+        QTRY_COMPARE(trace, QStringList{"older settles"});
+        QVERIFY(rig.link.poll.isOpen(Request::PickUpVRequest));
+
+        rig.waits.run(procedure(rig, trace, "older waits again", 1));
+        QVERIFY(rig.link.poll.deliver(Request::PickUpVRequest, "*V1650 I0312\r"));
+        rig.waits.pump();
+        QVERIFY(!rig.link.poll.isOpen(Request::PickUpVRequest));
+        QTRY_COMPARE(trace.size(), 4);
+        QCOMPARE(trace, (QStringList{"older settles", "*V1650 I0312\r", "answer handled", "older waits again"}));
+        QVERIFY(rig.waits.idle());
+    }
+
+    // Stopped where it waits for an answer, a procedure's request is closed with it.
+    void aStoppedAnswerClosesItsRequest()
+    {
+        LinkRig rig;
+        rig.ask(Request::DropAwayVRequest);
+        QVERIFY(rig.link.poll.isOpen(Request::DropAwayVRequest) && !rig.waits.idle());
+        QVERIFY(rig.waits.cancelOnStop());
+        QVERIFY(!rig.link.poll.isOpen(Request::DropAwayVRequest) && rig.waits.idle());
+        QVERIFY(!rig.link.poll.deliver(Request::DropAwayVRequest, "%V0520 I0101\r"));
+    }
+
     // A Stop ends what a Stop may end; what it holds is released as it ends.
     void cancellingEndsProceduresWhereTheyStand()
     {
@@ -158,13 +195,13 @@ private slots:
         QFETCH(bool, hold);
         LinkRig rig;
         for (const QString &name : std::as_const(open))
-            rig.link.poll.arm(request(name));
+            rig.ask(request(name));
         if (!open.isEmpty()) {
             rig.tick();
             rig.port.written.clear();
         }
         for (const QString &name : std::as_const(armed))
-            rig.link.poll.arm(request(name));
+            rig.ask(request(name));
         rig.link.poll.setKitBusy(busy);
         rig.link.poll.setPollHold(hold);
         rig.tick();
@@ -176,15 +213,17 @@ private slots:
         LinkRig rig(8);
         rig.record.CoilResistance1 = 512;
         rig.record.CoilResistance2 = 480;
-        rig.link.poll.arm(Request::CoilResRequest);
+        rig.ask(Request::CoilResRequest);
         rig.tick();
         QVERIFY(rig.link.poll.pollHold() && rig.link.poll.kitBusy());
         QCOMPARE(rig.record.CoilResistance1 + rig.record.CoilResistance2, 0.0f);
 
         // The second coil: coil 1 energised for two settle times first, and the ticks
         // that fall due meanwhile are skipped, not queued.
-        rig.link.poll.close(Request::CoilResRequest);
-        rig.link.poll.arm(Request::Coil2ResRequest);
+        QVERIFY(rig.link.poll.deliver(Request::CoilResRequest, "R=04512\r"));
+        rig.waits.pump();
+        QCOMPARE(rig.answers, QStringList{"R=04512\r"});
+        rig.ask(Request::Coil2ResRequest);
         rig.port.written.clear();
         rig.tmrComm.start();
         QTRY_VERIFY(rig.port.commands().contains("&R"));
@@ -198,62 +237,75 @@ private slots:
     void currentRampIsAskedForOnTheNextTick()
     {
         LinkRig rig;
-        rig.link.poll.arm(Request::PickUpIRequest);
+        rig.ask(Request::PickUpIRequest);
         rig.tick();
         rig.tick();
         QCOMPARE(rig.port.commands(), (QStringList{"^Y", "*P"}));
     }
 
+    // asked: requests a procedure waits on; its answer goes to it, every other
+    // result frame to the bench's own handling.
     void receivedFramesGoToTheirOwners_data()
     {
+        QTest::addColumn<QString>("asked");
         QTest::addColumn<QList<QByteArray>>("pieces");
         QTest::addColumn<QStringList>("handled");
+        QTest::addColumn<QStringList>("answered");
         const QStringList none;
-        QTest::newRow("coil 1") << QList<QByteArray>{"R=04512\r"} << QStringList{"R:R=04512\r"};
-        QTest::newRow("coil 2") << QList<QByteArray>{"Q=04800\r"} << QStringList{"Q:Q=04800\r"};
-        QTest::newRow("delay") << QList<QByteArray>{"&123451\r"} << QStringList{"&:&123451\r"};
-        QTest::newRow("contact") << QList<QByteArray>{"#00253\r"} << QStringList{"#:#00253\r"};
-        QTest::newRow("pick-up in pieces") << QList<QByteArray>{"*V16", "50 I0312\r"} << QStringList{"*:*V1650 I0312\r"};
-        QTest::newRow("coil-2 pick-up") << QList<QByteArray>{"-V1650 I0312\r"} << QStringList{"-:-V1650 I0312\r"};
-        QTest::newRow("drop-away") << QList<QByteArray>{"%V0520 I0101\r"} << QStringList{"%:%V0520 I0101\r"};
-        QTest::newRow("pick-up current") << QList<QByteArray>{">V0000 I0312\r"} << QStringList{">:>V0000 I0312\r"};
-        QTest::newRow("drop-away current") << QList<QByteArray>{"!V0000 I0101\r"} << QStringList{"!:!V0000 I0101\r"};
+        QTest::newRow("coil 1") << "" << QList<QByteArray>{"R=04512\r"} << QStringList{"R:R=04512\r"} << none;
+        QTest::newRow("coil 1 to the test that asked")
+            << "CoilResRequest" << QList<QByteArray>{"R=04512\r"} << none << QStringList{"R=04512\r"};
+        QTest::newRow("coil 2, while coil 1 is asked") << "CoilResRequest" << QList<QByteArray>{"Q=04800\r"}
+                                                       << QStringList{"Q:Q=04800\r"} << none;
+        QTest::newRow("delay") << "" << QList<QByteArray>{"&123451\r"} << QStringList{"&:&123451\r"} << none;
+        QTest::newRow("contact") << "" << QList<QByteArray>{"#00253\r"} << QStringList{"#:#00253\r"} << none;
+        QTest::newRow("pick-up in pieces") << "" << QList<QByteArray>{"*V16", "50 I0312\r"}
+                                           << QStringList{"*:*V1650 I0312\r"} << none;
+        QTest::newRow("pick-up in pieces to the test that asked")
+            << "PickUpVRequest" << QList<QByteArray>{"*V16", "50 I0312\r"} << none << QStringList{"*V1650 I0312\r"};
+        QTest::newRow("coil-2 pick-up") << "Coil2PickUpRequest" << QList<QByteArray>{"-V1650 I0312\r"} << none
+                                        << QStringList{"-V1650 I0312\r"};
+        QTest::newRow("drop-away") << "DropAwayVRequest" << QList<QByteArray>{"%V0520 I0101\r"} << none
+                                   << QStringList{"%V0520 I0101\r"};
+        QTest::newRow("pick-up current") << "PickUpIRequest" << QList<QByteArray>{">V0000 I0312\r"} << none
+                                         << QStringList{">V0000 I0312\r"};
+        QTest::newRow("drop-away current") << "DropAwayIRequest" << QList<QByteArray>{"!V0000 I0101\r"} << none
+                                           << QStringList{"!V0000 I0101\r"};
+        QTest::newRow("drop-away current unasked") << "" << QList<QByteArray>{"!V0000 I0101\r"}
+                                                   << QStringList{"!:!V0000 I0101\r"} << none;
         QTest::newRow("sequence, any first char")
-            << QList<QByteArray>{"x:ABCDEFGH:IJKLMNOP\r"} << QStringList{"s:x:ABCDEFGH:IJKLMNOP\r"};
-        QTest::newRow("OK answer") << QList<QByteArray>{"OK\r"} << none;
-        QTest::newRow("known length, unknown mark") << QList<QByteArray>{"X=04512\r"} << none;
-        QTest::newRow("two frames in one piece") << QList<QByteArray>{"R=04512\rQ=04800\r"} << none;
-        QTest::newRow("frame cut short") << QList<QByteArray>{"R=045\r"} << none;
-        QTest::newRow("CR LF after a frame") << QList<QByteArray>{"#00253\r\n"} << none;
+            << "" << QList<QByteArray>{"x:ABCDEFGH:IJKLMNOP\r"} << QStringList{"s:x:ABCDEFGH:IJKLMNOP\r"} << none;
+        QTest::newRow("OK answer") << "" << QList<QByteArray>{"OK\r"} << none << none;
+        QTest::newRow("known length, unknown mark") << "" << QList<QByteArray>{"X=04512\r"} << none << none;
+        QTest::newRow("two frames in one piece")
+            << "CoilResRequest" << QList<QByteArray>{"R=04512\rQ=04800\r"} << none << none;
+        QTest::newRow("frame cut short") << "" << QList<QByteArray>{"R=045\r"} << none << none;
+        QTest::newRow("CR LF after a frame") << "" << QList<QByteArray>{"#00253\r\n"} << none << none;
         QTest::newRow("stray text spoils the next frame only")
-            << QList<QByteArray>{"zz", "R=04512\r", "R=04513\r"} << QStringList{"R:R=04513\r"};
+            << "" << QList<QByteArray>{"zz", "R=04512\r", "R=04513\r"} << QStringList{"R:R=04513\r"} << none;
         QTest::newRow("a megabyte without CR, then a frame")
-            << QList<QByteArray>(1024, QByteArray(1024, 'x')) + QList<QByteArray>{"\r", "R=04512\r"}
-            << QStringList{"R:R=04512\r"};
+            << "" << QList<QByteArray>(1024, QByteArray(1024, 'x')) + QList<QByteArray>{"\r", "R=04512\r"}
+            << QStringList{"R:R=04512\r"} << none;
     }
 
     void receivedFramesGoToTheirOwners()
     {
+        QFETCH(QString, asked);
         QFETCH(QList<QByteArray>, pieces);
         LinkRig rig;
         rig.port.setReceiveEvents(true);
-        QStringList handled;
+        RecordingResults results;
+        rig.link.receiver.handOverTo(results);
+        if (!asked.isEmpty())
+            rig.ask(request(asked));
         qsizetype longestBuffer = 0;
-        ResultHandlers &r = rig.link.receiver.results;
-        for (auto [handler, mark] : {std::pair{&r.coilResistance1, "R"}, {&r.coilResistance2, "Q"}, {&r.delay, "&"},
-                                     {&r.contactResistance, "#"}, {&r.pickUp, "*"}, {&r.coil2PickUp, "-"},
-                                     {&r.dropAway, "%"}, {&r.pickUpCurrent, ">"}, {&r.dropAwayCurrent, "!"},
-                                     {&r.sequence, "s"}}) {
-            *handler = [&handled, mark = QString::fromLatin1(mark)](QString frame) -> platform::Task {
-                handled << mark + ':' + frame;
-                co_return;
-            };
-        }
         for (const QByteArray &piece : std::as_const(pieces)) {
             rig.port.kitSends(piece);
             longestBuffer = std::max(longestBuffer, rig.link.receiver.pending().size());
         }
-        QTEST(handled, "handled");
+        QTEST(results.handled, "handled");
+        QTEST(rig.answers, "answered");
+        QCOMPARE(rig.link.poll.isOpen(request(asked.isEmpty() ? "CoilResRequest" : asked)), rig.answers.isEmpty() && !asked.isEmpty());
         QCOMPARE(rig.view.liveUpdates, 0);
         QVERIFY(longestBuffer <= 21);
     }

@@ -272,7 +272,7 @@ private slots:
 
         // What the kit heard last reaches its log a moment after the program has gone.
         QByteArray heardAfter;
-        QTest::qWaitFor(
+        (void)QTest::qWaitFor(
             [&] {
                 heardAfter += kit.readAllStandardOutput();
                 return running && heardAfter.contains("^Q0000");

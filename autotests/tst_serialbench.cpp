@@ -158,7 +158,7 @@ private slots:
         QVERIFY(w.procedures().contactRuns.ContactResTest && w.link().poll.pollHold() && !w.FrameCPanel->isEnabled());
         // It sends nothing more, and a second start is refused.
         const qsizetype heardAtEnd = rig.heard().size();
-        w.procedures().launch(w.procedures().contactResistance.start());
+        w.procedures().launch(w.procedures().contactResistance.run(catalogue::AllChannelsEntry));
         QTest::qWait(300);
         QCOMPARE(rig.heard().mid(heardAtEnd), QStringList{});
     }

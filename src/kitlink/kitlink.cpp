@@ -10,7 +10,7 @@ KitLink::KitLink(BenchRecord &record, KitPort &port, LinkView &view, PortCheck::
     , waits(waitStack)
     , wait(timers.tmrTout, waits)
     , commands(port, wait, log)
-    , poll(record, commands, wait)
+    , poll(record, commands, wait, waits)
     , receiver(record, port, poll, log, view, waits)
     , portCheck(port, commands, wait, poll, log, view, timers)
 {

@@ -1,10 +1,8 @@
 #pragma once
 
-#include "platform/waitstack.h"
+#include "kitlink/wireformat.h"
 
 #include <QString>
-
-#include <functional>
 
 class QWidget;
 
@@ -20,19 +18,12 @@ public:
     virtual QWidget *dialogParent() = 0;
 };
 
-// Where each result frame goes: the handling of the procedure that owns it, which
-// may wait (it runs as an activation of its own). A frame whose handling is empty
-// has no procedure waiting and is dropped.
-struct ResultHandlers {
-    using Handler = std::function<platform::Task(QString frame)>;
-    Handler coilResistance1;   // "R="
-    Handler coilResistance2;   // "Q="
-    Handler pickUp;            // "*"
-    Handler coil2PickUp;       // "-"
-    Handler dropAway;          // "%"
-    Handler pickUpCurrent;     // ">"
-    Handler dropAwayCurrent;   // "!" of 13 characters
-    Handler contactResistance; // "#"
-    Handler delay;             // "&"
-    Handler sequence;          // 20 characters
+// Where the result frames go that no procedure waits for: the readings of the
+// contact runs, which the runs take as they come, and an answer that comes when
+// nothing asked for it, which the bench handles all the same.
+class ResultFrames
+{
+public:
+    virtual ~ResultFrames() = default;
+    virtual void handleResultFrame(wire::FrameKind kind, const QString &frame) = 0;
 };

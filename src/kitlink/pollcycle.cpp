@@ -7,6 +7,8 @@
 
 #include <QScopedValueRollback>
 
+#include <utility>
+
 namespace {
 
 QString text(const char *command)
@@ -16,27 +18,72 @@ QString text(const char *command)
 
 } // namespace
 
-PollCycle::PollCycle(BenchRecord &record, KitCommands &commands, FixedWait &wait)
+std::optional<Request> requestAnsweredBy(wire::FrameKind kind)
+{
+    switch (kind) {
+    case wire::FrameKind::CoilResistance1: return Request::CoilResRequest;
+    case wire::FrameKind::CoilResistance2: return Request::Coil2ResRequest;
+    case wire::FrameKind::PickUp: return Request::PickUpVRequest;
+    case wire::FrameKind::Coil2PickUp: return Request::Coil2PickUpRequest;
+    case wire::FrameKind::DropAway: return Request::DropAwayVRequest;
+    case wire::FrameKind::PickUpCurrent: return Request::PickUpIRequest;
+    case wire::FrameKind::DropAwayCurrent: return Request::DropAwayIRequest;
+    default: return std::nullopt;
+    }
+}
+
+PollCycle::PollCycle(BenchRecord &record, KitCommands &commands, FixedWait &wait, platform::WaitStack &waits)
     : m_record(record)
     , m_commands(commands)
     , m_wait(wait)
+    , m_waits(waits)
 {
 }
 
-void PollCycle::arm(Request request)
+PollCycle::Answer::Answer(PollCycle &poll, Request request)
+    : m_poll(poll)
+    , m_request(request)
+    , m_parked(poll.m_waits)
 {
-    m_open[index(request)] = true;
+}
+
+PollCycle::Answer::~Answer()
+{
+    Answer *&waiting = m_poll.m_waiting[index(m_request)];
+    if (waiting == this)
+        waiting = nullptr;
+}
+
+void PollCycle::Answer::await_suspend(std::coroutine_handle<> waiting)
+{
+    m_poll.open(m_request, this);
+    m_parked.await_suspend(waiting);
+}
+
+void PollCycle::Answer::answered(const QString &frame)
+{
+    m_frame = frame;
+    m_parked.wake();
+}
+
+void PollCycle::open(Request request, Answer *waiting)
+{
+    Q_ASSERT(!isOpen(request));  // a procedure asks only when its request is not open
+    m_waiting[index(request)] = waiting;
     StartPending = true;
 }
 
-void PollCycle::close(Request request)
+bool PollCycle::deliver(Request request, const QString &frame)
 {
-    m_open[index(request)] = false;
+    Answer *const waiting = std::exchange(m_waiting[index(request)], nullptr);
+    if (!waiting)
+        return false;
+    waiting->answered(frame);
+    return true;
 }
 
 void PollCycle::closeAll()
 {
-    m_open.fill(false);
     StartPending = false;
     PollHold = false;
 }

@@ -40,24 +40,19 @@ void ReceiveHandler::onDataReceived()
 
 void ReceiveHandler::dispatch(const QString &frame)
 {
-    const auto handOver = [this, &frame](const ResultHandlers::Handler &handler) {
-        if (handler)
-            m_waits.run(handler(frame));
-    };
-    switch (wire::classify(frame)) {
+    const wire::FrameKind kind = wire::classify(frame);
+    switch (kind) {
     case wire::FrameKind::LiveReadings: liveReadings(frame); break;
-    case wire::FrameKind::CoilResistance1: handOver(results.coilResistance1); break;
-    case wire::FrameKind::CoilResistance2: handOver(results.coilResistance2); break;
-    case wire::FrameKind::Delay: handOver(results.delay); break;
-    case wire::FrameKind::ContactRes: handOver(results.contactResistance); break;
-    case wire::FrameKind::PickUp: handOver(results.pickUp); break;
-    case wire::FrameKind::Coil2PickUp: handOver(results.coil2PickUp); break;
-    case wire::FrameKind::DropAway: handOver(results.dropAway); break;
-    case wire::FrameKind::PickUpCurrent: handOver(results.pickUpCurrent); break;
-    case wire::FrameKind::DropAwayCurrent: handOver(results.dropAwayCurrent); break;
-    case wire::FrameKind::Sequence: handOver(results.sequence); break;
     case wire::FrameKind::Ok:
     case wire::FrameKind::Unknown: break;
+    default: {
+        const std::optional<Request> request = requestAnsweredBy(kind);
+        if (request && m_poll.deliver(*request, frame))
+            m_waits.pump();  // the procedure that asked goes on with it
+        else if (m_results)
+            m_results->handleResultFrame(kind, frame);
+        break;
+    }
     }
     if (observer)
         observer(frame);

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "kitlink/linkview.h"
+#include "platform/waitstack.h"
+
+#include <functional>
 
 #include <QString>
 
@@ -17,7 +20,9 @@ public:
     ReceiveHandler(BenchRecord &record, KitPort &port, PollCycle &poll, KitLog &log, LinkView &view,
                    platform::WaitStack &waits);
 
-    ResultHandlers results;
+    // Who handles the result frames no procedure waits for (the procedures, once
+    // they are made).
+    void handOverTo(ResultFrames &results) { m_results = &results; }
     // Told of every frame after it has been handled (the Bench Monitor's trace).
     std::function<void(const QString &frame)> observer;
 
@@ -41,6 +46,7 @@ private:
     KitLog &m_log;
     LinkView &m_view;
     platform::WaitStack &m_waits;
+    ResultFrames *m_results = nullptr;
     QString RxBuffer;  // received text not yet ended by a carriage return
     QString KitState;  // "F" free, "B" busy, from the latest live readings
 };

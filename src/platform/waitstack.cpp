@@ -3,6 +3,7 @@
 #include <QDialog>
 
 #include <algorithm>
+#include <utility>
 
 namespace platform {
 
@@ -48,6 +49,44 @@ void WaitStack::finish(Activation *activation)
         m_stack.erase(found);
 }
 
+WaitStack::Activation *WaitStack::park(std::coroutine_handle<> waiting)
+{
+    Q_ASSERT(m_running);
+    m_running->waiting = waiting;
+    m_running->ready = {};
+    m_running->parked = true;
+    return m_running;
+}
+
+void WaitStack::wake(Activation *activation)
+{
+    const auto found = std::find_if(m_stack.begin(), m_stack.end(),
+                                    [activation](const auto &entry) { return entry.get() == activation; });
+    if (found == m_stack.end() || !activation->parked)
+        return;
+    std::unique_ptr<Activation> woken = std::move(*found);
+    m_stack.erase(found);
+    woken->parked = false;
+    woken->ready = [] { return true; };
+    m_stack.push_back(std::move(woken));
+}
+
+void WaitStack::Parked::wake()
+{
+    m_woken = true;
+    if (m_activation)
+        m_stack.wake(std::exchange(m_activation, nullptr));
+}
+
+WaitStack::Activation *WaitStack::newestInOrder() const
+{
+    for (auto entry = m_stack.rbegin(); entry != m_stack.rend(); ++entry) {
+        if (!(*entry)->parked)
+            return entry->get();
+    }
+    return nullptr;
+}
+
 void WaitStack::pump()
 {
     if (m_pumping) {
@@ -57,8 +96,7 @@ void WaitStack::pump()
     m_pumping = true;
     do {
         m_pumpAgain = false;
-        while (!m_stack.empty()) {
-            Activation *newest = m_stack.back().get();
+        while (Activation *newest = newestInOrder()) {
             // One that runs right now is asked again once it waits or ends.
             if (newest == m_running || !newest->ready || !newest->ready())
                 break;

@@ -91,6 +91,8 @@ private:
 // they wait for calls.
 class WaitStack
 {
+    struct Activation;
+
 public:
     WaitStack() = default;
     ~WaitStack();
@@ -134,14 +136,44 @@ public:
     // activation waits at waiting until ready() holds.
     void suspend(std::coroutine_handle<> waiting, std::function<bool()> ready);
 
+    // A wait that holds nobody back: the activation steps out of the stack's order
+    // until wake() says that what it waits for has come, and then goes on as the
+    // newest activation, as a handling started by that event would. A procedure
+    // waits so for the kit's answer to a request: the bench armed a flag and went
+    // back to the event loop, and the answer's handling came as an event of its own.
+    class Parked
+    {
+    public:
+        explicit Parked(WaitStack &stack) : m_stack(stack) {}
+        Parked(const Parked &) = delete;
+        Parked &operator=(const Parked &) = delete;
+
+        bool await_ready() const noexcept { return m_woken; }
+        void await_suspend(std::coroutine_handle<> waiting) { m_activation = m_stack.park(waiting); }
+        void await_resume() const noexcept {}
+
+        // What it waits for has come; it goes on at the next pump().
+        void wake();
+
+    private:
+        WaitStack &m_stack;
+        Activation *m_activation = nullptr;
+        bool m_woken = false;
+    };
+
 private:
     struct Activation {
         Task root;
         OnStop onStop = OnStop::Cancel;
         std::coroutine_handle<> waiting;  // where it waits: in root or in a task root awaits
         std::function<bool()> ready;
+        bool parked = false;
     };
 
+    Activation *park(std::coroutine_handle<> waiting);
+    void wake(Activation *activation);
+    // The newest activation that is not parked; nullptr when there is none.
+    Activation *newestInOrder() const;
     void resume(Activation *activation, std::coroutine_handle<> from);
     void finish(Activation *activation);
 

@@ -2,33 +2,26 @@
 
 #include "console/record/benchrecord.h"
 #include "console/record/relaycatalogue.h"
-#include "kitlink/kitlink.h"
 #include "kitlink/wireformat.h"
 #include "tests/procedures.h"
 #include "tests/progress.h"
 
 #include <optional>
 
-#include <QComboBox>
-
-namespace {
-constexpr int AllChannelsEntry = 16;
-}
-
-AutoTest::AutoTest(const TestPanel &panel, Procedures &procedures)
-    : p(panel)
-    , m_run(procedures)
+AutoTest::AutoTest(const Bench &bench, Procedures &procedures)
+    : m_bench(bench)
+    , m_procedures(procedures)
 {
 }
 
 platform::Task AutoTest::run()
 {
-    p.record.CoilResistance1 = 0;
-    if (!p.kitFree())
+    m_bench.record.CoilResistance1 = 0;
+    if (!m_bench.kitFree())
         co_return;
 
     constexpr int DelayRunWaits = 1 + catalogue::ChannelCount;
-    Progress::Level progress = p.progress.begin(QStringLiteral("Automatic test"));
+    Progress::Level progress = m_bench.progress.begin(QStringLiteral("Automatic test"));
     const auto phase = [&progress](const char *name, std::optional<int> waitsAhead = std::nullopt) {
         progress.step(QString::fromLatin1(name));
         if (waitsAhead)
@@ -36,8 +29,9 @@ platform::Task AutoTest::run()
         else
             progress.waitOnKit();
     };
+    BenchView &view = m_bench.view;
 
-    KitCommands &kit = p.link.commands;
+    KitCommands &kit = m_bench.link.commands;
     phase("supply off", 2);
     kit.send(wire::setVoltage(0.0));
     co_await settle(1);
@@ -45,56 +39,57 @@ platform::Task AutoTest::run()
     co_await settle(1);
 
     phase("coil resistance");
-    m_run.coilResistance.start();
+    m_bench.launch(m_procedures.coilResistance.run());
     co_await whileOpen(Request::CoilResRequest);
 
-    const int relay = p.relayIndex();
-    const bool timed = relay == catalogue::QSPA1 || relay == catalogue::QNA1K;
-    if (relay == catalogue::QTA2) {
+    if (view.relayIndex() == catalogue::QTA2) {
         // The low-resistance coil gets two seconds between measurements.
         phase("pick-up", 2);
         co_await settle(2);
         phase("pick-up");
-        co_await m_run.pickUpDropAway.startPickUp();
+        m_bench.launch(m_procedures.pickUpDropAway.pickUp());
         co_await whileOpen(Request::PickUpIRequest);
+    } else {
+        phase("pick-up");
+        m_bench.launch(m_procedures.pickUpDropAway.pickUp());
+        co_await whileOpen(Request::PickUpVRequest);
+    }
+    if (view.relayIndex() == catalogue::QTA2) {
         phase("drop-away", 2);
         co_await settle(2);
         phase("drop-away");
-        co_await m_run.pickUpDropAway.startDropAway();
+        m_bench.launch(m_procedures.pickUpDropAway.dropAway());
         co_await whileOpen(Request::DropAwayIRequest);
-    } else {
-        phase("pick-up");
-        co_await m_run.pickUpDropAway.startPickUp();
-        co_await whileOpen(Request::PickUpVRequest);
-        // QL1's drop-away value comes from the second coil's pick-up step.
-        if (relay != catalogue::QL1) {
-            phase("drop-away");
-            co_await m_run.pickUpDropAway.startDropAway();
-            co_await whileOpen(Request::DropAwayVRequest);
-        }
+    } else if (view.relayIndex() != catalogue::QL1) {  // QL1's drop-away comes from its pick-up's second coil
+        phase("drop-away");
+        m_bench.launch(m_procedures.pickUpDropAway.dropAway());
+        co_await whileOpen(Request::DropAwayVRequest);
     }
 
-    phase("contact resistance", timed ? DelayRunWaits : 0);
-    p.cmbCRChannel->setCurrentIndex(AllChannelsEntry);
-    co_await m_run.contactResistance.start();
+    const auto timed = [&view] {
+        return view.relayIndex() == catalogue::QSPA1 || view.relayIndex() == catalogue::QNA1K;
+    };
+    phase("contact resistance", timed() ? DelayRunWaits : 0);
+    view.selectChannel(BenchView::List::ContactResistance, catalogue::AllChannelsEntry);
+    co_await m_procedures.contactResistance.run(catalogue::AllChannelsEntry);
 
-    if (timed) {
+    if (timed()) {
         phase("contact delay", 0);
-        p.cmbCDChannel->setCurrentIndex(AllChannelsEntry);
-        co_await m_run.contactDelay.start();
+        view.selectChannel(BenchView::List::ContactDelay, catalogue::AllChannelsEntry);
+        co_await m_procedures.contactDelay.run(catalogue::AllChannelsEntry);
     }
 
-    p.cmdReport->setEnabled(true);
+    view.enableReport();
 }
 
 platform::WaitStack::Until AutoTest::whileOpen(Request request) const
 {
-    const PollCycle &poll = p.link.poll;
-    return p.link.waits.until([&poll, request] { return !poll.isOpen(request); });
+    const PollCycle &poll = m_bench.link.poll;
+    return m_bench.link.waits.until([&poll, request] { return !poll.isOpen(request); });
 }
 
 platform::Task AutoTest::settle(int waits) const
 {
     for (int i = 0; i < waits; ++i)
-        co_await p.link.wait.hold();
+        co_await m_bench.link.wait.hold();
 }

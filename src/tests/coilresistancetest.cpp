@@ -2,11 +2,8 @@
 
 #include "console/record/benchrecord.h"
 #include "console/record/relaycatalogue.h"
-#include "kitlink/kitlink.h"
 #include "kitlink/wireformat.h"
 #include "platform/numbertext.h"
-
-#include <QLabel>
 
 namespace {
 
@@ -22,59 +19,53 @@ QString ohms(float value, float limit)
 
 } // namespace
 
-CoilResistanceTest::CoilResistanceTest(const TestPanel &panel)
-    : p(panel)
+CoilResistanceTest::CoilResistanceTest(const Bench &bench)
+    : m_bench(bench)
 {
 }
 
-void CoilResistanceTest::start()
+platform::Task CoilResistanceTest::run()
 {
-    PollCycle &poll = p.link.poll;
-    if (!p.kitFree() || poll.isOpen(Request::CoilResRequest))
-        return;
-    poll.arm(Request::CoilResRequest);
-    p.beginTest(TestPanel::CoilResistanceBusy);
-    m_progress.emplace(p.progress.begin(QStringLiteral("Coil resistance")));
-    m_progress->waitOnKit();
+    PollCycle &poll = m_bench.link.poll;
+    if (!m_bench.kitFree() || poll.isOpen(Request::CoilResRequest))
+        co_return;
+    TestRun test(m_bench, BenchView::Busy::CoilResistance, QStringLiteral("Coil resistance"));
+    test.waitOnKit();
+    const QString frame = co_await poll.answerTo(Request::CoilResRequest);
+    co_await onCoil1(frame, std::move(test));
 }
 
-platform::Task CoilResistanceTest::onCoil1Frame(QString frame)
+platform::Task CoilResistanceTest::onCoil1(QString frame, TestRun test)
 {
-    p.record.CoilResistance1 = wire::decodeCoilResistance(frame);
-    p.lblOhms->setText(ohms(p.record.CoilResistance1, Coil1Limit));
-    p.link.poll.close(Request::CoilResRequest);
-
-    if (p.relayIndex() == catalogue::QL1) {
-        // The second coil is measured on the next tick; the test is still running,
-        // so its busy mark and the locked panel stay as they are.
-        p.link.poll.arm(Request::Coil2ResRequest);
-        if (m_progress)
-            m_progress->step(QStringLiteral("coil 2"));
+    m_bench.record.CoilResistance1 = wire::decodeCoilResistance(frame);
+    m_bench.view.showResult(BenchView::Result::CoilResistance1, ohms(m_bench.record.CoilResistance1, Coil1Limit));
+    if (m_bench.view.relayIndex() != catalogue::QL1) {
+        test.end();
         co_return;
     }
-    p.endTest(TestPanel::CoilResistanceBusy);
-    m_progress.reset();
+    // The second coil is measured on the next tick; the test is still running, so its
+    // busy mark and the locked panel stay as they are. Whoever waited for the first
+    // coil's result goes on meanwhile.
+    test.step(QStringLiteral("coil 2"));
+    const QString coil2 = co_await m_bench.link.poll.answerTo(Request::Coil2ResRequest);
+    co_await onCoil2(coil2, std::move(test));
 }
 
-platform::Task CoilResistanceTest::onCoil2Frame(QString frame)
+platform::Task CoilResistanceTest::onCoil2(QString frame, TestRun test)
 {
-    p.record.CoilResistance2 = wire::decodeCoilResistance(frame);
-    p.lblOhms2->setText(ohms(p.record.CoilResistance2, Coil2Limit));
-    if (m_progress)
-        m_progress->plan(3);
+    m_bench.record.CoilResistance2 = wire::decodeCoilResistance(frame);
+    m_bench.view.showResult(BenchView::Result::CoilResistance2, ohms(m_bench.record.CoilResistance2, Coil2Limit));
+    test.plan(3);
 
     // A one-second pulse through coil 2 after its measurement, then the supply back
     // to 0 V. The pulse is switched directly rather than through Coil2ON/Coil2OFF:
     // it is over before anyone asks whether a coil is energised, which the coil-1
     // switch-off of the measuring step has already answered.
-    KitCommands &kit = p.link.commands;
+    KitCommands &kit = m_bench.link.commands;
     kit.send(QString::fromLatin1(wire::cmd::Coil2On));
-    co_await p.link.wait.hold();
+    co_await m_bench.link.wait.hold();
     kit.send(QString::fromLatin1(wire::cmd::Coil2Off));
-    co_await p.link.wait.hold();
+    co_await m_bench.link.wait.hold();
     co_await kit.ResetCoilVoltage();
-
-    p.link.poll.close(Request::Coil2ResRequest);
-    p.endTest(TestPanel::CoilResistanceBusy);
-    m_progress.reset();
+    test.end();
 }

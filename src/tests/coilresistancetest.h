@@ -1,25 +1,26 @@
 #pragma once
 
 #include "platform/waitstack.h"
-#include "tests/progress.h"
-#include "tests/testpanel.h"
+#include "tests/bench.h"
+#include "tests/testrun.h"
 
 #include <QString>
 
-#include <optional>
-
-// Coil resistance R1-R2, and R3-R4 for the QL1 relay's second coil. The button arms
-// the request; the poll tick sends "@R"; the "R=" and "Q=" frames end it.
+// Coil resistance R1-R2, and R3-R4 for the QL1 relay's second coil. The poll tick
+// sends "@R" (and the second-coil step); the "R=" and "Q=" frames answer.
 class CoilResistanceTest
 {
 public:
-    explicit CoilResistanceTest(const TestPanel &panel);
+    explicit CoilResistanceTest(const Bench &bench);
 
-    void start();
-    platform::Task onCoil1Frame(QString frame);  // "R="
-    platform::Task onCoil2Frame(QString frame);  // "Q="
+    // From the button to the last result.
+    platform::Task run();
+
+    // What an "R=" frame and a "Q=" frame do, for the test that waited for it or
+    // for a frame that came unasked.
+    platform::Task onCoil1(QString frame, TestRun test);
+    platform::Task onCoil2(QString frame, TestRun test);
 
 private:
-    const TestPanel &p;
-    std::optional<Progress::Level> m_progress;  // from the button to the last result
+    const Bench &m_bench;
 };

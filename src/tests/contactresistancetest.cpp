@@ -1,23 +1,17 @@
 #include "tests/contactresistancetest.h"
 
 #include "console/record/benchrecord.h"
-#include "kitlink/kitlink.h"
 #include "kitlink/wireformat.h"
 #include "platform/atomicfile.h"
 #include "platform/numbertext.h"
 #include "platform/paths.h"
-#include "platform/prompts.h"
 #include "tests/progress.h"
-#include "tests/resultlist.h"
 
-#include <QComboBox>
 #include <QDir>
-#include <QLabel>
 #include <QObject>
 
 namespace {
 
-constexpr int AllChannelsEntry = catalogue::ChannelCount;  // "ALL", after A1..D4
 // Above this a contact is taken as not made: the meter reads the open circuit.
 constexpr float OpenContactMilliohms = 999;
 
@@ -28,92 +22,85 @@ QString milliohms(float value)
     return platform::fixedDecimals(double(value), 1);
 }
 
+bool measured(catalogue::Contact contact)
+{
+    return contact == catalogue::Contact::Front || contact == catalogue::Contact::Back;
+}
+
 } // namespace
 
-ContactResistanceTest::ContactResistanceTest(const TestPanel &panel, ContactRuns &runs)
-    : p(panel)
+ContactResistanceTest::ContactResistanceTest(const Bench &bench, ContactRuns &runs, ResultLines &results)
+    : m_bench(bench)
     , m_runs(runs)
+    , m_results(results)
 {
 }
 
-platform::Task ContactResistanceTest::refuse(QString text)
+platform::Task ContactResistanceTest::run(int entry)
 {
-    co_await p.link.waits.closed(platform::Prompts::current().message(
-        p.window, QObject::tr("Contact Resistance"), text, platform::PromptIcon::Exclamation));
-}
+    BenchView &view = m_bench.view;
+    view.showResult(BenchView::Result::ContactResistance, QString());
+    if (!m_bench.kitFree() || m_runs.ContactResTest)
+        co_return;
+    if (view.relayIndex() < 0) {
+        co_await m_bench.link.waits.closed(view.message(
+            QObject::tr("Contact Resistance"),
+            QObject::tr("No relay type is selected.\n\nChoose the relay on the bench under Relay Type, then start the "
+                        "contact resistance test again."),
+            platform::PromptIcon::Exclamation));
+        co_return;
+    }
+    if (entry < 0) {
+        co_await refuseWithoutChannel(m_bench, QObject::tr("Contact Resistance"), QObject::tr("contact resistance test"));
+        co_return;
+    }
 
-platform::Task ContactResistanceTest::start()
-{
     ContactRuns &run = m_runs;
-    p.lblContactResistance->clear();
-    if (!p.kitFree() || run.ContactResTest)
-        co_return;
-
-    // The relay and the channel are taken once: the coil drive of the whole run
-    // follows the relay that was on the bench when it started.
-    const int relay = p.relayIndex();
-    const int selected = p.cmbCRChannel->currentIndex();
-    if (relay < 0) {
-        co_await refuse(QObject::tr("No relay type is selected.\n\nChoose the relay on the bench under Relay Type, "
-                                    "then start the contact resistance test again."));
-        co_return;
-    }
-    if (selected < 0) {
-        co_await refuse(QObject::tr("No contact channel is selected.\n\nChoose a channel from A1 to D4, or ALL, "
-                                    "then start the contact resistance test again."));
-        co_return;
-    }
-
     run.ContactResTest = true;
-    p.beginTest(TestPanel::ContactResistanceBusy);
-    Progress::Level progress = p.progress.begin(QStringLiteral("Contact resistance"));
-    p.link.poll.setPollHold(true);
-    p.link.poll.setKitBusy(true);
-
-    KitCommands &kit = p.link.commands;
-    const bool qta2 = relay == catalogue::QTA2;
-    const ContactLayoutTable &layout = p.record.ContactLayout;
+    run.resistanceRun.emplace(m_bench, BenchView::Busy::ContactResistance, QString(), TestRun::Polling::Held);
+    Progress::Level progress = m_bench.progress.begin(QStringLiteral("Contact resistance"));
     constexpr int PreparingWaits = 3;
-    if (selected == AllChannelsEntry) {
-        progress.plan(PreparingWaits + waitsFrom(relay, 1, {}));
+    constexpr int EndWaits = 4;
+    if (entry == catalogue::AllChannelsEntry) {
+        progress.plan(PreparingWaits + waitsFrom(1, {}));
     } else {
         CoilState off;
-        const auto contact = static_cast<catalogue::Contact>(layout[relay][selected + 1]);
-        const bool measured = contact == catalogue::Contact::Front || contact == catalogue::Contact::Back;
-        progress.plan(PreparingWaits + (measured ? int(drive(qta2, contact, off).size()) + 2 : 0) + 4);
-        progress.step(p.cmbCRChannel->itemText(selected));
+        const std::optional<catalogue::Contact> contact = contactOn(entry + 1);
+        const int driving = contact && measured(*contact) ? int(drive(qta2(), *contact, off).size()) + 2 : 0;
+        progress.plan(PreparingWaits + driving + EndWaits);
+        progress.step(catalogue::channelSelectorText(entry));
     }
+
+    KitCommands &kit = m_bench.link.commands;
     co_await kit.CoilOFF();
     co_await kit.CoilCurrentOFF();
     // The QTA2 track relay is worked from the current source; the others from 24 V.
-    if (qta2)
+    if (qta2())
         co_await kit.ResetCoilVoltage();
     else
         co_await kit.SetCoilVoltage();
 
-    if (selected == AllChannelsEntry) {
+    if (entry == catalogue::AllChannelsEntry) {
         run.AllChannels = true;
-        p.cmbCR->clear();
-        p.cmbCR->setEditText(QStringLiteral("Testing ..."));
+        m_results.clear(QStringLiteral("Testing ..."));
         for (run.ChannelNo = 1; run.ChannelNo <= catalogue::ChannelCount; ++run.ChannelNo) {
-            progress.channel(p.cmbCRChannel->itemText(run.ChannelNo - 1), run.ChannelNo, catalogue::ChannelCount);
-            progress.plan(waitsFrom(relay, run.ChannelNo, {kit.coilEnergised(), kit.currentSourceOn()}));
-            const auto contact = static_cast<catalogue::Contact>(layout[relay][run.ChannelNo]);
-            if (contact == catalogue::Contact::Front || contact == catalogue::Contact::Back) {
-                co_await driveFor(relay, contact);
-                co_await measure(run.ChannelNo);
+            progress.channel(catalogue::channelName(run.ChannelNo), run.ChannelNo, catalogue::ChannelCount);
+            progress.plan(waitsFrom(run.ChannelNo, {kit.coilEnergised(), kit.currentSourceOn()}));
+            const std::optional<catalogue::Contact> contact = contactOn(run.ChannelNo);
+            if (contact && measured(*contact)) {
+                co_await measure(run.ChannelNo, *contact);
             } else if (contact == catalogue::Contact::None) {
-                listResult(p.cmbCR, p.cmbCRChannel->itemText(run.ChannelNo - 1) + QStringLiteral(" - X"));
+                m_results.add(catalogue::channelName(run.ChannelNo) + QStringLiteral(" - X"));
                 // No reading will come for D4, so nothing else would end the run;
                 // the results file keeps what the last complete run wrote.
                 if (run.ChannelNo == catalogue::ChannelCount) {
-                    p.cmbCR->setEditText(QStringLiteral("Results"));
+                    m_results.setText(QStringLiteral("Results"));
                     endRun();
                 }
             }
         }
         progress.step(QStringLiteral("supply off"), catalogue::ChannelCount, catalogue::ChannelCount);
-        if (qta2) {
+        if (qta2()) {
             co_await kit.CoilCurrentOFF();
             co_await kit.ResetCoilCurrent();
         } else {
@@ -124,19 +111,31 @@ platform::Task ContactResistanceTest::start()
     }
 
     run.AllChannels = false;
-    const int channel = selected + 1;
-    const auto contact = static_cast<catalogue::Contact>(layout[relay][channel]);
-    if (contact == catalogue::Contact::Front || contact == catalogue::Contact::Back) {
-        co_await driveFor(relay, contact);
-        co_await measure(channel);
+    const int channel = entry + 1;
+    const std::optional<catalogue::Contact> contact = contactOn(channel);
+    if (contact && measured(*contact)) {
+        co_await measure(channel, *contact);
     } else if (contact == catalogue::Contact::None) {
-        p.lblContactResistance->setText(p.cmbCRChannel->itemText(selected) + QStringLiteral(" - X"));
+        view.showResult(BenchView::Result::ContactResistance, catalogue::channelName(channel) + QStringLiteral(" - X"));
         endRun();
     }
     co_await kit.ResetCoilCurrent();
     co_await kit.CoilCurrentOFF();
     co_await kit.CoilOFF();
     co_await kit.ResetCoilVoltage();
+}
+
+std::optional<catalogue::Contact> ContactResistanceTest::contactOn(int channel) const
+{
+    const int relay = m_bench.view.relayIndex();
+    if (relay < 0 || relay >= catalogue::EntryCount)
+        return std::nullopt;
+    return static_cast<catalogue::Contact>(m_bench.record.ContactLayout[std::size_t(relay)][std::size_t(channel)]);
+}
+
+bool ContactResistanceTest::qta2() const
+{
+    return m_bench.view.relayIndex() == catalogue::QTA2;
 }
 
 std::vector<ContactResistanceTest::Switch> ContactResistanceTest::drive(bool qta2, catalogue::Contact contact,
@@ -164,11 +163,11 @@ std::vector<ContactResistanceTest::Switch> ContactResistanceTest::drive(bool qta
     return {};
 }
 
-platform::Task ContactResistanceTest::driveFor(int relay, catalogue::Contact contact)
+platform::Task ContactResistanceTest::measure(int channel, catalogue::Contact contact)
 {
-    KitCommands &kit = p.link.commands;
+    KitCommands &kit = m_bench.link.commands;
     CoilState state{kit.coilEnergised(), kit.currentSourceOn()};
-    for (const Switch change : drive(relay == catalogue::QTA2, contact, state)) {
+    for (const Switch change : drive(qta2(), contact, state)) {
         switch (change) {
         case Switch::CoilOn: co_await kit.CoilON(); break;
         case Switch::CoilOff: co_await kit.CoilOFF(); break;
@@ -178,63 +177,63 @@ platform::Task ContactResistanceTest::driveFor(int relay, catalogue::Contact con
         case Switch::CurrentOff: co_await kit.CoilCurrentOFF(); break;
         }
     }
+    kit.send(wire::contactResistance(channel));
+    co_await m_bench.link.wait.hold();
+    co_await m_bench.link.wait.hold();
 }
 
-int ContactResistanceTest::waitsFrom(int relay, int channel, CoilState state) const
+int ContactResistanceTest::waitsFrom(int channel, CoilState state) const
 {
     constexpr int MeasureWaits = 2;
     constexpr int EndWaits = 2;
     int waits = EndWaits;
     for (; channel <= catalogue::ChannelCount; ++channel) {
-        const auto contact = static_cast<catalogue::Contact>(p.record.ContactLayout[relay][channel]);
-        if (contact == catalogue::Contact::Front || contact == catalogue::Contact::Back)
-            waits += int(drive(relay == catalogue::QTA2, contact, state).size()) + MeasureWaits;
+        const std::optional<catalogue::Contact> contact = contactOn(channel);
+        if (contact && measured(*contact))
+            waits += int(drive(qta2(), *contact, state).size()) + MeasureWaits;
     }
     return waits;
 }
 
-platform::Task ContactResistanceTest::measure(int channel)
-{
-    p.link.commands.send(wire::contactResistance(channel));
-    co_await p.link.wait.hold();
-    co_await p.link.wait.hold();
-}
-
-void ContactResistanceTest::endRun()
-{
-    m_runs.ContactResTest = false;
-    p.endTest(TestPanel::ContactResistanceBusy);
-}
-
-platform::Task ContactResistanceTest::onReadingFrame(QString frame)
+void ContactResistanceTest::takeReading(const QString &frame)
 {
     ContactRuns &run = m_runs;
-    // A reading nobody asked for (late, or from a kit left measuring) must not end
-    // another test or land in the results.
-    if (!run.ContactResTest)
-        co_return;
-
-    BenchRecord &record = p.record;
+    BenchRecord &record = m_bench.record;
     const float reading = wire::decodeContactResistance(frame);
     record.ContactRes[0] = reading;
 
     if (!run.AllChannels) {
-        p.lblContactResistance->setText(p.cmbCRChannel->itemText(p.cmbCRChannel->currentIndex())
-                                        + QStringLiteral(" - ") + milliohms(reading));
+        const int entry = m_bench.view.selectedChannel(BenchView::List::ContactResistance);
+        m_bench.view.showResult(BenchView::Result::ContactResistance,
+                                catalogue::channelSelectorText(entry) + QStringLiteral(" - ") + milliohms(reading));
         endRun();
-        co_return;
+        return;
     }
 
+    // Filed under the channel the run measures now: after a run has ended that is
+    // one past the last, listed as "ALL".
     const int channel = run.ChannelNo;
     if (channel >= 0 && channel < ResultSlots)
         record.ContactRes[std::size_t(channel)] = reading;
-    const QString name = p.cmbCRChannel->itemText(channel - 1);
-    listResult(p.cmbCR, name + (reading > OpenContactMilliohms ? QStringLiteral(" - OFF")
-                                                               : QStringLiteral(" - ") + milliohms(reading)));
+    m_results.add(catalogue::channelName(channel) + (reading > OpenContactMilliohms ? QStringLiteral(" - OFF")
+                                                                                    : QStringLiteral(" - ") + milliohms(reading)));
     if (channel == catalogue::ChannelCount) {
-        p.cmbCR->setEditText(QStringLiteral("Results"));
+        m_results.setText(QStringLiteral("Results"));
         endRun();
         writeResultsFile();
+    }
+}
+
+// The bench's end of a contact run, whether this run is still on or a reading came
+// after it.
+void ContactResistanceTest::endRun()
+{
+    m_runs.ContactResTest = false;
+    if (std::optional<TestRun> &run = m_runs.resistanceRun) {
+        run->end();
+        run.reset();
+    } else {
+        TestRun::unasked(m_bench, BenchView::Busy::ContactResistance).end();
     }
 }
 
@@ -242,17 +241,16 @@ void ContactResistanceTest::writeResultsFile()
 {
     QByteArray lines;
     for (int i = 0; i < catalogue::ChannelCount; ++i)
-        lines += '"' + p.cmbCR->itemText(i).toLatin1() + "\"\r\n";
+        lines += '"' + m_results.lines().value(i).toLatin1() + "\"\r\n";
 
-    const QString path = platform::inFolder(p.StartupFolder, ResultsFileName);
+    const QString path = platform::inFolder(m_bench.startupFolder, ResultsFileName);
     const platform::WriteResult written = platform::replaceFileAtomically(path, lines);
     if (written.ok)
         return;
-    platform::Prompts::current().message(
-        p.window, QObject::tr("Contact resistance results not saved"),
-        QObject::tr("Quillmark could not write the contact resistance results file\n%1\n\n%2\n\n"
-                    "The readings are still listed under Test Results, but Generate Report will not "
-                    "have them until the file can be written.")
-            .arg(QDir::toNativeSeparators(path), written.error),
-        platform::PromptIcon::Exclamation);
+    m_bench.view.message(QObject::tr("Contact resistance results not saved"),
+                         QObject::tr("Quillmark could not write the contact resistance results file\n%1\n\n%2\n\n"
+                                     "The readings are still listed under Test Results, but Generate Report will "
+                                     "not have them until the file can be written.")
+                             .arg(QDir::toNativeSeparators(path), written.error),
+                         platform::PromptIcon::Exclamation);
 }

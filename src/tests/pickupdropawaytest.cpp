@@ -2,16 +2,13 @@
 
 #include "console/record/benchrecord.h"
 #include "console/record/relaycatalogue.h"
-#include "kitlink/kitlink.h"
 #include "kitlink/wireformat.h"
 #include "platform/numbertext.h"
-#include "platform/prompts.h"
-#include "tests/frmdropaway.h"
 
-#include <QLabel>
-#include <QWidget>
+#include <QDialog>
 
 #include <cmath>
+#include <memory>
 
 namespace {
 
@@ -21,8 +18,6 @@ namespace {
 constexpr float LowestVoltageCoil = 100.0f;
 constexpr float HighestVoltageCoil = 1200.0f;
 constexpr float LowestCurrentCoil = 6.0f;
-
-constexpr QLatin1String CoilError("Coil Resistance error");
 
 // A ramp that never saw the relay move reports 0.
 QString volts(float value)
@@ -37,151 +32,152 @@ QString milliamps(float value)
 
 } // namespace
 
-PickUpDropAwayTest::PickUpDropAwayTest(const TestPanel &panel)
-    : p(panel)
+PickUpDropAwayTest::PickUpDropAwayTest(const Bench &bench)
+    : m_bench(bench)
 {
+}
+
+PickUpDropAwayTest::Mode PickUpDropAwayTest::modeFor(float coil) const
+{
+    if (coil >= LowestVoltageCoil && coil <= HighestVoltageCoil)
+        return Mode::Voltage;
+    if (coil > HighestVoltageCoil)
+        return Mode::TooHigh;
+    if (m_bench.view.relayIndex() == catalogue::QTA2 && coil > LowestCurrentCoil)
+        return Mode::Current;
+    return Mode::TooLow;  // also the coil not measured yet for this relay, which reads 0
+}
+
+platform::Task PickUpDropAwayTest::refuse(Mode mode)
+{
+    const QString why = mode == Mode::TooHigh ? QStringLiteral("Coil Resistance too high or open!")
+                                              : QStringLiteral("Coil Resistance too low or short!");
+    co_await m_bench.link.waits.closed(
+        m_bench.view.message(QStringLiteral("Coil Resistance error"), why, platform::PromptIcon::Critical));
+}
+
+bool PickUpDropAwayTest::mayStart(Request request) const
+{
+    return m_bench.kitFree() && !m_bench.link.poll.isOpen(request);
 }
 
 float PickUpDropAwayTest::voltsAcrossCoil(float milliamps) const
 {
-    return milliamps * p.record.CoilResistance1 / 1000.0f;
+    return milliamps * m_bench.record.CoilResistance1 / 1000.0f;
 }
 
-platform::Task PickUpDropAwayTest::startPickUp()
+platform::Task PickUpDropAwayTest::pickUp()
 {
-    co_await start(Request::PickUpVRequest, Request::PickUpIRequest, p.lblPUV, TestPanel::PickUpBusy);
-}
-
-platform::Task PickUpDropAwayTest::startDropAway()
-{
-    co_await start(Request::DropAwayVRequest, Request::DropAwayIRequest, p.lblDAV, TestPanel::DropAwayBusy);
-}
-
-std::optional<Progress::Level> &PickUpDropAwayTest::levelOf(Request ramp)
-{
-    return ramp == Request::DropAwayVRequest || ramp == Request::DropAwayIRequest ? m_dropAway : m_pickUp;
-}
-
-platform::Task PickUpDropAwayTest::start(Request voltageRamp, Request currentRamp, QLabel *result,
-                                         TestPanel::Busy busy)
-{
-    const float coil = p.record.CoilResistance1;
-    const auto arm = [&](Request ramp) {
-        if (!p.kitFree() || p.link.poll.isOpen(ramp))
-            return;
-        p.link.poll.arm(ramp);
-        result->setVisible(false);
-        p.beginTest(busy);
-        const bool dropAway = ramp == Request::DropAwayVRequest || ramp == Request::DropAwayIRequest;
-        std::optional<Progress::Level> &level = levelOf(ramp);
-        level.emplace(p.progress.begin(dropAway ? QStringLiteral("Drop-away") : QStringLiteral("Pick-up")));
-        level->waitOnKit();
-    };
-    QString refusal;
-    if (coil >= LowestVoltageCoil && coil <= HighestVoltageCoil)
-        arm(voltageRamp);
-    else if (coil > HighestVoltageCoil)
-        refusal = QStringLiteral("Coil Resistance too high or open!");
-    else if (p.relayIndex() == catalogue::QTA2 && coil > LowestCurrentCoil)
-        arm(currentRamp);
-    else  // also the coil not measured yet for this relay, which reads 0
-        refusal = QStringLiteral("Coil Resistance too low or short!");
-    if (refusal.isEmpty())
+    const Mode mode = modeFor(m_bench.record.CoilResistance1);
+    if (mode == Mode::TooHigh || mode == Mode::TooLow) {
+        co_await refuse(mode);
         co_return;
-    co_await p.link.waits.closed(
-        platform::Prompts::current().message(p.window, CoilError, refusal, platform::PromptIcon::Critical));
+    }
+    const Request ramp = mode == Mode::Voltage ? Request::PickUpVRequest : Request::PickUpIRequest;
+    if (!mayStart(ramp))
+        co_return;
+    m_bench.view.hideResult(BenchView::Result::PickUp);
+    TestRun test(m_bench, BenchView::Busy::PickUp, QStringLiteral("Pick-up"));
+    test.waitOnKit();
+    const QString frame = co_await m_bench.link.poll.answerTo(ramp);
+    if (mode == Mode::Voltage)
+        co_await onPickUp(frame, std::move(test));
+    else
+        onPickUpCurrent(frame, std::move(test));
 }
 
-void PickUpDropAwayTest::finish(Request ramp, QLabel *result, const QString &text)
+platform::Task PickUpDropAwayTest::dropAway()
 {
-    if (ramp != Request::DropAwayVRequest && ramp != Request::PickUpVRequest)
-        levelOf(ramp).reset();
-    p.link.poll.close(ramp);
-    p.link.poll.setPollHold(false);
-    p.FrameCPanel->setEnabled(true);
-    result->setText(text);
-    result->setVisible(true);
+    const Mode mode = modeFor(m_bench.record.CoilResistance1);
+    if (mode == Mode::TooHigh || mode == Mode::TooLow) {
+        co_await refuse(mode);
+        co_return;
+    }
+    const Request ramp = mode == Mode::Voltage ? Request::DropAwayVRequest : Request::DropAwayIRequest;
+    if (!mayStart(ramp))
+        co_return;
+    m_bench.view.hideResult(BenchView::Result::DropAway);
+    TestRun test(m_bench, BenchView::Busy::DropAway, QStringLiteral("Drop-away"));
+    test.waitOnKit();
+    const QString frame = co_await m_bench.link.poll.answerTo(ramp);
+    if (mode == Mode::Voltage)
+        co_await onDropAway(frame, std::move(test));
+    else
+        onDropAwayCurrent(frame, std::move(test));
 }
 
-platform::Task PickUpDropAwayTest::onPickUpFrame(QString frame)
+platform::Task PickUpDropAwayTest::onPickUp(QString frame, TestRun test)
 {
-    BenchRecord &record = p.record;
+    BenchRecord &record = m_bench.record;
     const wire::VoltageAndCurrent pickUp = wire::decodeRampResult(frame);
     record.PickUpVoltage = pickUp.volts;
     record.PickUpCurrent = pickUp.milliamps;
-    finish(Request::PickUpVRequest, p.lblPUV, volts(record.PickUpVoltage));
-    p.lblBusy[TestPanel::PickUpBusy]->setVisible(false);
-
-    if (p.relayIndex() != catalogue::QL1) {
-        m_pickUp.reset();
+    test.end();
+    m_bench.view.showResult(BenchView::Result::PickUp, volts(record.PickUpVoltage));
+    if (m_bench.view.relayIndex() != catalogue::QL1)
         co_return;
-    }
-    if (m_pickUp) {
-        m_pickUp->step(QStringLiteral("coil 2"));
-        m_pickUp->plan(3);
-    }
+
     // QL1 drops away through its second coil: coil 1 is cleared and coil 2 switched
-    // on, and the kit's coil-2 ramp gives the value shown as the drop-away.
-    KitCommands &kit = p.link.commands;
+    // on, and the kit's coil-2 ramp gives the value shown as the drop-away. Whoever
+    // waited for the pick-up goes on once the second ramp is asked for.
+    test.step(QStringLiteral("coil 2"));
+    test.plan(3);
+    KitCommands &kit = m_bench.link.commands;
     co_await kit.ResetCoilVoltage();
     co_await kit.CoilOFF();
     co_await kit.Coil2ON();
-    p.link.poll.arm(Request::Coil2PickUpRequest);
-    p.lblDAV->setVisible(false);
-    p.beginTest(TestPanel::PickUpBusy);
-    if (m_pickUp)
-        m_pickUp->waitOnKit();
+    m_bench.view.hideResult(BenchView::Result::DropAway);
+    test.begin();
+    test.waitOnKit();
+    const QString coil2 = co_await m_bench.link.poll.answerTo(Request::Coil2PickUpRequest);
+    onCoil2PickUp(coil2, std::move(test));
 }
 
-platform::Task PickUpDropAwayTest::onCoil2PickUpFrame(QString frame)
+void PickUpDropAwayTest::onCoil2PickUp(QString frame, TestRun test)
 {
     const wire::VoltageAndCurrent coil2 = wire::decodeRampResult(frame);
-    p.record.DropAwayVoltage = coil2.volts;
-    p.record.DropAwayCurrent = coil2.milliamps;
+    m_bench.record.DropAwayVoltage = coil2.volts;
+    m_bench.record.DropAwayCurrent = coil2.milliamps;
     // Coil 2 stays switched on after its ramp, at the 0 V set before it.
-    finish(Request::Coil2PickUpRequest, p.lblDAV, volts(p.record.DropAwayVoltage));
-    p.lblBusy[TestPanel::PickUpBusy]->setVisible(false);
-    co_return;
+    test.end();
+    m_bench.view.showResult(BenchView::Result::DropAway, volts(m_bench.record.DropAwayVoltage));
 }
 
-platform::Task PickUpDropAwayTest::onDropAwayFrame(QString frame)
+platform::Task PickUpDropAwayTest::onDropAway(QString frame, TestRun test)
 {
-    BenchRecord &record = p.record;
+    BenchRecord &record = m_bench.record;
     const wire::VoltageAndCurrent dropAway = wire::decodeRampResult(frame);
     record.DropAwayVoltage = dropAway.volts;
     record.DropAwayCurrent = dropAway.milliamps;
-    finish(Request::DropAwayVRequest, p.lblDAV, volts(record.DropAwayVoltage));
+    test.unlock();
+    m_bench.view.showResult(BenchView::Result::DropAway, volts(record.DropAwayVoltage));
 
     // The operator confirms the drop-away by hand, starting from where the kit left
     // the coil; frames and poll ticks go on while the dialog is open.
     record.ManualDropAwayVoltage = 0;
-    if (m_dropAway)
-        m_dropAway->step(QStringLiteral("confirmed by hand"));
+    test.step(QStringLiteral("confirmed by hand"));
     {
-        FrmDropAway dialog(p.link.commands, record, p.window);
-        dialog.open();
-        co_await p.link.waits.closed(&dialog);
+        const std::unique_ptr<QDialog> dialog(m_bench.view.openDropAwayDialog());  // a Stop closes it
+        co_await m_bench.link.waits.closed(dialog.get());
     }
-    p.lblDAV->setText(p.lblDAV->text() + QLatin1Char('/')
-                      + platform::fixedDecimals(double(record.ManualDropAwayVoltage), 2));
-    p.lblBusy[TestPanel::DropAwayBusy]->setVisible(false);
-    m_dropAway.reset();
+    m_bench.view.showResult(BenchView::Result::DropAway,
+                            m_bench.view.resultText(BenchView::Result::DropAway) + QLatin1Char('/')
+                                + platform::fixedDecimals(double(record.ManualDropAwayVoltage), 2));
+    test.end();
 }
 
-platform::Task PickUpDropAwayTest::onPickUpCurrentFrame(QString frame)
+void PickUpDropAwayTest::onPickUpCurrent(QString frame, TestRun test)
 {
-    p.record.PickUpCurrent = wire::decodeRampCurrent(frame);
-    p.record.PickUpVoltage = voltsAcrossCoil(p.record.PickUpCurrent);
-    finish(Request::PickUpIRequest, p.lblPUV, milliamps(p.record.PickUpCurrent));
-    p.lblBusy[TestPanel::PickUpBusy]->setVisible(false);
-    co_return;
+    m_bench.record.PickUpCurrent = wire::decodeRampCurrent(frame);
+    m_bench.record.PickUpVoltage = voltsAcrossCoil(m_bench.record.PickUpCurrent);
+    test.end();
+    m_bench.view.showResult(BenchView::Result::PickUp, milliamps(m_bench.record.PickUpCurrent));
 }
 
-platform::Task PickUpDropAwayTest::onDropAwayCurrentFrame(QString frame)
+void PickUpDropAwayTest::onDropAwayCurrent(QString frame, TestRun test)
 {
-    p.record.DropAwayCurrent = wire::decodeRampCurrent(frame);
-    p.record.DropAwayVoltage = voltsAcrossCoil(p.record.DropAwayCurrent);
-    finish(Request::DropAwayIRequest, p.lblDAV, milliamps(p.record.DropAwayCurrent));
-    p.lblBusy[TestPanel::DropAwayBusy]->setVisible(false);
-    co_return;
+    m_bench.record.DropAwayCurrent = wire::decodeRampCurrent(frame);
+    m_bench.record.DropAwayVoltage = voltsAcrossCoil(m_bench.record.DropAwayCurrent);
+    test.end();
+    m_bench.view.showResult(BenchView::Result::DropAway, milliamps(m_bench.record.DropAwayCurrent));
 }

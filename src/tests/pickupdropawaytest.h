@@ -2,43 +2,41 @@
 
 #include "kitlink/pollcycle.h"
 #include "platform/waitstack.h"
-#include "tests/progress.h"
-#include "tests/testpanel.h"
+#include "tests/bench.h"
+#include "tests/testrun.h"
 
 #include <QString>
-
-#include <optional>
-
-class QLabel;
 
 // Pick-up and drop-away, in volts or, for the low-resistance QTA2 coil, in
 // milliamperes; the kit runs the ramp and the poll cycle fetches the result.
 class PickUpDropAwayTest
 {
 public:
-    explicit PickUpDropAwayTest(const TestPanel &panel);
+    explicit PickUpDropAwayTest(const Bench &bench);
 
-    // Each ends when the ramp is armed, or when the operator has read why not.
-    platform::Task startPickUp();
-    platform::Task startDropAway();
+    // From the button to the result; a coil the ramps cannot take is refused with
+    // a message, which the procedure waits on.
+    platform::Task pickUp();
+    platform::Task dropAway();
 
-    platform::Task onPickUpFrame(QString frame);          // "*"
-    platform::Task onCoil2PickUpFrame(QString frame);     // "-"
-    platform::Task onDropAwayFrame(QString frame);        // "%"
-    platform::Task onPickUpCurrentFrame(QString frame);   // ">"
-    platform::Task onDropAwayCurrentFrame(QString frame); // "!" of 13 characters
+    // What each result frame does, for the test that waited for it or for a frame
+    // that came unasked.
+    platform::Task onPickUp(QString frame, TestRun test);        // "*"
+    void onCoil2PickUp(QString frame, TestRun test);              // "-"
+    platform::Task onDropAway(QString frame, TestRun test);      // "%"
+    void onPickUpCurrent(QString frame, TestRun test);            // ">"
+    void onDropAwayCurrent(QString frame, TestRun test);          // "!" of 13 characters
 
 private:
-    // Starts a ramp in volts or in milliamperes, whichever the measured coil allows.
-    platform::Task start(Request voltageRamp, Request currentRamp, QLabel *result, TestPanel::Busy busy);
-    // A ramp's result is in: the request closes, the panel unlocks, the result shows.
-    void finish(Request ramp, QLabel *result, const QString &text);
+    // The ramp the measured coil allows, in volts or in milliamperes; none when the
+    // coil is out of reach of both, after the operator has been told why.
+    enum class Mode { Voltage, Current, TooHigh, TooLow };
+    Mode modeFor(float coilOhms) const;
+    platform::Task refuse(Mode mode);
+    // Starts the ramp of request: nothing when the kit is busy or the ramp already runs.
+    bool mayStart(Request request) const;
     // The current ramps report milliamperes only; the voltage follows from the coil.
     float voltsAcrossCoil(float milliamps) const;
-    std::optional<Progress::Level> &levelOf(Request ramp);
 
-    const TestPanel &p;
-    // From the button to the result: the ramp's length is the kit's.
-    std::optional<Progress::Level> m_pickUp;
-    std::optional<Progress::Level> m_dropAway;
+    const Bench &m_bench;
 };

@@ -1,48 +1,71 @@
 #include "tests/procedures.h"
 
-#include "kitlink/kitlink.h"
 #include "tests/progress.h"
 
-#include <QComboBox>
-#include <QLabel>
 #include <QScopedValueRollback>
 
-#include <functional>
-
-Procedures::Procedures(const TestPanel &testPanel)
-    : panel(testPanel)
-    , coilResistance(panel)
-    , pickUpDropAway(panel)
-    , contactResistance(panel, contactRuns)
-    , sigEndurance(panel, contactRuns)
-    , contactDelay(panel, contactRuns)
-    , contactSequence(panel, contactRuns)
-    , autoTest(panel, *this)
+Procedures::Procedures(const Bench &benchParts)
+    : bench(benchParts)
+    , contactResistanceResults(bench.view, BenchView::List::ContactResistance)
+    , contactDelayResults(bench.view, BenchView::List::ContactDelay)
+    , coilResistance(bench)
+    , pickUpDropAway(bench)
+    , contactResistance(bench, contactRuns, contactResistanceResults)
+    , sigEndurance(bench, contactRuns, contactResistanceResults)
+    , contactDelay(bench, contactRuns, contactDelayResults)
+    , contactSequence(bench, contactRuns)
+    , autoTest(bench, *this)
 {
+    bench.link.receiver.handOverTo(*this);
 }
 
-void Procedures::connect(ResultHandlers &results)
+// The runs a reading would have ended end here, while the window they show in is
+// still whole.
+Procedures::~Procedures()
 {
-    results.coilResistance1 = std::bind_front(&CoilResistanceTest::onCoil1Frame, &coilResistance);
-    results.coilResistance2 = std::bind_front(&CoilResistanceTest::onCoil2Frame, &coilResistance);
-    results.pickUp = std::bind_front(&PickUpDropAwayTest::onPickUpFrame, &pickUpDropAway);
-    results.coil2PickUp = std::bind_front(&PickUpDropAwayTest::onCoil2PickUpFrame, &pickUpDropAway);
-    results.dropAway = std::bind_front(&PickUpDropAwayTest::onDropAwayFrame, &pickUpDropAway);
-    results.pickUpCurrent = std::bind_front(&PickUpDropAwayTest::onPickUpCurrentFrame, &pickUpDropAway);
-    results.dropAwayCurrent = std::bind_front(&PickUpDropAwayTest::onDropAwayCurrentFrame, &pickUpDropAway);
-    results.contactResistance = std::bind_front(&ContactResistanceTest::onReadingFrame, &contactResistance);
-    results.delay = std::bind_front(&ContactDelayTest::onDelayFrame, &contactDelay);
-    results.sequence = std::bind_front(&ContactSequenceTest::onSequenceFrame, &contactSequence);
+    contactRuns.stopped();
 }
 
 void Procedures::launch(platform::Task procedure)
 {
-    panel.link.waits.run(std::move(procedure));
+    bench.launch(std::move(procedure));
+}
+
+void Procedures::handleResultFrame(wire::FrameKind kind, const QString &frame)
+{
+    using Busy = BenchView::Busy;
+    switch (kind) {
+    case wire::FrameKind::ContactRes: contactResistance.takeReading(frame); break;
+    case wire::FrameKind::Delay: contactDelay.takeDelay(frame); break;
+    case wire::FrameKind::Sequence: contactSequence.takeSequence(frame); break;
+    case wire::FrameKind::CoilResistance1:
+        launch(coilResistance.onCoil1(frame, TestRun::unasked(bench, Busy::CoilResistance)));
+        break;
+    case wire::FrameKind::CoilResistance2:
+        launch(coilResistance.onCoil2(frame, TestRun::unasked(bench, Busy::CoilResistance)));
+        break;
+    case wire::FrameKind::PickUp: launch(pickUpDropAway.onPickUp(frame, TestRun::unasked(bench, Busy::PickUp))); break;
+    case wire::FrameKind::Coil2PickUp:
+        pickUpDropAway.onCoil2PickUp(frame, TestRun::unasked(bench, Busy::PickUp));
+        break;
+    case wire::FrameKind::DropAway:
+        launch(pickUpDropAway.onDropAway(frame, TestRun::unasked(bench, Busy::DropAway)));
+        break;
+    case wire::FrameKind::PickUpCurrent:
+        pickUpDropAway.onPickUpCurrent(frame, TestRun::unasked(bench, Busy::PickUp));
+        break;
+    case wire::FrameKind::DropAwayCurrent:
+        pickUpDropAway.onDropAwayCurrent(frame, TestRun::unasked(bench, Busy::DropAway));
+        break;
+    case wire::FrameKind::LiveReadings:
+    case wire::FrameKind::Ok:
+    case wire::FrameKind::Unknown: break;
+    }
 }
 
 bool Procedures::running() const
 {
-    const KitLink &link = panel.link;
+    const KitLink &link = bench.link;
     bool requested = false;
     for (const Request request : {Request::CoilResRequest, Request::Coil2ResRequest, Request::PickUpVRequest,
                                   Request::Coil2PickUpRequest, Request::DropAwayVRequest, Request::PickUpIRequest,
@@ -54,7 +77,7 @@ bool Procedures::running() const
 
 void Procedures::stop()
 {
-    KitLink &link = panel.link;
+    KitLink &link = bench.link;
     const bool wasRunning = running();
     link.waits.cancelOnStop();
     if (!wasRunning) {
@@ -63,17 +86,17 @@ void Procedures::stop()
     }
 
     link.log.note(QStringLiteral("Stop"));
-    panel.progress.clear();
+    bench.progress.clear();
     link.poll.closeAll();
-    contactRuns.ContactResTest = false;
-    contactRuns.ContactDelayTest = false;
-    contactRuns.ContactSeqTest = false;
-    for (QLabel *busy : panel.lblBusy)
-        busy->setVisible(false);
+    contactRuns.stopped();
+    for (const auto busy : {BenchView::Busy::CoilResistance, BenchView::Busy::PickUp, BenchView::Busy::DropAway,
+                            BenchView::Busy::ContactResistance, BenchView::Busy::ContactDelay,
+                            BenchView::Busy::ContactSequence})
+        bench.view.showBusy(busy, false);
     // A list that was filling says what it holds now, not that it is still filling.
-    for (QComboBox *results : {panel.cmbCR, panel.cmbCD}) {
-        if (results->currentText() == QLatin1String("Testing ..."))
-            results->setEditText(QStringLiteral("Results"));
+    for (const auto list : {BenchView::List::ContactResistance, BenchView::List::ContactDelay}) {
+        if (bench.view.listText(list) == QLatin1String("Testing ..."))
+            bench.view.setListText(list, QStringLiteral("Results"));
     }
     link.waits.run(makeSafe(), platform::WaitStack::OnStop::Keep);
 }
@@ -81,12 +104,12 @@ void Procedures::stop()
 platform::Task Procedures::makeSafe()
 {
     const QScopedValueRollback safing(m_makingSafe, true);
-    Progress::Level progress = panel.progress.begin(QStringLiteral("Stop"));
+    Progress::Level progress = bench.progress.begin(QStringLiteral("Stop"));
     progress.step(QStringLiteral("making the kit safe"));
     progress.plan(5);
-    panel.FrameCPanel->setEnabled(false);
-    panel.cmdSIG->setEnabled(false);
-    KitCommands &kit = panel.link.commands;
+    bench.view.lockPanel(true);
+    bench.view.lockSig(true);
+    KitCommands &kit = bench.link.commands;
     // A line that has failed takes no more commands: waiting out their settle times
     // would only keep the operator (or a closing program) waiting for nothing.
     for (platform::Task (KitCommands::*safeState)() :
@@ -96,8 +119,8 @@ platform::Task Procedures::makeSafe()
             break;
         co_await (kit.*safeState)();
     }
-    panel.FrameCPanel->setEnabled(true);
-    panel.cmdSIG->setEnabled(true);
+    bench.view.lockPanel(false);
+    bench.view.lockSig(false);
     m_makingSafe = false;
     emit madeSafe();
 }

@@ -1,28 +1,26 @@
 #pragma once
 
+#include "kitlink/linkview.h"
 #include "platform/waitstack.h"
 #include "tests/autotest.h"
+#include "tests/bench.h"
 #include "tests/coilresistancetest.h"
 #include "tests/contactresistancetest.h"
+#include "tests/contactruns.h"
 #include "tests/contacttimingtests.h"
 #include "tests/pickupdropawaytest.h"
 #include "tests/sigendurancetest.h"
-#include "tests/testpanel.h"
 
 #include <QObject>
 
-struct ResultHandlers;
-
-// Every bench procedure of the main window, where each result frame goes, and the
-// operator's Stop.
-class Procedures : public QObject
+// Every bench procedure of the main window, the result frames no procedure waits
+// for, and the operator's Stop.
+class Procedures : public QObject, public ResultFrames
 {
     Q_OBJECT
 public:
-    explicit Procedures(const TestPanel &panel);
-
-    // Hands each result frame of the receive handler to the procedure that owns it.
-    void connect(ResultHandlers &results);
+    explicit Procedures(const Bench &bench);
+    ~Procedures() override;
 
     // Starts a procedure as an activation that a Stop ends.
     void launch(platform::Task procedure);
@@ -35,14 +33,20 @@ public:
     // itself is not stopped: a second Stop while it runs finds nothing to stop.
     void stop();
 
-    // Something a Stop would end: a procedure waiting, a request armed for the poll
+    // Something a Stop would end: a procedure waiting, a request open for the poll
     // tick, or a contact run whose readings are still to come.
     bool running() const;
     // The safe sequence of a Stop is under way.
     bool makingSafe() const { return m_makingSafe; }
 
-    const TestPanel panel;
+    // A result frame that no procedure waited for: the readings of the contact runs,
+    // and an answer that came unasked, handled as the bench handles it.
+    void handleResultFrame(wire::FrameKind kind, const QString &frame) override;
+
+    const Bench bench;
     ContactRuns contactRuns;
+    ResultLines contactResistanceResults;
+    ResultLines contactDelayResults;
     CoilResistanceTest coilResistance;
     PickUpDropAwayTest pickUpDropAway;
     ContactResistanceTest contactResistance;

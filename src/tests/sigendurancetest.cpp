@@ -1,12 +1,8 @@
 #include "tests/sigendurancetest.h"
 
 #include "console/record/relaycatalogue.h"
-#include "kitlink/kitlink.h"
 #include "kitlink/wireformat.h"
 #include "tests/progress.h"
-
-#include <QComboBox>
-#include <QLabel>
 
 namespace {
 
@@ -16,38 +12,36 @@ constexpr int SweepWaits = 37;
 
 } // namespace
 
-SigEnduranceTest::SigEnduranceTest(const TestPanel &panel, ContactRuns &runs)
-    : p(panel)
+SigEnduranceTest::SigEnduranceTest(const Bench &bench, ContactRuns &runs, ResultLines &results)
+    : m_bench(bench)
     , m_runs(runs)
+    , m_results(results)
 {
 }
 
-platform::Task SigEnduranceTest::start()
+platform::Task SigEnduranceTest::run()
 {
     ContactRuns &run = m_runs;
-    p.lblContactResistance->clear();
+    m_bench.view.showResult(BenchView::Result::ContactResistance, QString());
     // The sweep's readings go through the contact resistance run's handling, so
     // the two share one run flag and never run together.
-    if (!p.kitFree() || run.ContactResTest)
+    if (!m_bench.kitFree() || run.ContactResTest)
         co_return;
 
     run.ContactResTest = true;
-    p.beginTest(TestPanel::ContactResistanceBusy);
-    p.link.poll.setPollHold(true);
-    p.link.poll.setKitBusy(true);
+    run.resistanceRun.emplace(m_bench, BenchView::Busy::ContactResistance, QString(), TestRun::Polling::Held);
     run.AllChannels = true;
-    p.cmbCR->clear();
-    p.cmbCR->setEditText(QStringLiteral("Testing ..."));
+    m_results.clear(QStringLiteral("Testing ..."));
 
     // The coil is switched by hand here, not through the supply switches, so the
     // bench's idea of the coil state is left as it was.
-    KitCommands &kit = p.link.commands;
-    Progress::Level progress = p.progress.begin(QStringLiteral("SIG endurance"));
+    KitCommands &kit = m_bench.link.commands;
+    Progress::Level progress = m_bench.progress.begin(QStringLiteral("SIG endurance"));
     progress.plan(SweepWaits);
     int waited = 0;
     const auto settle = [&]() -> platform::Task {
         progress.step(QStringLiteral("%1 of %2").arg(waited + 1).arg(SweepWaits), waited, SweepWaits);
-        co_await p.link.wait.hold();
+        co_await m_bench.link.wait.hold();
         ++waited;
     };
     kit.send(wire::setVoltage(24.0));

@@ -52,6 +52,12 @@ QStringList channelSelectorTexts()
     return texts;
 }
 
+QString channelSelectorText(int entry)
+{
+    static const QStringList texts = channelSelectorTexts();
+    return texts.value(entry);
+}
+
 void buildContactLayout(ContactLayoutTable &table)
 {
     for (auto &column : table)

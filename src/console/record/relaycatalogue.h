@@ -36,6 +36,12 @@ QStringList entryTexts();
 
 // "A1", "B1", ..., "D4", then "ALL": the channel selectors' entries.
 QStringList channelSelectorTexts();
+inline constexpr int AllChannelsEntry = ChannelCount;  // "ALL", after A1..D4
+// A channel selector's entry 0..16; empty for any other.
+QString channelSelectorText(int entry);
+// The name of channel 1..16 ("A1" .. "D4"), as the selectors list it; 17, one past
+// the last, reads "ALL" as the selector's next entry does.
+inline QString channelName(int channel) { return channelSelectorText(channel - 1); }
 
 // Fills the contact layout table; cells outside entries 0..8 and channels 1..16 stay 0.
 void buildContactLayout(ContactLayoutTable &table);

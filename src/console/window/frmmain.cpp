@@ -10,6 +10,7 @@
 #include "kitlink/kitlink.h"
 #include "kitlink/kitlogwindow.h"
 #include "kitlink/serialkitport.h"
+#include "tests/frmdropaway.h"
 #include "tests/procedures.h"
 #include "tests/progress.h"
 #include "tests/reportdispatch.h"
@@ -122,11 +123,8 @@ FrmMain::FrmMain(BenchRecord &record, const Timings &timings, std::unique_ptr<Ki
 
     m_progress = std::make_unique<Progress>([this] { return m_link->wait.ticks(); });
     connect(tmrTout, &QTimer::timeout, m_progress.get(), &Progress::ticked);
-    m_procedures = std::make_unique<Procedures>(TestPanel{
-        m_record, *m_link, *m_progress, StartupFolder, this, FrameCPanel, lblBusy, cmbType, cmbCRChannel, cmbCDChannel, cmbCR,
-        cmbCD, lblOhms, lblOhms2, lblPUV, lblDAV, lblContactResistance, lblContactDelay, lblContactSeq, cmdReport,
-        cmdSIG});
-    m_procedures->connect(m_link->receiver.results);
+    m_procedures = std::make_unique<Procedures>(
+        Bench{m_record, *m_link, static_cast<BenchView &>(*this), *m_progress, StartupFolder});
     // Queued: both come from inside a procedure's run, which closing would end.
     connect(m_procedures.get(), &Procedures::madeSafe, this, &FrmMain::onMadeSafe, Qt::QueuedConnection);
     connect(&m_link->commands, &KitCommands::lineFailure, this, &FrmMain::onMadeSafe, Qt::QueuedConnection);
@@ -158,6 +156,7 @@ FrmMain::FrmMain(BenchRecord &record, const Timings &timings, std::unique_ptr<Ki
 FrmMain::~FrmMain()
 {
     m_waits.cancelAll();
+    m_procedures.reset();  // the runs it holds end while the window they show in is whole
 }
 
 QIcon FrmMain::benchIcon()
@@ -184,32 +183,32 @@ void FrmMain::connectButtons()
 
 void FrmMain::cmdCoilResistance_Click()
 {
-    m_procedures->coilResistance.start();
+    m_procedures->launch(m_procedures->coilResistance.run());
 }
 
 void FrmMain::cmdPickUp_Click()
 {
-    m_procedures->launch(m_procedures->pickUpDropAway.startPickUp());
+    m_procedures->launch(m_procedures->pickUpDropAway.pickUp());
 }
 
 void FrmMain::cmdDropAway_Click()
 {
-    m_procedures->launch(m_procedures->pickUpDropAway.startDropAway());
+    m_procedures->launch(m_procedures->pickUpDropAway.dropAway());
 }
 
 void FrmMain::cmdContactResistance_Click()
 {
-    m_procedures->launch(m_procedures->contactResistance.start());
+    m_procedures->launch(m_procedures->contactResistance.run(cmbCRChannel->currentIndex()));
 }
 
 void FrmMain::cmdContactDelay_Click()
 {
-    m_procedures->launch(m_procedures->contactDelay.start());
+    m_procedures->launch(m_procedures->contactDelay.run(cmbCDChannel->currentIndex()));
 }
 
 void FrmMain::cmdContactSequence_Click()
 {
-    m_procedures->launch(m_procedures->contactSequence.start());
+    m_procedures->launch(m_procedures->contactSequence.run());
 }
 
 void FrmMain::cmdAuto_Click()
@@ -219,7 +218,7 @@ void FrmMain::cmdAuto_Click()
 
 void FrmMain::cmdSIG_Click()
 {
-    m_procedures->launch(m_procedures->sigEndurance.start());
+    m_procedures->launch(m_procedures->sigEndurance.run());
 }
 
 void FrmMain::cmdReport_Click()
@@ -282,9 +281,8 @@ platform::Task FrmMain::load()
     lblPUV->setVisible(false);
     lblDAV->setVisible(false);
 
-    // The test state of a fresh start: every request, run and hold cleared.
+    // The test state of a fresh start: nothing pending, no hold.
     m_link->poll.closeAll();
-    m_procedures->contactRuns = ContactRuns{};
 
     record.StyleCode = 1;
     record.RelayID.clear();
@@ -491,4 +489,119 @@ void FrmMain::cmbType_Click(int listIndex)
     cmdContactDelay->setEnabled(rules.contactDelayEnabled);
     Label1[0]->setText(rules.pickUpCaption);
     Label1[1]->setText(rules.dropAwayCaption);
+}
+
+int FrmMain::relayIndex() const
+{
+    return cmbType->currentIndex();
+}
+
+int FrmMain::selectedChannel(List list) const
+{
+    return (list == List::ContactResistance ? cmbCRChannel : cmbCDChannel)->currentIndex();
+}
+
+void FrmMain::selectChannel(List list, int entry)
+{
+    (list == List::ContactResistance ? cmbCRChannel : cmbCDChannel)->setCurrentIndex(entry);
+}
+
+void FrmMain::showBusy(Busy busy, bool shown)
+{
+    lblBusy[std::size_t(busy)]->setVisible(shown);
+}
+
+void FrmMain::lockPanel(bool locked)
+{
+    FrameCPanel->setEnabled(!locked);
+}
+
+void FrmMain::lockSig(bool locked)
+{
+    cmdSIG->setEnabled(!locked);
+}
+
+QLabel *FrmMain::resultLabel(Result result) const
+{
+    switch (result) {
+    case Result::CoilResistance1: return lblOhms;
+    case Result::CoilResistance2: return lblOhms2;
+    case Result::PickUp: return lblPUV;
+    case Result::DropAway: return lblDAV;
+    case Result::ContactResistance: return lblContactResistance;
+    case Result::ContactDelay: return lblContactDelay;
+    case Result::ContactSequence: return lblContactSeq;
+    }
+    return lblContactSeq;
+}
+
+void FrmMain::showResult(Result result, const QString &text)
+{
+    QLabel *label = resultLabel(result);
+    label->setText(text);
+    label->setVisible(true);
+}
+
+void FrmMain::hideResult(Result result)
+{
+    resultLabel(result)->setVisible(false);
+}
+
+QString FrmMain::resultText(Result result) const
+{
+    return resultLabel(result)->text();
+}
+
+QComboBox *FrmMain::resultList(List list) const
+{
+    return list == List::ContactResistance ? cmbCR : cmbCD;
+}
+
+void FrmMain::clearList(List list, const QString &text)
+{
+    QComboBox *combo = resultList(list);
+    combo->clear();
+    combo->setEditText(text);
+}
+
+// The box keeps what it shows: while a run fills the list it goes on saying
+// "Testing ...", although an editable list left to itself would show the first line
+// as soon as it has one.
+void FrmMain::addToList(List list, const QString &line)
+{
+    QComboBox *combo = resultList(list);
+    const int shownIndex = combo->currentIndex();
+    const QString shownText = combo->currentText();
+    combo->addItem(line);
+    if (combo->currentIndex() != shownIndex) {
+        combo->setCurrentIndex(shownIndex);
+        combo->setEditText(shownText);
+    }
+}
+
+void FrmMain::setListText(List list, const QString &text)
+{
+    resultList(list)->setEditText(text);
+}
+
+QString FrmMain::listText(List list) const
+{
+    return resultList(list)->currentText();
+}
+
+void FrmMain::enableReport()
+{
+    cmdReport->setEnabled(true);
+}
+
+QDialog *FrmMain::message(const QString &title, const QString &text, platform::PromptIcon icon)
+{
+    return platform::Prompts::current().message(this, title, text, icon);
+}
+
+QDialog *FrmMain::openDropAwayDialog()
+{
+    auto *dialog = new FrmDropAway(m_link->commands, m_record, this);
+    dialog->open();
+    return dialog;
 }

@@ -6,6 +6,7 @@
 #include "kitlink/timings.h"
 #include "platform/formlayout.h"
 #include "platform/waitstack.h"
+#include "tests/benchview.h"
 
 #include <QIcon>
 #include <QPointer>
@@ -33,7 +34,7 @@ class HistoryWindow;
 
 // The bench's one top-level window: it owns the link to the kit, the timers, the
 // procedures and the waits they share, and it is where every test starts.
-class FrmMain : public formlayout::Form, private LinkView
+class FrmMain : public formlayout::Form, private LinkView, private BenchView
 {
     Q_OBJECT
 public:
@@ -130,6 +131,26 @@ private:
     void showCommStatus(const QString &text) override;
     void showLiveReadings(const QString &volts, const QString &milliamps, bool busy) override;
     QWidget *dialogParent() override { return this; }
+
+    // What the procedures show and read.
+    int relayIndex() const override;
+    int selectedChannel(List list) const override;
+    void selectChannel(List list, int entry) override;
+    void showBusy(Busy busy, bool shown) override;
+    void lockPanel(bool locked) override;
+    void lockSig(bool locked) override;
+    void showResult(Result result, const QString &text) override;
+    void hideResult(Result result) override;
+    QString resultText(Result result) const override;
+    void clearList(List list, const QString &text) override;
+    void addToList(List list, const QString &line) override;
+    void setListText(List list, const QString &text) override;
+    QString listText(List list) const override;
+    void enableReport() override;
+    QDialog *message(const QString &title, const QString &text, platform::PromptIcon icon) override;
+    QDialog *openDropAwayDialog() override;
+    QLabel *resultLabel(Result result) const;
+    QComboBox *resultList(List list) const;
 
     platform::Task load();
     void connectButtons();
