@@ -5,6 +5,7 @@
 #include "tests/frmdropaway.h"
 #include "testfiles.h"
 
+#include <QComboBox>
 #include <QFile>
 #include <QLocale>
 #include <QPushButton>
@@ -255,6 +256,68 @@ private slots:
             QVERIFY2(std::count(std::begin(values), std::end(values), kept.toFloat()) > 0, qPrintable(kept));
         QTRY_COMPARE(w.FrameCPanel->isEnabled(), !runs.AllChannels || state == "sequence");
         QVERIFY(!runs.ContactSeqTest);
+    }
+
+    // A reading that comes after its run has ended is taken as the bench always has:
+    // an all-channel run leaves its channel one past the last, so the reading is
+    // listed as "ALL" and kept in the slot after D4; a delay likewise.
+    void readingAfterItsRunIsStillTaken_data()
+    {
+        QTest::addColumn<int>("relay");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("frame");
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QString>("listed");
+        QTest::addColumn<float>("kept");
+        QTest::newRow("contact resistance") << 0 << "cmdContactResistance" << "#00253\r" << "cmbCR" << "ALL - 25.3"
+                                            << 25.3f;
+        QTest::newRow("contact delay") << int(QSPA1) << "cmdContactDelay" << "&123451\r" << "cmbCD" << "ALL - 77.881"
+                                       << 77.881f;
+    }
+
+    void readingAfterItsRunIsStillTaken()
+    {
+        QFETCH(int, relay);
+        QFETCH(QString, button);
+        QFETCH(QString, frame);
+        QFETCH(QString, list);
+        BenchRig rig(relay);
+        QVERIFY(rig.waitUntilKitFree());
+        int waits = 0;
+        QVERIFY(press(rig, button, AllChannelsEntry, waits));
+        const auto *results = rig.w().findChild<QComboBox *>(list);
+        QCOMPARE(results->count(), ChannelCount);
+        rig.w().link().receiver.dispatch(frame);
+        QCOMPARE(results->count(), ChannelCount + 1);
+        QTEST(results->itemText(ChannelCount), "listed");
+        QCOMPARE(results->currentText(), QStringLiteral("Results"));
+        const auto &values = list == "cmbCR" ? rig.record.ContactRes : rig.record.ContactDelay;
+        QTEST(values[ChannelCount + 1], "kept");
+        QVERIFY(rig.w().FrameCPanel->isEnabled());
+    }
+
+    // The relay is read where each step uses it: an operator who changes the style
+    // during a contact run has the rest of the run worked the new relay's way (here
+    // the QTA2 track relay, from the current source).
+    void styleChangedDuringARunIsFollowed()
+    {
+        BenchRig rig(0);
+        QVERIFY(rig.waitUntilKitFree());
+        FrmMain &w = rig.w();
+        w.cmbCRChannel->setCurrentIndex(AllChannelsEntry);
+        connect(&rig.kit(), &SimulatedKit::commandReceived, this, [&w](const QString &command) {
+            if (command == "@G01")
+                w.cmbType->setCurrentIndex(QTA2);
+        });
+        rig.forgetHeard();
+        w.cmdContactResistance->click();
+        QVERIFY(rig.waitUntilIdle(20000));
+        const QStringList heard = rig.heard();
+        const qsizetype changed = heard.indexOf("@G01");
+        QVERIFY(changed > 0);
+        QCOMPARE(heard.mid(0, changed).filter(QRegularExpression("^\\^")), (QStringList{"^R0"}));
+        QVERIFY2(heard.mid(changed).contains("^R1") && heard.mid(changed).contains("^Q0500"), qPrintable(heard.join(' ')));
+        QCOMPARE(heard.mid(heard.size() - 2), (QStringList{"^R0", "^Q0000"}));
     }
 
     // The coil resistance measured decides whether a ramp may start, and how.
