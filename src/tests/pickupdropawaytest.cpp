@@ -156,7 +156,7 @@ platform::Task PickUpDropAwayTest::onDropAwayFrame(QString frame)
     // the coil; frames and poll ticks go on while the dialog is open.
     record.ManualDropAwayVoltage = 0;
     if (m_dropAway)
-        m_dropAway->step(QStringLiteral("confirmed by hand"));
+        m_dropAway->waitOnOperator(QStringLiteral("confirmed by hand"));
     {
         FrmDropAway dialog(p.link.commands, record, p.window);
         dialog.open();
