@@ -3,3 +3,5 @@ quillmark_add_test(tst_wireformat LIBS quillmark_kitlink)
 # so the program runs alone.
 quillmark_add_test(tst_kitlink LIBS quillmark_kitlink)
 set_tests_properties(tst_kitlink PROPERTIES RUN_SERIAL TRUE)
+# The kit log and its window, over the whole bench against the simulated kit.
+quillmark_add_test(tst_kitlog LIBS quillmark_console quillmark_kitsim)

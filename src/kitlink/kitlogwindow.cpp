@@ -3,15 +3,20 @@
 #include "kitlink/kitlog.h"
 #include "platform/prompts.h"
 
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 KitLogWindow::KitLogWindow(KitLog &log, const QString &folder, QWidget *parent)
     : QDialog(parent)
+    , txtLog(new QPlainTextEdit(this))
+    , lblLegend(new QLabel(KitLog::legend(), this))
+    , chkHideLive(new QCheckBox(tr("&Hide the live readings (?D, &&D and their answers)"), this))
     , m_log(&log)
     , m_folder(folder)
 {
@@ -19,16 +24,16 @@ KitLogWindow::KitLogWindow(KitLog &log, const QString &folder, QWidget *parent)
     setWindowTitle(tr("Kit Log"));
     resize(640, 420);
 
-    m_text = new QPlainTextEdit(this);
-    m_text->setObjectName(QStringLiteral("txtLog"));
-    m_text->setReadOnly(true);
-    m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
-    m_text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));  // frames line up column by column
-    m_text->setMaximumBlockCount(log.capacity());
-    QString backlog = log.formatted();
-    backlog.chop(1);  // the document ends at the last line, not below it
-    m_text->setPlainText(backlog);
-    m_text->moveCursor(QTextCursor::End);
+    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);  // frames line up column by column
+    txtLog->setObjectName(QStringLiteral("txtLog"));
+    txtLog->setReadOnly(true);
+    txtLog->setLineWrapMode(QPlainTextEdit::NoWrap);
+    txtLog->setFont(fixed);
+    txtLog->setMaximumBlockCount(log.capacity());
+    lblLegend->setObjectName(QStringLiteral("lblLegend"));
+    lblLegend->setFont(fixed);
+    chkHideLive->setObjectName(QStringLiteral("chkHideLive"));
+    showAll();
 
     auto *buttons = new QDialogButtonBox(this);
     auto *saveButton = buttons->addButton(tr("Save..."), QDialogButtonBox::ActionRole);
@@ -39,17 +44,34 @@ KitLogWindow::KitLogWindow(KitLog &log, const QString &folder, QWidget *parent)
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(m_text);
+    layout->addWidget(lblLegend);
+    layout->addWidget(txtLog);
+    layout->addWidget(chkHideLive);
     layout->addWidget(buttons);
 
     connect(&log, &KitLog::appended, this, &KitLogWindow::showLatest);
+    connect(chkHideLive, &QCheckBox::toggled, this, &KitLogWindow::showAll);
+}
+
+void KitLogWindow::showAll()
+{
+    QStringList lines;
+    for (const KitLog::Entry &entry : m_log->entries()) {
+        if (!(chkHideLive->isChecked() && entry.liveReading))
+            lines << KitLog::formatLine(entry);
+    }
+    txtLog->setPlainText(lines.join(QLatin1Char('\n')));
+    txtLog->moveCursor(QTextCursor::End);
 }
 
 void KitLogWindow::showLatest()
 {
     // Only the new line: the document drops its oldest block itself once it holds
-    // as many as the log, so the two stay in step without a rebuild.
-    m_text->appendPlainText(KitLog::formatLine(m_log->latest()));
+    // as many as the log, so the two stay in step without a rebuild (with the
+    // readings hidden it may keep a few lines the log has let go, until the next).
+    const KitLog::Entry &latest = m_log->latest();
+    if (!(chkHideLive->isChecked() && latest.liveReading))
+        txtLog->appendPlainText(KitLog::formatLine(latest));
 }
 
 void KitLogWindow::save()
