@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 KitLogWindow::KitLogWindow(KitLog &log, const QString &folder, QWidget *parent)
     : QDialog(parent)
     , txtLog(new QPlainTextEdit(this))
@@ -51,27 +53,56 @@ KitLogWindow::KitLogWindow(KitLog &log, const QString &folder, QWidget *parent)
 
     connect(&log, &KitLog::appended, this, &KitLogWindow::showLatest);
     connect(chkHideLive, &QCheckBox::toggled, this, &KitLogWindow::showAll);
+    m_filling.setInterval(0);
+    connect(&m_filling, &QTimer::timeout, this, &KitLogWindow::showSome);
+}
+
+void KitLogWindow::addLine(const KitLog::Entry &entry, QStringList &lines) const
+{
+    if (!(chkHideLive->isChecked() && entry.liveReading))
+        lines << KitLog::formatLine(entry);
 }
 
 void KitLogWindow::showAll()
 {
+    txtLog->clear();
+    m_backlog = m_log->entries();
+    m_shown = 0;
+    showSome();
+    if (m_shown < m_backlog.size())
+        m_filling.start();
+}
+
+void KitLogWindow::showSome()
+{
+    constexpr qsizetype Turn = 500;  // a few milliseconds
     QStringList lines;
-    for (const KitLog::Entry &entry : m_log->entries()) {
-        if (!(chkHideLive->isChecked() && entry.liveReading))
-            lines << KitLog::formatLine(entry);
-    }
-    txtLog->setPlainText(lines.join(QLatin1Char('\n')));
+    const qsizetype end = std::min(m_backlog.size(), m_shown + Turn);
+    for (; m_shown < end; ++m_shown)
+        addLine(m_backlog.at(m_shown), lines);
+    if (!lines.isEmpty())
+        txtLog->appendPlainText(lines.join(QLatin1Char('\n')));
+    if (m_shown < m_backlog.size())
+        return;
+    m_filling.stop();
+    m_backlog.clear();
+    m_shown = 0;
     txtLog->moveCursor(QTextCursor::End);
 }
 
 void KitLogWindow::showLatest()
 {
+    if (m_filling.isActive()) {  // it goes in after the backlog
+        m_backlog.append(m_log->latest());
+        return;
+    }
     // Only the new line: the document drops its oldest block itself once it holds
     // as many as the log, so the two stay in step without a rebuild (with the
     // readings hidden it may keep a few lines the log has let go, until the next).
-    const KitLog::Entry &latest = m_log->latest();
-    if (!(chkHideLive->isChecked() && latest.liveReading))
-        txtLog->appendPlainText(KitLog::formatLine(latest));
+    QStringList line;
+    addLine(m_log->latest(), line);
+    if (!line.isEmpty())
+        txtLog->appendPlainText(line.front());
 }
 
 void KitLogWindow::save()

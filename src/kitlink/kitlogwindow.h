@@ -1,10 +1,13 @@
 #pragma once
 
 #include <QDialog>
+#include <QList>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 
-class KitLog;
+#include "kitlink/kitlog.h"
+
 class QCheckBox;
 class QLabel;
 class QPlainTextEdit;
@@ -25,9 +28,16 @@ public:
 
 private:
     void showAll();
+    void showSome();
     void showLatest();
+    void addLine(const KitLog::Entry &entry, QStringList &lines) const;
     void save();
 
     QPointer<KitLog> m_log;
     QString m_folder;
+    // A full log is ten thousand lines: they go into the window a few hundred on
+    // each turn of the event loop, so the poll tick never waits for them.
+    QList<KitLog::Entry> m_backlog;
+    qsizetype m_shown = 0;
+    QTimer m_filling;
 };
