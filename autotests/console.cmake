@@ -11,3 +11,6 @@ add_dependencies(tst_console quillmark)
 quillmark_add_test(tst_commandline LIBS Qt6::Core)
 target_compile_definitions(tst_commandline PRIVATE QUILLMARK_PROGRAM="$<TARGET_FILE:quillmark>")
 add_dependencies(tst_commandline quillmark)
+# tools/bench-setup: the demonstration folder it prepares and its test run's summary.
+quillmark_add_test(tst_benchsetup LIBS quillmark_record quillmark_reports_core)
+target_compile_definitions(tst_benchsetup PRIVATE QUILLMARK_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
