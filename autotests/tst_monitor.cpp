@@ -169,14 +169,14 @@ private slots:
         QCOMPARE(time->tickCount(), 7);  // -120, -100 ... 0
     }
 
-    // The current axis fits what the coil draws, to the top of six round steps.
+    // The current axis fits what the coil draws, to the top of three round steps.
     void currentAxisFitsTheCoil_data()
     {
         QTest::addColumn<QByteArray>("frame");
         QTest::addColumn<double>("top");
-        QTest::newRow("coil off") << QByteArray("V:0000I:0000 F\r") << 6.0;
+        QTest::newRow("coil off") << QByteArray("V:0000I:0000 F\r") << 3.0;
         QTest::newRow("QN1 coil, 17 mA") << QByteArray("V:2400I:0170 F\r") << 30.0;
-        QTest::newRow("5.9 mA, no room left under 6") << QByteArray("V:0300I:0059 F\r") << 12.0;
+        QTest::newRow("5.9 mA, no room left under 6") << QByteArray("V:0300I:0059 F\r") << 7.5;
         QTest::newRow("57 mA") << QByteArray("V:2400I:0570 F\r") << 60.0;
         QTest::newRow("118 mA") << QByteArray("V:0400I:1180 F\r") << 150.0;
         QTest::newRow("QTA2 source, 500 mA") << QByteArray("V:0200I:5000 B\r") << 600.0;

@@ -108,6 +108,7 @@ BenchMonitor::BenchMonitor(Sources sources, QWidget *parent)
     m_voltsAxis->setTitleText(tr("coil voltage (V)"));
     m_voltsAxis->setRange(0, TopVolts);
     m_voltsAxis->setTickCount(monitorlayout::AxisSteps + 1);
+    m_voltsAxis->setMinorTickCount(1);
     m_voltsAxis->setLabelFormat(QStringLiteral("%d"));
     // Its ticks fall on the voltage grid; a grid of its own would only cross it.
     m_milliampsAxis = new QValueAxis(m_chart);
@@ -381,7 +382,7 @@ void BenchMonitor::scaleMilliamps(double largest)
         return;
     m_milliampsAxis->setRange(0, top);
     const double step = top / monitorlayout::AxisSteps;
-    m_milliampsAxis->setLabelFormat(step < 1 ? QStringLiteral("%.1f") : QStringLiteral("%d"));
+    m_milliampsAxis->setLabelFormat(step == std::floor(step) ? QStringLiteral("%d") : QStringLiteral("%.1f"));
 }
 
 // As many line pairs as there are stretches of readings; the legend names the

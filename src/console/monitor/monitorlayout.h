@@ -9,11 +9,13 @@
 namespace monitorlayout {
 
 // The top of the current axis for the largest current of the last two minutes: the
-// smallest top of six round steps (1, 2, 2.5 or 5 times a power of ten) that leaves
-// the largest reading a little headroom. A QN1 coil's 17 mA gets 0..30 mA, the
-// QTA2 source's 500 mA gets 0..600 mA, an idle coil 0..6 mA.
+// smallest top of three round steps (1, 2, 2.5 or 5 times a power of ten) that
+// leaves the largest reading a little headroom. A QN1 coil's 17 mA gets 0..30 mA,
+// the QTA2 source's 500 mA gets 0..600 mA, an idle coil 0..3 mA.
 double milliampsAxisTop(double largestMilliamps);
-inline constexpr int AxisSteps = 6;  // both axes: seven ticks, one grid
+// Both value axes: four ticks, one grid. Where the monitor is only a strip of 200
+// rows, more labels than that do not fit beside the curves.
+inline constexpr int AxisSteps = 3;
 
 struct Sizes {
     QSize largest;  // the frame the monitor wants where there is room
