@@ -83,7 +83,7 @@ private slots:
                 dialog->cmdComplete->click();
         });
         w.cmdAuto->click();
-        QVERIFY(rig.waitUntilIdle(60000));
+        QVERIFY(rig.waitUntilIdle(200000));
         QCOMPARE(liveWhileAtDialog, 1200);
         QVERIFY2(entries <= log.capacity(), qPrintable(QString::number(entries)));
         QCOMPARE(log.entries().at(log.size() - entries).text, QStringLiteral("@V0000<CR>"));
