@@ -42,6 +42,7 @@ public:
     };
 
     explicit BenchMonitor(Sources sources, QWidget *parent = nullptr);
+    ~BenchMonitor() override;
 
     // Whether the monitor was open when the bench last closed, and where it stood:
     // kept in the user's Quillmark settings, not in the bench's settings files.
@@ -71,8 +72,6 @@ public:
     QLabel *const lblTimeLeft;
     QLabel *const lblSilence;
     QChartView *const chartView;
-
-    ~BenchMonitor() override;
 
     // Writes the trace as CSV, or the chart as PNG, on a thread of its own: the
     // file is replaced whole or left as it was, and exported() tells which.
