@@ -4,5 +4,5 @@ if(NOT QUILLMARK_SANITIZE)
   add_test(NAME packaging
     COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/packaging.sh ${CMAKE_CPACK_COMMAND} ${PROJECT_BINARY_DIR}
             ${QUILLMARK_DESKTOP_ID})
-  set_tests_properties(packaging PROPERTIES ENVIRONMENT "LC_ALL=C.UTF-8" TIMEOUT 120)
+  set_tests_properties(packaging PROPERTIES ENVIRONMENT "LC_ALL=C.UTF-8" TIMEOUT 300)
 endif()

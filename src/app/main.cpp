@@ -15,6 +15,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -78,7 +79,57 @@ struct CommandLine {
     }
 
     bool isScript() const { return parser.isSet(exportHistory) || parser.isSet(importReport); }
+
+    // What the parsed line holds that no run of the program takes, in one sentence;
+    // empty when nothing. arguments: as parsed.
+    QString mistake(const QStringList &arguments) const
+    {
+        if (!parser.unknownOptionNames().isEmpty()) {
+            const QString name = parser.unknownOptionNames().constFirst();
+            for (const QString &argument : arguments.mid(1)) {
+                QString word = argument.section(QLatin1Char('='), 0, 0);
+                while (word.startsWith(QLatin1Char('-')))
+                    word.remove(0, 1);
+                if (argument.startsWith(QLatin1Char('-')) && word == name)
+                    return QStringLiteral("Unknown option %1 (quillmark --help lists the options)").arg(argument);
+            }
+            return QStringLiteral("Unknown option %1 (quillmark --help lists the options)").arg(name);
+        }
+        if (!parser.positionalArguments().isEmpty())
+            return QStringLiteral("Unexpected argument %1 (quillmark takes no file or word without an option)")
+                .arg(parser.positionalArguments().constFirst());
+        for (const auto &[option, run] : {std::pair(&since, &exportHistory), std::pair(&style, &importReport)}) {
+            if (parser.isSet(*option) && !parser.isSet(*run))
+                return QStringLiteral("--%1 goes with --%2").arg(option->names().constFirst(), run->names().constFirst());
+        }
+        return {};
+    }
 };
+
+// The window system's own options (-platform offscreen, -reverse and the like, with
+// one dash or two), which it takes off the line when it opens; the rest is the
+// program's. Its -style is left out: --style is the program's, and the bench wears
+// Fusion whatever style is asked for.
+QStringList withoutWindowSystemOptions(const QStringList &arguments)
+{
+    static const QStringList withValue{"platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
+                                       "geometry", "qwindowtitle", "title", "qwindowicon", "icon", "session",
+                                       "stylesheet", "display", "name", "visual", "qmljsdebugger"};
+    static const QStringList alone{"reverse", "widgetcount", "sync", "testability", "nograb", "dograb"};
+    QStringList ours;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments[i];
+        const QString word = argument.startsWith(QLatin1String("--")) ? argument.mid(2) : argument.mid(1);
+        if (i == 0 || !argument.startsWith(QLatin1Char('-'))) {
+            ours << argument;
+        } else if (withValue.contains(word)) {
+            ++i;  // and its value
+        } else if (!alone.contains(word) && !withValue.contains(word.section(QLatin1Char('='), 0, 0))) {
+            ours << argument;
+        }
+    }
+    return ours;
+}
 
 // The bench folder when asked for; false when it cannot be had.
 bool enterBenchFolder(const CommandLine &line)
@@ -102,11 +153,9 @@ int say(FILE *to, const QString &text, int code)
 }
 
 // --export-history and --import-report: the results history without a window.
-int runScript(const CommandLine &line, const QStringList &arguments, int argc, char *argv[])
+int runScript(const CommandLine &line, int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    if (!line.parser.unknownOptionNames().isEmpty() || !line.parser.positionalArguments().isEmpty())
-        return say(stderr, QStringLiteral("not understood: %1").arg(arguments.mid(1).join(QLatin1Char(' '))), 2);
     if (line.parser.isSet(line.exportHistory) && line.parser.isSet(line.importReport))
         return say(stderr, QStringLiteral("--export-history and --import-report are two runs; give one"), 2);
     if (!enterBenchFolder(line))
@@ -157,28 +206,30 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Quillmark"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLMARK_VERSION));
 
-    // --help and --version answer in plain text on a PC with no display (a terminal
-    // over ssh, a package check): they are looked for before the window system is
-    // opened, which would abort there. Anything else is checked once the window
-    // system has taken its own options (-platform and the like) off the line.
+    // The whole line is read before the window system is opened, which would abort
+    // on a PC with no display (a terminal over ssh, a package check): --help,
+    // --version, the results history's scripts and every mistake are answered in
+    // plain text there too.
     CommandLine line;
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    line.parser.parse(arguments);
+    const QStringList ours = withoutWindowSystemOptions(arguments);
+    line.parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);  // "-bogus" is one word
+    line.parser.parse(ours);
     if (line.asksForTextOnly()) {
         QCoreApplication textOnly(argc, argv);
-        line.parser.process(textOnly);  // prints and exits
+        line.parser.process(ours);  // prints and exits
     }
-    // The results history's scripts run where there is no display either.
+    if (const QString mistake = line.mistake(ours); !mistake.isEmpty())
+        return say(stderr, mistake, 1);
     if (line.isScript())
-        return runScript(line, arguments, argc, argv);
+        return runScript(line, argc, argv);
 
     QApplication app(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral(QUILLMARK_DESKTOP_ID));  // the menu entry's icon and name
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));  // coloured button faces everywhere
     QApplication::setWindowIcon(FrmMain::benchIcon());  // the dialogs wear it too
-    line.parser.process(app);
 
     if (!enterBenchFolder(line))
         return 1;

@@ -1,5 +1,7 @@
 #include "kitlink/kitlog.h"
 
+#include "kitlink/wireformat.h"
+
 #include <algorithm>
 #include <iterator>
 
@@ -29,6 +31,17 @@ QChar directionMark(KitLog::Direction direction)
     return QLatin1Char('!');
 }
 
+// The poll's own traffic, four queries and four answers a second, which hides the
+// commands of a test among them.
+bool isLiveReading(KitLog::Direction direction, QByteArrayView bytes)
+{
+    if (direction == KitLog::Direction::Sent)
+        return bytes == wire::onTheLine(QString::fromLatin1(wire::cmd::LiveReadings))
+               || bytes == wire::onTheLine(QString::fromLatin1(wire::cmd::LiveReadingsCurrentRamp));
+    return direction == KitLog::Direction::Received
+           && wire::classify(QString::fromLatin1(bytes.data(), bytes.size())) == wire::FrameKind::LiveReadings;
+}
+
 } // namespace
 
 KitLog::KitLog(int capacity, QObject *parent)
@@ -39,17 +52,17 @@ KitLog::KitLog(int capacity, QObject *parent)
 
 void KitLog::append(Direction direction, QByteArrayView bytes)
 {
-    push(direction, visible(bytes));
+    push(direction, visible(bytes), isLiveReading(direction, bytes));
 }
 
 void KitLog::note(const QString &text)
 {
-    push(Direction::Note, visible(QStringView(text)));
+    push(Direction::Note, visible(QStringView(text)), false);
 }
 
-void KitLog::push(Direction direction, QString text)
+void KitLog::push(Direction direction, QString text, bool liveReading)
 {
-    Entry entry{QDateTime::currentDateTime(), direction, std::move(text)};
+    Entry entry{QDateTime::currentDateTime(), direction, std::move(text), liveReading};
     if (size() < m_capacity) {
         m_slots.push_back(std::move(entry));
     } else {
@@ -88,6 +101,12 @@ QString KitLog::formatLine(const Entry &entry)
 {
     return entry.time.toString(QStringLiteral("HH:mm:ss.zzz")) + QLatin1String("  ") + directionMark(entry.direction)
            + QLatin1String("  ") + entry.text;
+}
+
+QString KitLog::legend()
+{
+    return tr("%1 sent to the kit    %2 received from the kit    %3 noted by the bench")
+        .arg(directionMark(Direction::Sent), directionMark(Direction::Received), directionMark(Direction::Note));
 }
 
 QString KitLog::visible(QByteArrayView bytes)

@@ -27,9 +27,14 @@ public:
         QDateTime time;       // local time of the append
         Direction direction = Direction::Note;
         QString text;         // control bytes made visible: "?D<CR>", "<0x0A>"
+        bool liveReading = false;  // the poll's "?D"/"&D" or its 15-character answer
     };
 
-    static constexpr int DefaultCapacity = 2000;
+    // An automatic test of the slowest style (QNA1K, about 65 s) leaves some 200
+    // entries; every second the Drop Away Test dialog stays open adds eight more,
+    // as does every second of polling before and after. 10,000 entries hold the
+    // test with five minutes at the dialog and a quarter of an hour of polling.
+    static constexpr int DefaultCapacity = 10000;
 
     // capacity below 1 is taken as 1.
     explicit KitLog(int capacity = DefaultCapacity, QObject *parent = nullptr);
@@ -52,6 +57,8 @@ public:
     QString formatted() const;
     // "23:41:07.250  >  ?D<CR>": time, then ">" sent, "<" received or "!" note.
     static QString formatLine(const Entry &entry);
+    // What the direction marks stand for, for a legend.
+    static QString legend();
     // CR as "<CR>", other control bytes and bytes above 0x7E as "<0xNN>".
     static QString visible(QByteArrayView bytes);
     static QString visible(QStringView text);
@@ -64,7 +71,7 @@ signals:
     void appended();
 
 private:
-    void push(Direction direction, QString text);
+    void push(Direction direction, QString text, bool liveReading);
 
     int m_capacity;
     std::vector<Entry> m_slots;  // a ring once full; m_next is the oldest slot then

@@ -3,15 +3,22 @@
 #include "kitlink/kitlog.h"
 #include "platform/prompts.h"
 
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 KitLogWindow::KitLogWindow(KitLog &log, const QString &folder, QWidget *parent)
     : QDialog(parent)
+    , txtLog(new QPlainTextEdit(this))
+    , lblLegend(new QLabel(KitLog::legend(), this))
+    , chkHideLive(new QCheckBox(tr("&Hide the live readings (?D, &&D and their answers)"), this))
     , m_log(&log)
     , m_folder(folder)
 {
@@ -19,16 +26,16 @@ KitLogWindow::KitLogWindow(KitLog &log, const QString &folder, QWidget *parent)
     setWindowTitle(tr("Kit Log"));
     resize(640, 420);
 
-    m_text = new QPlainTextEdit(this);
-    m_text->setObjectName(QStringLiteral("txtLog"));
-    m_text->setReadOnly(true);
-    m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
-    m_text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));  // frames line up column by column
-    m_text->setMaximumBlockCount(log.capacity());
-    QString backlog = log.formatted();
-    backlog.chop(1);  // the document ends at the last line, not below it
-    m_text->setPlainText(backlog);
-    m_text->moveCursor(QTextCursor::End);
+    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);  // frames line up column by column
+    txtLog->setObjectName(QStringLiteral("txtLog"));
+    txtLog->setReadOnly(true);
+    txtLog->setLineWrapMode(QPlainTextEdit::NoWrap);
+    txtLog->setFont(fixed);
+    txtLog->setMaximumBlockCount(log.capacity());
+    lblLegend->setObjectName(QStringLiteral("lblLegend"));
+    lblLegend->setFont(fixed);
+    chkHideLive->setObjectName(QStringLiteral("chkHideLive"));
+    showAll();
 
     auto *buttons = new QDialogButtonBox(this);
     auto *saveButton = buttons->addButton(tr("Save..."), QDialogButtonBox::ActionRole);
@@ -39,17 +46,63 @@ KitLogWindow::KitLogWindow(KitLog &log, const QString &folder, QWidget *parent)
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(m_text);
+    layout->addWidget(lblLegend);
+    layout->addWidget(txtLog);
+    layout->addWidget(chkHideLive);
     layout->addWidget(buttons);
 
     connect(&log, &KitLog::appended, this, &KitLogWindow::showLatest);
+    connect(chkHideLive, &QCheckBox::toggled, this, &KitLogWindow::showAll);
+    m_filling.setInterval(0);
+    connect(&m_filling, &QTimer::timeout, this, &KitLogWindow::showSome);
+}
+
+void KitLogWindow::addLine(const KitLog::Entry &entry, QStringList &lines) const
+{
+    if (!(chkHideLive->isChecked() && entry.liveReading))
+        lines << KitLog::formatLine(entry);
+}
+
+void KitLogWindow::showAll()
+{
+    txtLog->clear();
+    m_backlog = m_log->entries();
+    m_shown = 0;
+    showSome();
+    if (m_shown < m_backlog.size())
+        m_filling.start();
+}
+
+void KitLogWindow::showSome()
+{
+    constexpr qsizetype Turn = 500;  // a few milliseconds
+    QStringList lines;
+    const qsizetype end = std::min(m_backlog.size(), m_shown + Turn);
+    for (; m_shown < end; ++m_shown)
+        addLine(m_backlog.at(m_shown), lines);
+    if (!lines.isEmpty())
+        txtLog->appendPlainText(lines.join(QLatin1Char('\n')));
+    if (m_shown < m_backlog.size())
+        return;
+    m_filling.stop();
+    m_backlog.clear();
+    m_shown = 0;
+    txtLog->moveCursor(QTextCursor::End);
 }
 
 void KitLogWindow::showLatest()
 {
+    if (m_filling.isActive()) {  // it goes in after the backlog
+        m_backlog.append(m_log->latest());
+        return;
+    }
     // Only the new line: the document drops its oldest block itself once it holds
-    // as many as the log, so the two stay in step without a rebuild.
-    m_text->appendPlainText(KitLog::formatLine(m_log->latest()));
+    // as many as the log, so the two stay in step without a rebuild (with the
+    // readings hidden it may keep a few lines the log has let go, until the next).
+    QStringList line;
+    addLine(m_log->latest(), line);
+    if (!line.isEmpty())
+        txtLog->appendPlainText(line.front());
 }
 
 void KitLogWindow::save()

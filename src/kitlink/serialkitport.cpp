@@ -1,5 +1,7 @@
 #include "kitlink/serialkitport.h"
 
+#include "platform/portholder.h"
+
 #include <QTimer>
 
 SerialKitPort::SerialKitPort(QObject *parent)
@@ -28,6 +30,13 @@ bool SerialKitPort::open(const QString &device)
     m_port.setFlowControl(QSerialPort::NoFlowControl);
     if (!m_port.open(QIODevice::ReadWrite)) {
         m_error = m_port.errorString();
+        // Qt reports a port that another program holds as a permission error
+        // ("Permission error while locking the device"); say which it is.
+        if (m_port.error() == QSerialPort::PermissionError) {
+            if (const std::optional<QString> holder = platform::otherHolderOf(device))
+                m_error = holder->isEmpty() ? tr("The port is in use by another program")
+                                            : tr("The port is in use by another program (%1)").arg(*holder);
+        }
         return false;
     }
     // Bytes that were on the line before the bench opened it are no answer to anything.

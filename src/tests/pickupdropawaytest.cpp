@@ -155,7 +155,7 @@ platform::Task PickUpDropAwayTest::onDropAway(QString frame, TestRun test)
     // The operator confirms the drop-away by hand, starting from where the kit left
     // the coil; frames and poll ticks go on while the dialog is open.
     record.ManualDropAwayVoltage = 0;
-    test.step(QStringLiteral("confirmed by hand"));
+    test.waitOnOperator(QStringLiteral("confirmed by hand"));
     {
         const std::unique_ptr<QDialog> dialog(m_bench.view.openDropAwayDialog());  // a Stop closes it
         co_await m_bench.link.waits.closed(dialog.get());

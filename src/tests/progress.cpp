@@ -89,6 +89,7 @@ Progress::Report Progress::report() const
     }
     report.done = inner.done;
     report.total = inner.total;
+    report.onOperator = std::any_of(m_levels.begin(), m_levels.end(), [](const Entry &e) { return e.onOperator; });
     int waits = 0;
     for (const Entry &e : m_levels) {
         const std::optional<int> own = ownWaitsLeft(e);
@@ -127,6 +128,7 @@ void Progress::Level::plan(int waits)
     if (Entry *e = m_progress->entry(m_id)) {
         e->planned = waits;
         e->ticksAtPlan = m_progress->m_ticks();
+        e->onOperator = false;
         emit m_progress->changed();
     }
 }
@@ -135,6 +137,17 @@ void Progress::Level::waitOnKit()
 {
     if (Entry *e = m_progress->entry(m_id)) {
         e->planned.reset();
+        e->onOperator = false;
+        emit m_progress->changed();
+    }
+}
+
+void Progress::Level::waitOnOperator(const QString &text)
+{
+    if (Entry *e = m_progress->entry(m_id)) {
+        e->step = text;
+        e->planned.reset();
+        e->onOperator = true;
         emit m_progress->changed();
     }
 }

@@ -26,6 +26,7 @@ public:
         int done = 0;                  // of total, for a bar; total 0 with text: no count
         int total = 0;
         std::optional<int> waitsLeft;  // fixed waits still ahead, the running one included
+        bool onOperator = false;       // the bench waits for the operator, not for the kit
     };
     // Empty text when nothing runs.
     Report report() const;
@@ -52,6 +53,8 @@ public:
         void plan(int waits);
         // It waits on the kit for as long as the kit takes.
         void waitOnKit();
+        // It waits for the operator (a dialog), for as long as the operator takes.
+        void waitOnOperator(const QString &text);
 
     private:
         friend class Progress;
@@ -80,6 +83,7 @@ private:
         std::optional<int> planned;  // own waits ahead when planned, or frozen while an inner level runs
         int ticksAtPlan = 0;
         bool frozen = false;
+        bool onOperator = false;
     };
     Entry *entry(int id);
     std::optional<int> ownWaitsLeft(const Entry &entry) const;

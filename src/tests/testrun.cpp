@@ -90,3 +90,9 @@ void TestRun::waitOnKit()
     if (m_progress)
         m_progress->waitOnKit();
 }
+
+void TestRun::waitOnOperator(const QString &text)
+{
+    if (m_progress)
+        m_progress->waitOnOperator(text);
+}

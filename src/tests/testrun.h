@@ -44,6 +44,7 @@ public:
     void channel(const QString &name, int channel, int channels);
     void plan(int waits);
     void waitOnKit();
+    void waitOnOperator(const QString &text);
 
 private:
     TestRun(const Bench &bench, BenchView::Busy busy);

@@ -1,5 +1,7 @@
 #include "console/monitor/benchmonitor.h"
 
+#include "console/monitor/monitorlayout.h"
+
 #include "kitlink/kitlink.h"
 #include "kitlink/wireformat.h"
 #include "platform/atomicfile.h"
@@ -7,12 +9,14 @@
 #include "tests/progress.h"
 
 #include <QAreaSeries>
+#include <QBuffer>
 #include <QChart>
 #include <QChartView>
 #include <QDir>
 #include <QFileInfo>
-#include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QImageWriter>
 #include <QLabel>
 #include <QLegend>
 #include <QLegendMarker>
@@ -21,17 +25,24 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScatterSeries>
+#include <QScreen>
 #include <QSettings>
+#include <QThread>
 #include <QValueAxis>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace {
 
 constexpr double SilenceSeconds = 1.0;  // the kit answers every poll tick; a second without a frame is not normal
 constexpr double TopVolts = 30;         // the coil supply goes to 24 V
-constexpr double TopMilliamps = 600;    // the QTA2 source drives 500 mA
+constexpr double TimeStepSeconds = 20;  // the time axis in round steps, -120 s to now
+// Where there is room the monitor is as large as this; below the smallest size
+// its chart cannot be read.
+constexpr monitorlayout::Sizes MonitorSizes{QSize(1000, 560), QSize(440, 200)};
 
 QString resultLabel(wire::FrameKind kind)
 {
@@ -81,17 +92,30 @@ BenchMonitor::BenchMonitor(Sources sources, QWidget *parent)
     m_clock.start();
     m_exportFolder = QDir::homePath();
 
+    // No title and the legend at the side: on a 1280 x 1024 screen the room beside
+    // the main window is a strip of some 230 rows, and every row goes to the curves.
     m_chart = new QChart;
-    m_chart->setTitle(tr("Coil voltage and current, last two minutes"));
+    m_chart->legend()->setAlignment(Qt::AlignRight);
+    m_chart->setMargins(QMargins(4, 4, 4, 4));
+    // The axis counts back from now, so a reading keeps its age as it moves left:
+    // "-120 s" at the left edge, "0 s" now.
     m_time = new QValueAxis(m_chart);
-    m_time->setTitleText(tr("seconds"));
     m_time->setRange(-m_trace.windowSeconds(), 0);
+    m_time->setTickCount(int(m_trace.windowSeconds() / TimeStepSeconds) + 1);
+    m_time->setMinorTickCount(1);
+    m_time->setLabelFormat(QStringLiteral("%d s"));
     m_voltsAxis = new QValueAxis(m_chart);
     m_voltsAxis->setTitleText(tr("coil voltage (V)"));
     m_voltsAxis->setRange(0, TopVolts);
+    m_voltsAxis->setTickCount(monitorlayout::AxisSteps + 1);
+    m_voltsAxis->setMinorTickCount(1);
+    m_voltsAxis->setLabelFormat(QStringLiteral("%d"));
+    // Its ticks fall on the voltage grid; a grid of its own would only cross it.
     m_milliampsAxis = new QValueAxis(m_chart);
     m_milliampsAxis->setTitleText(tr("coil current (mA)"));
-    m_milliampsAxis->setRange(0, TopMilliamps);
+    m_milliampsAxis->setTickCount(monitorlayout::AxisSteps + 1);
+    m_milliampsAxis->setGridLineVisible(false);
+    scaleMilliamps(0);
     m_chart->addAxis(m_time, Qt::AlignBottom);
     m_chart->addAxis(m_voltsAxis, Qt::AlignLeft);
     m_chart->addAxis(m_milliampsAxis, Qt::AlignRight);
@@ -120,7 +144,7 @@ BenchMonitor::BenchMonitor(Sources sources, QWidget *parent)
     };
     m_voltMarkers = markers(tr("result (V)"), m_voltsAxis, QColor(0, 128, 255));
     m_milliampMarkers = markers(tr("result (mA)"), m_milliampsAxis, QColor(200, 0, 200));
-    newSegment();
+    useSegments(1);
 
     // setChart() hands back the view's own default chart without deleting it.
     QChart *const defaultChart = chartView->chart();
@@ -143,11 +167,12 @@ BenchMonitor::BenchMonitor(Sources sources, QWidget *parent)
     buttons->addWidget(lblSilence);
     buttons->addStretch();
     buttons->addWidget(cmdStop);
-    auto *state = new QGridLayout;
-    state->addWidget(lblProcedure, 0, 0, 1, 2);
-    state->addWidget(barProgress, 1, 0);
-    state->addWidget(lblTimeLeft, 1, 1);
+    auto *state = new QHBoxLayout;
+    state->addWidget(lblProcedure, 3);
+    state->addWidget(barProgress, 2);
+    state->addWidget(lblTimeLeft, 2);
     auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
     layout->addWidget(chartView, 1);
     layout->addLayout(state);
     layout->addLayout(buttons);
@@ -164,7 +189,7 @@ BenchMonitor::BenchMonitor(Sources sources, QWidget *parent)
     connect(cmdPause, &QPushButton::toggled, this, [this](bool paused) {
         cmdPause->setText(paused ? tr("&Resume") : tr("&Pause"));
         if (!paused)
-            redraw();
+            draw();
     });
     connect(cmdStop, &QPushButton::clicked, this, [this] { m_sources.stop(); });
     connect(cmdExportCsv, &QPushButton::clicked, this, [this] { chooseAndExport(QStringLiteral("csv")); });
@@ -174,8 +199,16 @@ BenchMonitor::BenchMonitor(Sources sources, QWidget *parent)
         checkSilence();
         showProgress();
         if (drawing())
-            drawNew();
+            draw();
     });
+}
+
+// An export still writing finishes before its window goes, so that the file is
+// whole or as it was.
+BenchMonitor::~BenchMonitor()
+{
+    for (QThread *writer : findChildren<QThread *>())
+        writer->wait();
 }
 
 namespace {
@@ -183,6 +216,25 @@ namespace {
 QSettings monitorSettings()
 {
     return QSettings(QStringLiteral("Quillmark"), QStringLiteral("Bench Monitor"));
+}
+
+// The window frame's width on each side, as the main window wears it: a window
+// not yet shown has none to ask for.
+QMargins frameMargins(const QWidget *window)
+{
+    if (!window)
+        return {};
+    const QRect frame = window->frameGeometry();
+    const QRect inner = window->geometry();
+    return {inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
+            frame.bottom() - inner.bottom()};
+}
+
+bool fitsAScreen(const QRect &frame)
+{
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    return std::any_of(screens.begin(), screens.end(),
+                       [&frame](const QScreen *screen) { return screen->availableGeometry().contains(frame); });
 }
 
 } // namespace
@@ -194,7 +246,23 @@ bool BenchMonitor::wasOpen()
 
 void BenchMonitor::restorePlace()
 {
-    restoreGeometry(monitorSettings().value(QStringLiteral("geometry")).toByteArray());
+    const QWidget *mainWindow = parentWidget() ? parentWidget()->window() : nullptr;
+    const QMargins frame = frameMargins(mainWindow);
+    const QRect remembered = monitorSettings().value(QStringLiteral("place")).toRect();
+    if (remembered.isValid() && fitsAScreen(remembered.marginsAdded(frame))) {
+        setGeometry(remembered);
+        return;
+    }
+    const QScreen *screen = mainWindow ? mainWindow->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QSize framed = minimumSizeHint().grownBy(frame);
+    const monitorlayout::Sizes sizes{MonitorSizes.largest.expandedTo(framed), MonitorSizes.smallest.expandedTo(framed)};
+    const QRect placed = monitorlayout::besideMainWindow(mainWindow ? mainWindow->frameGeometry() : QRect(), sizes,
+                                                         screen->availableGeometry());
+    const QRect inner = placed.marginsRemoved(frame);
+    resize(inner.size());
+    move(placed.topLeft());  // a window's position is its frame's
 }
 
 void BenchMonitor::remember(const BenchMonitor *monitor)
@@ -202,7 +270,7 @@ void BenchMonitor::remember(const BenchMonitor *monitor)
     QSettings settings = monitorSettings();
     settings.setValue(QStringLiteral("open"), monitor && monitor->isVisible());
     if (monitor)
-        settings.setValue(QStringLiteral("geometry"), monitor->saveGeometry());
+        settings.setValue(QStringLiteral("place"), monitor->geometry());
 }
 
 double BenchMonitor::now() const
@@ -228,7 +296,8 @@ void BenchMonitor::onFrame(const QString &frame)
     const wire::FrameKind kind = wire::classify(frame);
     if (kind == wire::FrameKind::LiveReadings) {
         const wire::LiveReadings live = wire::decodeLiveReadings(frame);
-        addSample({seconds, live.volts, live.milliamps, live.state.isEmpty() ? QChar() : live.state.front()});
+        m_trace.addSample(
+            {seconds, live.volts, live.milliamps, live.state.isEmpty() ? QChar() : live.state.front()});
         return;
     }
     const QString result = resultLabel(kind);
@@ -246,75 +315,87 @@ void BenchMonitor::onFrame(const QString &frame)
     m_trace.addMarker(marker);
 }
 
-void BenchMonitor::addSample(const LiveTrace::Sample &sample)
+// Everything kept, drawn afresh against now on the monitor's own tick, twice a
+// second, never in the event that brought a frame: the main window's readings are
+// shown first. Each stretch of readings is a line of its own.
+void BenchMonitor::draw()
 {
-    m_trace.addSample(sample);
-}
-
-// What came since the last drawing, added to the curves. The chart is drawn on the
-// monitor's own tick, twice a second, never in the event that brought a frame: the
-// main window's readings are shown first.
-void BenchMonitor::drawNew()
-{
+    const double at = now();
+    const double from = -m_trace.windowSeconds();
     const std::deque<LiveTrace::Sample> &samples = m_trace.samples();
-    auto sample = std::upper_bound(samples.begin(), samples.end(), m_drawnUntil,
-                                   [](double seconds, const LiveTrace::Sample &s) { return seconds < s.seconds; });
-    if (!m_trace.gaps().empty() && m_trace.gaps().back().to > m_drawnUntil)
-        newSegment();
-    QList<QPointF> volts, milliamps;
-    for (; sample != samples.end(); ++sample) {
-        volts << QPointF(sample->seconds, double(sample->volts));
-        milliamps << QPointF(sample->seconds, double(sample->milliamps));
-        const bool busy = sample->state == QLatin1Char('B');
-        if (busy != m_drawnBusy)  // a step, so the band starts and ends where the state changed
-            m_busyTop->append(sample->seconds, m_drawnBusy ? TopVolts : 0);
-        m_busyTop->append(sample->seconds, busy ? TopVolts : 0);
-        m_drawnBusy = busy;
+    const std::vector<LiveTrace::Run> runs = m_trace.runs(SilenceSeconds);
+    useSegments(std::max<std::size_t>(runs.size(), 1));
+
+    double largestMilliamps = 0;
+    QList<QPointF> busyTop;
+    for (std::size_t r = 0; r < runs.size(); ++r) {
+        QList<QPointF> volts, milliamps;
+        double busyLevel = 0;
+        double x = 0;
+        for (std::size_t i = runs[r].first; i < runs[r].last; ++i) {
+            const LiveTrace::Sample &sample = samples[i];
+            x = sample.seconds - at;
+            volts << QPointF(x, double(sample.volts));
+            milliamps << QPointF(x, double(sample.milliamps));
+            if (x >= from)
+                largestMilliamps = std::max(largestMilliamps, double(sample.milliamps));
+            // The band steps where the kit's state changed, and lies down at the
+            // ends of a stretch: nobody knows what the kit did in between.
+            const double level = sample.state == QLatin1Char('B') ? TopVolts : 0;
+            if (i == runs[r].first)
+                busyTop << QPointF(x, 0);
+            if (level != busyLevel)
+                busyTop << QPointF(x, busyLevel) << QPointF(x, level);
+            busyLevel = level;
+        }
+        busyTop << QPointF(x, busyLevel) << QPointF(x, 0);
+        m_segments[r].volts->replace(volts);
+        m_segments[r].milliamps->replace(milliamps);
     }
-    m_segments.back().volts->append(volts);
-    m_segments.back().milliamps->append(milliamps);
+    if (runs.empty()) {
+        m_segments.front().volts->clear();
+        m_segments.front().milliamps->clear();
+    }
+    m_busyTop->replace(busyTop);
+
+    QList<QPointF> voltMarkers, milliampMarkers;
     for (const LiveTrace::Marker &marker : m_trace.markers()) {
-        if (marker.seconds > m_markersUntil)
-            (marker.milliamps ? m_milliampMarkers : m_voltMarkers)->append(marker.seconds, double(marker.value));
+        const QPointF point(marker.seconds - at, double(marker.value));
+        if (marker.milliamps) {
+            milliampMarkers << point;
+            if (point.x() >= from)
+                largestMilliamps = std::max(largestMilliamps, point.y());
+        } else {
+            voltMarkers << point;
+        }
     }
-    if (!samples.empty())
-        m_drawnUntil = samples.back().seconds;
-    if (!m_trace.markers().empty())
-        m_markersUntil = m_trace.markers().back().seconds;
-    scrollTo(now());
+    m_voltMarkers->replace(voltMarkers);
+    m_milliampMarkers->replace(milliampMarkers);
+    scaleMilliamps(largestMilliamps);
 }
 
-// Older points leave the chart as they leave the window.
-void BenchMonitor::scrollTo(double seconds)
+// The current axis follows what the coil draws, in round steps.
+void BenchMonitor::scaleMilliamps(double largest)
 {
-    const double from = seconds - m_trace.windowSeconds();
-    m_time->setRange(from, seconds);
-    const auto dropOld = [from](QXYSeries *series) {
-        int old = 0;
-        while (old < series->count() && series->at(old).x() < from)
-            ++old;
-        if (old > 1)
-            series->removePoints(0, old - 1);  // one stays, so a curve enters from the edge
-    };
-    for (const Segment &segment : m_segments) {
-        dropOld(segment.volts);
-        dropOld(segment.milliamps);
-    }
-    while (m_segments.size() > 1 && m_segments.front().volts->count() <= 1
-           && (m_segments.front().volts->count() == 0 || m_segments.front().volts->at(0).x() < from)) {
-        m_chart->removeSeries(m_segments.front().volts);
-        m_chart->removeSeries(m_segments.front().milliamps);
-        delete m_segments.front().volts;
-        delete m_segments.front().milliamps;
-        m_segments.erase(m_segments.begin());
-    }
-    for (QXYSeries *series : {static_cast<QXYSeries *>(m_busyTop), static_cast<QXYSeries *>(m_voltMarkers),
-                              static_cast<QXYSeries *>(m_milliampMarkers)})
-        dropOld(series);
+    const double top = monitorlayout::milliampsAxisTop(largest);
+    if (top == m_milliampsAxis->max())
+        return;
+    m_milliampsAxis->setRange(0, top);
+    const double step = top / monitorlayout::AxisSteps;
+    m_milliampsAxis->setLabelFormat(step == std::floor(step) ? QStringLiteral("%d") : QStringLiteral("%.1f"));
 }
 
-void BenchMonitor::newSegment()
+// As many line pairs as there are stretches of readings; the legend names the
+// first pair only.
+void BenchMonitor::useSegments(std::size_t count)
 {
+    while (m_segments.size() > count) {
+        for (QLineSeries *series : {m_segments.back().volts, m_segments.back().milliamps}) {
+            m_chart->removeSeries(series);
+            delete series;
+        }
+        m_segments.pop_back();
+    }
     const auto line = [this](const QString &name, QValueAxis *axis, const QColor &colour) {
         auto *series = new QLineSeries(m_chart);
         series->setName(name);
@@ -322,64 +403,17 @@ void BenchMonitor::newSegment()
         m_chart->addSeries(series);
         series->attachAxis(m_time);
         series->attachAxis(axis);
+        if (!m_segments.empty()) {
+            for (QLegendMarker *marker : m_chart->legend()->markers(series))
+                marker->setVisible(false);
+        }
         return series;
     };
-    m_segments.push_back({line(tr("coil voltage"), m_voltsAxis, QColor(0, 160, 0)),
-                          line(tr("coil current"), m_milliampsAxis, QColor(200, 0, 0))});
-    // One entry a curve in the legend, however many pieces it is drawn in.
-    const auto markersOf = [this](QAbstractSeries *series) { return m_chart->legend()->markers(series); };
-    if (m_segments.size() > 1) {
-        for (QAbstractSeries *series : {static_cast<QAbstractSeries *>(m_segments.back().volts),
-                                        static_cast<QAbstractSeries *>(m_segments.back().milliamps)})
-            for (auto *marker : markersOf(series))
-                marker->setVisible(false);
+    while (m_segments.size() < count) {
+        QLineSeries *volts = line(tr("coil voltage"), m_voltsAxis, QColor(0, 160, 0));
+        QLineSeries *milliamps = line(tr("coil current"), m_milliampsAxis, QColor(200, 0, 0));
+        m_segments.push_back({volts, milliamps});
     }
-}
-
-// Everything kept, drawn afresh: on opening, and on resuming after a pause.
-void BenchMonitor::redraw()
-{
-    for (const Segment &segment : m_segments) {
-        m_chart->removeSeries(segment.volts);
-        m_chart->removeSeries(segment.milliamps);
-        delete segment.volts;
-        delete segment.milliamps;
-    }
-    m_segments.clear();
-    newSegment();
-    m_busyTop->clear();
-    m_voltMarkers->clear();
-    m_milliampMarkers->clear();
-    m_drawnBusy = false;
-    m_drawnUntil = -1;
-    // The gaps split the curves: each piece is drawn into a segment of its own.
-    const std::deque<LiveTrace::Sample> &samples = m_trace.samples();
-    std::size_t gap = 0;
-    QList<QPointF> volts, milliamps;
-    for (const LiveTrace::Sample &sample : samples) {
-        if (gap < m_trace.gaps().size() && sample.seconds >= m_trace.gaps()[gap].to) {
-            m_segments.back().volts->replace(volts);
-            m_segments.back().milliamps->replace(milliamps);
-            volts.clear();
-            milliamps.clear();
-            newSegment();
-            ++gap;
-        }
-        volts << QPointF(sample.seconds, double(sample.volts));
-        milliamps << QPointF(sample.seconds, double(sample.milliamps));
-        const bool busy = sample.state == QLatin1Char('B');
-        if (busy != m_drawnBusy)
-            m_busyTop->append(sample.seconds, m_drawnBusy ? TopVolts : 0);
-        m_busyTop->append(sample.seconds, busy ? TopVolts : 0);
-        m_drawnBusy = busy;
-    }
-    m_segments.back().volts->replace(volts);
-    m_segments.back().milliamps->replace(milliamps);
-    for (const LiveTrace::Marker &marker : m_trace.markers())
-        (marker.milliamps ? m_milliampMarkers : m_voltMarkers)->append(marker.seconds, double(marker.value));
-    m_drawnUntil = samples.empty() ? -1 : samples.back().seconds;
-    m_markersUntil = m_trace.markers().empty() ? -1 : m_trace.markers().back().seconds;
-    scrollTo(now());
 }
 
 // The kit answers every poll tick, so a second without a frame while the bench polls
@@ -410,6 +444,8 @@ void BenchMonitor::showProgress()
     barProgress->setValue(report.text.isEmpty() ? 0 : report.done);
     if (report.text.isEmpty()) {
         lblTimeLeft->clear();
+    } else if (report.onOperator) {
+        lblTimeLeft->setText(tr("time left unknown: waiting for the operator"));
     } else if (!report.waitsLeft) {
         lblTimeLeft->setText(tr("time left unknown: waiting on the kit"));
     } else {
@@ -425,7 +461,7 @@ void BenchMonitor::showProgress()
 void BenchMonitor::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    redraw();
+    draw();
     showProgress();
     m_everySecond.start();
 }
@@ -436,11 +472,22 @@ void BenchMonitor::hideEvent(QHideEvent *event)
     QWidget::hideEvent(event);
 }
 
+QList<QList<QPointF>> BenchMonitor::drawnLines(bool milliamps) const
+{
+    QList<QList<QPointF>> lines;
+    for (const Segment &segment : m_segments) {
+        const QList<QPointF> points = (milliamps ? segment.milliamps : segment.volts)->points();
+        if (!points.isEmpty())
+            lines << points;
+    }
+    return lines;
+}
+
 QList<QPointF> BenchMonitor::drawnPoints(bool milliamps) const
 {
     QList<QPointF> points;
-    for (const Segment &segment : m_segments)
-        points += (milliamps ? segment.milliamps : segment.volts)->points();
+    for (const QList<QPointF> &line : drawnLines(milliamps))
+        points += line;
     return points;
 }
 
@@ -456,25 +503,47 @@ void BenchMonitor::chooseAndExport(const QString &extension)
             if (choice.fullPath.isEmpty())
                 return;
             m_exportFolder = QFileInfo(choice.fullPath).absolutePath();
-            QString why;
-            if (!(extension == QLatin1String("csv") ? exportCsv(choice.fullPath, why) : exportPng(choice.fullPath, why)))
-                platform::Prompts::current().message(this, tr("Bench Monitor"),
-                                                     tr("The trace was not exported: %1").arg(why),
-                                                     platform::PromptIcon::Exclamation);
+            if (extension == QLatin1String("csv"))
+                exportCsv(choice.fullPath);
+            else
+                exportPng(choice.fullPath);
         });
 }
 
-bool BenchMonitor::exportCsv(const QString &path, QString &why) const
+void BenchMonitor::exportCsv(const QString &path)
 {
-    const platform::WriteResult written = platform::replaceFileAtomically(path, m_trace.toCsv());
-    why = written.error;
-    return written.ok;
+    writeAway(path, [path, csv = m_trace.toCsv()] { return platform::replaceFileAtomically(path, csv); });
 }
 
-bool BenchMonitor::exportPng(const QString &path, QString &why)
+// The chart is taken on this thread, where it is drawn; it is encoded and written
+// on the writer's.
+void BenchMonitor::exportPng(const QString &path)
 {
-    if (chartView->grab().save(path, "PNG"))
-        return true;
-    why = tr("the picture could not be written to %1").arg(path);
-    return false;
+    writeAway(path, [path, picture = chartView->grab().toImage()] {
+        QBuffer png;
+        png.open(QIODevice::WriteOnly);
+        QImageWriter writer(&png, "PNG");
+        if (!writer.write(picture))
+            return platform::WriteResult{false, writer.errorString()};
+        return platform::replaceFileAtomically(path, png.data());
+    });
+}
+
+// A full disk or a slow network folder holds the writer, never the kit's thread.
+void BenchMonitor::writeAway(const QString &path, std::function<platform::WriteResult()> write)
+{
+    auto result = std::make_shared<platform::WriteResult>();
+    QThread *writer = QThread::create([write = std::move(write), result] { *result = write(); });
+    writer->setParent(this);
+    connect(writer, &QThread::finished, this, [this, writer, path, result] {
+        writer->deleteLater();
+        if (!result->ok)
+            platform::Prompts::current().message(
+                this, tr("Bench Monitor"),
+                tr("The trace was not exported to %1: %2.\nA file of that name is left as it was.")
+                    .arg(QDir::toNativeSeparators(path), result->error),
+                platform::PromptIcon::Exclamation);
+        emit exported(path, result->ok, result->error);
+    });
+    writer->start();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "console/monitor/livetrace.h"
+#include "platform/atomicfile.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
@@ -41,10 +42,12 @@ public:
     };
 
     explicit BenchMonitor(Sources sources, QWidget *parent = nullptr);
+    ~BenchMonitor() override;
 
     // Whether the monitor was open when the bench last closed, and where it stood:
     // kept in the user's Quillmark settings, not in the bench's settings files.
     static bool wasOpen();
+    // Where it was, when that still fits a screen; otherwise beside the main window.
     void restorePlace();
     // monitor nullptr: it was never opened in this run.
     static void remember(const BenchMonitor *monitor);
@@ -52,9 +55,13 @@ public:
     const LiveTrace &trace() const { return m_trace; }
     // Seconds on the monitor's clock; a benchmark replays a shift faster than real time.
     void setClock(std::function<double()> clock) { m_now = std::move(clock); }
-    // The points of a curve as drawn: voltage or current, newest last.
+    // The points of a curve as drawn, in seconds before now: voltage or current,
+    // newest last, each stretch of readings a line of its own.
+    QList<QList<QPointF>> drawnLines(bool milliamps) const;
     QList<QPointF> drawnPoints(bool milliamps) const;
     QList<QPointF> drawnMarkers() const;
+    QValueAxis *timeAxis() const { return m_time; }
+    QValueAxis *milliampsAxis() const { return m_milliampsAxis; }
 
     QPushButton *const cmdPause;
     QPushButton *const cmdExportCsv;
@@ -66,9 +73,14 @@ public:
     QLabel *const lblSilence;
     QChartView *const chartView;
 
-    // Writes the trace as CSV, or the chart as PNG; false with a reason on failure.
-    bool exportCsv(const QString &path, QString &why) const;
-    bool exportPng(const QString &path, QString &why);
+    // Writes the trace as CSV, or the chart as PNG, on a thread of its own: the
+    // file is replaced whole or left as it was, and exported() tells which.
+    void exportCsv(const QString &path);
+    void exportPng(const QString &path);
+
+signals:
+    // why: the cause when not ok ("No space left on device").
+    void exported(const QString &path, bool ok, const QString &why);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -77,13 +89,12 @@ protected:
 private:
     void chooseAndExport(const QString &extension);
     void onFrame(const QString &frame);
-    void addSample(const LiveTrace::Sample &sample);
+    void writeAway(const QString &path, std::function<platform::WriteResult()> write);
     void checkSilence();
     void showProgress();
-    void redraw();
-    void drawNew();
-    void scrollTo(double seconds);
-    void newSegment();
+    void draw();
+    void scaleMilliamps(double largest);
+    void useSegments(std::size_t count);
     bool drawing() const;
     double now() const;
 
@@ -94,9 +105,6 @@ private:
     double m_lastFrame = -1;      // seconds of the last frame of any kind
     bool m_silent = false;
     QTimer m_everySecond;         // drawing, kit silence and the time left, only while shown
-    double m_drawnUntil = -1;     // the chart holds the samples up to here
-    double m_markersUntil = -1;   // and the results
-    bool m_drawnBusy = false;
     QString m_exportFolder;
 
     QChart *m_chart = nullptr;
@@ -107,7 +115,7 @@ private:
         QLineSeries *volts;
         QLineSeries *milliamps;
     };
-    std::vector<Segment> m_segments;  // a new one after every silence, so the gap shows
+    std::vector<Segment> m_segments;  // one a stretch of readings, so a gap shows as one
     QLineSeries *m_busyTop = nullptr;
     QAreaSeries *m_busy = nullptr;
     QScatterSeries *m_voltMarkers = nullptr;

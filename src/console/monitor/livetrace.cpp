@@ -33,6 +33,17 @@ void LiveTrace::dropBefore(double seconds)
         m_gaps.pop_front();
 }
 
+std::vector<LiveTrace::Run> LiveTrace::runs(double longestStep) const
+{
+    std::vector<Run> found;
+    for (std::size_t i = 0; i < m_samples.size(); ++i) {
+        if (i == 0 || m_samples[i].seconds - m_samples[i - 1].seconds > longestStep)
+            found.push_back({i, i});
+        found.back().last = i + 1;
+    }
+    return found;
+}
+
 QByteArray LiveTrace::toCsv() const
 {
     QByteArray csv = "seconds,volts,milliamps,kit state\r\n";

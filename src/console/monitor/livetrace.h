@@ -4,7 +4,9 @@
 #include <QChar>
 #include <QString>
 
+#include <cstddef>
 #include <deque>
+#include <vector>
 
 // What the Bench Monitor draws: the coil voltage and current of the last two minutes
 // from the live-readings frames, the results that arrived meanwhile, and the
@@ -40,6 +42,16 @@ public:
     const std::deque<Sample> &samples() const { return m_samples; }
     const std::deque<Marker> &markers() const { return m_markers; }
     const std::deque<Gap> &gaps() const { return m_gaps; }
+
+    // The samples as stretches of readings, [first, last) in samples(): a stretch
+    // ends wherever none came for longer than longestStep seconds (the poll held
+    // through a contact run, a kit gone quiet), so that no curve is drawn across a
+    // time nobody measured.
+    struct Run {
+        std::size_t first;
+        std::size_t last;
+    };
+    std::vector<Run> runs(double longestStep) const;
     double windowSeconds() const { return m_window; }
 
     // "seconds,volts,milliamps,kit state", then a row a sample, CR LF, '.' decimals.
