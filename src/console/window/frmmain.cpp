@@ -40,7 +40,7 @@ using formlayout::px;
 namespace {
 
 const QString AppVersion = QStringLiteral(QUILLMARK_VERSION);
-const QString AppUpdateDate = QStringLiteral("16/04/2022");
+const QString AppUpdateDate = QStringLiteral(QUILLMARK_UPDATE_DATE);
 
 QTimer *makeTimer(QObject *owner, const char *name, std::chrono::milliseconds interval, bool singleShot)
 {
