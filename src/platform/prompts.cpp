@@ -4,6 +4,8 @@
 #include <QFileDialog>
 #include <QFontMetrics>
 #include <QGridLayout>
+#include <QHeaderView>
+#include <QTreeView>
 #include <QFileInfo>
 #include <QMessageBox>
 
@@ -47,6 +49,13 @@ void runDialog(QWidget *parent, const QString &title, const QString &folder, con
     dialog->setAcceptMode(mode);
     dialog->setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog->setDefaultSuffix(defaultExtension);
+    // Report file names are long ("Test Report 12.csv" beside its date): room for
+    // them and for the date column, instead of a narrow list of cut-off names.
+    dialog->setViewMode(QFileDialog::Detail);
+    const int em = dialog->fontMetrics().averageCharWidth();
+    dialog->resize(std::max(dialog->width(), 110 * em), std::max(dialog->height(), 40 * em));
+    if (auto *files = dialog->findChild<QTreeView *>(QStringLiteral("treeView")))
+        files->header()->resizeSection(0, 55 * em);
     QObject::connect(dialog, &QDialog::finished, dialog, [dialog, chosen = std::move(chosen)](int result) {
         const QStringList files = dialog->selectedFiles();
         chosen(result == QDialog::Accepted && !files.isEmpty() ? fromPath(files.constFirst()) : FileChoice{});
