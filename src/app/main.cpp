@@ -17,6 +17,7 @@
 #include <QStyleFactory>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -104,6 +105,17 @@ int say(FILE *to, const QString &text, int code)
     return code;
 }
 
+// A history password that came on the command line or in QUILLMARK_HISTORY stays
+// readable in /proc for the whole run: once the address is read, its bytes there
+// are overwritten.
+void hideHistoryPassword(int argc = 0, char *argv[] = nullptr)
+{
+    for (int i = 1; i < argc; ++i)
+        history::hidePassword(argv[i]);
+    if (char *fromEnvironment = std::getenv("QUILLMARK_HISTORY"))
+        history::hidePassword(fromEnvironment);
+}
+
 // --export-history and --import-report: the results history without a window.
 int runScript(const CommandLine &line, const QStringList &arguments, int argc, char *argv[])
 {
@@ -117,6 +129,7 @@ int runScript(const CommandLine &line, const QStringList &arguments, int argc, c
     QString why;
     const std::optional<history::Location> location =
         history::chosenLocation(line.parser.value(line.history), QDir::currentPath(), &why);
+    hideHistoryPassword();
     if (!location)
         return say(stderr, why, 2);
     history::Store store(*location, QStringLiteral("quillmark-script"));
@@ -169,6 +182,12 @@ int main(int argc, char *argv[])
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     line.parser.parse(arguments);
+    // The window system reads the arguments again; the history's address is taken
+    // from this first reading, before its password is hidden there.
+    const QString historyUrl = line.parser.value(line.history);
+    hideHistoryPassword(argc, argv);
+    for (QString &argument : arguments)
+        argument = history::withoutPassword(argument);
     if (line.asksForTextOnly()) {
         QCoreApplication textOnly(argc, argv);
         line.parser.process(textOnly);  // prints and exits
@@ -186,8 +205,8 @@ int main(int argc, char *argv[])
     if (!enterBenchFolder(line))
         return 1;
     QString historyWhy;
-    const std::optional<history::Location> historyAt =
-        history::chosenLocation(line.parser.value(line.history), QDir::currentPath(), &historyWhy);
+    const std::optional<history::Location> historyAt = history::chosenLocation(historyUrl, QDir::currentPath(), &historyWhy);
+    hideHistoryPassword();
     if (!historyAt)
         return say(stderr, historyWhy, 2);
 
