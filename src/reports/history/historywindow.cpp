@@ -406,6 +406,7 @@ void HistoryWindow::drawTrend(const QString &caption)
     const QColor amber(240, 170, 0);
     band->setColor(QColor(amber.red(), amber.green(), amber.blue(), 80));  // the values stay seen through it
     band->setBorderColor(amber);
+    values->setPen(QPen(QColor(0, 90, 170), 2));  // apart from the band's amber, whatever the chart's theme
     QPen dashed(QColor(200, 110, 0));
     dashed.setStyle(Qt::DashLine);
     mean->setPen(dashed);
