@@ -3,7 +3,9 @@
 // SQLite history; the window shows them with the trend of the front contacts'
 // resistance and is saved as a PNG.
 //
-//   QT_QPA_PLATFORM=offscreen quillmark-history-shot docs/history.png
+//   QT_QPA_PLATFORM=offscreen quillmark-history-shot docs/history.png [docs/history-import.png]
+//
+// The second picture is the import dialog, opened on a report folder of three files.
 
 #include "console/record/benchrecord.h"
 #include "reports/history/historystore.h"
@@ -13,6 +15,10 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QPushButton>
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -72,8 +78,9 @@ QList<history::RelayEntry> batch()
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    if (app.arguments().size() != 2) {
-        std::fprintf(stderr, "usage: quillmark-history-shot OUT.png\n");
+    const QStringList pictures = app.arguments().mid(1);
+    if (pictures.isEmpty() || pictures.size() > 2) {
+        std::fprintf(stderr, "usage: quillmark-history-shot OUT.png [IMPORT.png]\n");
         return 2;
     }
     QTemporaryDir folder;
@@ -85,14 +92,31 @@ int main(int argc, char *argv[])
             return 1;
         }
     }
+    const QString reports = folder.filePath(QStringLiteral("Reports"));
+    QDir().mkpath(reports);
+    for (const char *name : {"Test Report 7.csv", "Test Report 8 QTA2 batch of November.csv", "CR_Values.csv"}) {
+        QFile file(reports + QLatin1Char('/') + QLatin1String(name));
+        (void)file.open(QIODevice::WriteOnly);
+    }
     history::HistoryWindow window(location);
     window.resize(1100, 760);
+    window.setReportFolder(reports);
     window.show();
     window.cmbQuantity->setCurrentIndex(window.cmbQuantity->findData(QStringLiteral("contact_resistance_front")));
     int code = 1;
     QTimer::singleShot(500, &window, [&] {
-        code = window.grab().save(app.arguments().at(1)) ? 0 : 1;
-        app.quit();
+        code = window.grab().save(pictures[0]) ? 0 : 1;
+        if (pictures.size() == 1) {
+            app.quit();
+            return;
+        }
+        window.cmbStyle->setCurrentIndex(2);
+        window.cmdImport->click();
+        QTimer::singleShot(500, &window, [&] {
+            auto *dialog = window.findChild<QFileDialog *>();
+            code = dialog && dialog->grab().save(pictures[1]) ? code : 1;
+            app.quit();
+        });
     });
     app.exec();
     return code;
