@@ -313,7 +313,7 @@ bool Store::correctToVersion2()
         }
     }
 
-    QList<std::pair<qint64, QString>> folded, raws;
+    QList<std::pair<qint64, QString>> folded;
     QSqlQuery ids(db);
     ids.setForwardOnly(true);
     if (!ids.exec(QStringLiteral("SELECT id, relay_id FROM relays")))
@@ -321,20 +321,31 @@ bool Store::correctToVersion2()
     while (ids.next())
         folded.append({ids.value(0).toLongLong(), ids.value(1).toString().toCaseFolded()});
     ids.finish();
-    QSqlQuery bench(db);
-    bench.setForwardOnly(true);
-    if (!bench.exec(QStringLiteral("SELECT relay, raw FROM raw_values WHERE raw LIKE '%\"bench\"%'")))
-        return fail(what, bench.lastError().text());
-    while (bench.next()) {
-        QJsonObject raw = QJsonDocument::fromJson(bench.value(1).toString().toUtf8()).object();
-        if (shortenBenchNumbers(raw))
-            raws.append({bench.value(0).toLongLong(), QString::fromUtf8(QJsonDocument(raw).toJson(QJsonDocument::Compact))});
-    }
-    bench.finish();
-    if (!setEach(db, QStringLiteral("relays"), QStringLiteral("id"), QStringLiteral("relay_id_folded"), folded, &why)
-        || !setEach(db, QStringLiteral("raw_values"), QStringLiteral("relay"), QStringLiteral("raw"), raws, &why))
+    if (!setEach(db, QStringLiteral("relays"), QStringLiteral("id"), QStringLiteral("relay_id_folded"), folded, &why))
         return fail(what, why);
-    return true;
+
+    // A page of raw values at a time: a form's relay keeps some kilobytes of them.
+    for (qint64 after = -1;;) {
+        QList<std::pair<qint64, QString>> raws;
+        QSqlQuery bench(db);
+        bench.setForwardOnly(true);
+        if (!bench.exec(QStringLiteral("SELECT relay, raw FROM raw_values WHERE relay > %1 AND raw LIKE '%\"bench\"%' "
+                                       "ORDER BY relay LIMIT 1000")
+                            .arg(after)))
+            return fail(what, bench.lastError().text());
+        int read = 0;
+        for (; bench.next(); ++read) {
+            after = bench.value(0).toLongLong();
+            QJsonObject raw = QJsonDocument::fromJson(bench.value(1).toString().toUtf8()).object();
+            if (shortenBenchNumbers(raw))
+                raws.append({after, QString::fromUtf8(QJsonDocument(raw).toJson(QJsonDocument::Compact))});
+        }
+        bench.finish();
+        if (!setEach(db, QStringLiteral("raw_values"), QStringLiteral("relay"), QStringLiteral("raw"), raws, &why))
+            return fail(what, why);
+        if (read < 1000)
+            return true;
+    }
 }
 
 bool Store::migrate()
