@@ -16,7 +16,6 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -24,6 +23,7 @@
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSet>
 #include <QSplitter>
 #include <QAbstractTableModel>
