@@ -14,6 +14,7 @@
 #include <QStyleFactory>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <utility>
 
@@ -152,6 +153,17 @@ int say(FILE *to, const QString &text, int code)
     return code;
 }
 
+// A history password that came on the command line or in QUILLMARK_HISTORY stays
+// readable in /proc for the whole run: once the address is read, its bytes there
+// are overwritten.
+void hideHistoryPassword(int argc = 0, char *argv[] = nullptr)
+{
+    for (int i = 1; i < argc; ++i)
+        history::hidePassword(argv[i]);
+    if (char *fromEnvironment = std::getenv("QUILLMARK_HISTORY"))
+        history::hidePassword(fromEnvironment);
+}
+
 // --export-history and --import-report: the results history without a window.
 int runScript(const CommandLine &line, int argc, char *argv[])
 {
@@ -163,6 +175,7 @@ int runScript(const CommandLine &line, int argc, char *argv[])
     QString why;
     const std::optional<history::Location> location =
         history::chosenLocation(line.parser.value(line.history), QDir::currentPath(), &why);
+    hideHistoryPassword();
     if (!location)
         return say(stderr, why, 2);
     history::Store store(*location, QStringLiteral("quillmark-script"));
@@ -214,15 +227,21 @@ int main(int argc, char *argv[])
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    const QStringList ours = withoutWindowSystemOptions(arguments);
+    QStringList ours = withoutWindowSystemOptions(arguments);
     line.parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);  // "-bogus" is one word
     line.parser.parse(ours);
+    // The window system reads the arguments again; the history's address is taken
+    // from this first reading, before its password is hidden there.
+    const QString historyUrl = line.parser.value(line.history);
+    hideHistoryPassword(argc, argv);
+    for (QString &argument : ours)
+        argument = history::withoutPassword(argument);
     if (line.asksForTextOnly()) {
         QCoreApplication textOnly(argc, argv);
         line.parser.process(ours);  // prints and exits
     }
     if (const QString mistake = line.mistake(ours); !mistake.isEmpty())
-        return say(stderr, mistake, 1);
+        return say(stderr, history::withoutPassword(mistake), 1);
     if (line.isScript())
         return runScript(line, argc, argv);
 
@@ -234,8 +253,8 @@ int main(int argc, char *argv[])
     if (!enterBenchFolder(line))
         return 1;
     QString historyWhy;
-    const std::optional<history::Location> historyAt =
-        history::chosenLocation(line.parser.value(line.history), QDir::currentPath(), &historyWhy);
+    const std::optional<history::Location> historyAt = history::chosenLocation(historyUrl, QDir::currentPath(), &historyWhy);
+    hideHistoryPassword();
     if (!historyAt)
         return say(stderr, historyWhy, 2);
 

@@ -4,6 +4,8 @@
 #include <QFileDialog>
 #include <QFontMetrics>
 #include <QGridLayout>
+#include <QHeaderView>
+#include <QTreeView>
 #include <QFileInfo>
 #include <QMessageBox>
 
@@ -47,11 +49,24 @@ void runDialog(QWidget *parent, const QString &title, const QString &folder, con
     dialog->setAcceptMode(mode);
     dialog->setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog->setDefaultSuffix(defaultExtension);
+    dialog->setViewMode(QFileDialog::Detail);
     QObject::connect(dialog, &QDialog::finished, dialog, [dialog, chosen = std::move(chosen)](int result) {
         const QStringList files = dialog->selectedFiles();
         chosen(result == QDialog::Accepted && !files.isEmpty() ? fromPath(files.constFirst()) : FileChoice{});
     });
     dialog->open();
+    // Report file names are long and their dates matter: room for both, each column
+    // as wide as what it shows, instead of "CSV…ent" and "6 Dec …:43". Done once
+    // open, as the dialog brings back its last size and columns when it shows.
+    const int em = dialog->fontMetrics().averageCharWidth();
+    dialog->resize(std::max(dialog->width(), 120 * em), std::max(dialog->height(), 40 * em));
+    if (auto *files = dialog->findChild<QTreeView *>(QStringLiteral("treeView"))) {
+        QHeaderView *columns = files->header();
+        columns->setStretchLastSection(false);
+        columns->setSectionResizeMode(0, QHeaderView::Stretch);
+        for (int c = 1; c < columns->count(); ++c)
+            columns->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+    }
 }
 
 } // namespace

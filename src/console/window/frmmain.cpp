@@ -464,6 +464,7 @@ void FrmMain::showHistory()
                                                journal, this);
         m_history->setAttribute(Qt::WA_DeleteOnClose);
     }
+    m_history->setReportFolder(m_record.SaveFolder);
     m_history->show();
     m_history->raise();
     m_history->activateWindow();

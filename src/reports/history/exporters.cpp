@@ -34,6 +34,16 @@ struct Column {
     QString name, unit;
 };
 
+QList<int> stylesOf(const Filter &filter)
+{
+    if (filter.styleCode != 0)
+        return {filter.styleCode};
+    QList<int> all;
+    for (int code = 1; code <= 7; ++code)
+        all << code;
+    return all;
+}
+
 } // namespace
 
 ExportResult exportRelays(Store &store, const Filter &filter, const QString &path)
@@ -45,20 +55,16 @@ ExportResult exportRelays(Store &store, const Filter &filter, const QString &pat
         result.error = QStringLiteral("%1: the file name must end in .csv or .json").arg(path);
         return result;
     }
-    QList<int> styles;
-    if (!store.styles(filter, &styles)) {
-        result.error = store.error();
-        return result;
-    }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         result.error = QStringLiteral("%1 cannot be written: %2").arg(QDir::toNativeSeparators(path), file.errorString());
         return result;
     }
 
-    // The items of every style found, each once, in the order its form shows them.
+    // The items of the filter's style, or of every style, each once, in the order the
+    // forms show them: the same columns whichever relays are found, or none.
     QList<Column> columns;
-    for (const int code : std::as_const(styles)) {
+    for (const int code : stylesOf(filter)) {
         for (const ItemDefinition &definition : itemDefinitions(code)) {
             const bool known = std::any_of(columns.begin(), columns.end(),
                                            [&](const Column &c) { return c.name == definition.name; });
@@ -79,7 +85,7 @@ ExportResult exportRelays(Store &store, const Filter &filter, const QString &pat
 
     const bool read = store.forEach(filter, [&](const RelayEntry &e) {
         if (csv) {
-            QStringList row{e.recordedAt.toUTC().toString(Qt::ISODate), e.host, e.relayId, reports::styleName(e.styleCode),
+            QStringList row{recordedText(e.recordedAt), e.host, e.relayId, reports::styleName(e.styleCode),
                             QString::number(e.contactVariant), e.reportFile, QString::number(e.recordIndex),
                             QString::number(e.verdictsFailed)};
             for (const Column &c : std::as_const(columns)) {

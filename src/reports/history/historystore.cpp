@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -58,6 +59,11 @@ QStringList schemaSteps(int version, bool postgres)
 {
     const QString id = postgres ? QStringLiteral("BIGINT GENERATED ALWAYS AS IDENTITY PRIMARY KEY")
                                 : QStringLiteral("INTEGER PRIMARY KEY");
+    // The relay ID as the filter compares it: SQLite's LOWER() and LIKE fold ASCII
+    // letters only, so the folding is the program's, the same on both databases.
+    // Filled for the relays already held by correctToVersion2().
+    if (version == 2)
+        return {QStringLiteral("ALTER TABLE relays ADD COLUMN relay_id_folded TEXT NOT NULL DEFAULT ''")};
     if (version != 1)
         return {};
     return {
@@ -85,6 +91,56 @@ QStringList schemaSteps(int version, bool postgres)
         QStringLiteral("CREATE TABLE raw_values (relay BIGINT PRIMARY KEY, "
                        "raw TEXT NOT NULL)"),
     };
+}
+
+// Sets one text column of many rows, a few hundred rows a statement; the row keys
+// are the history's own numbers, written into the statement.
+bool setEach(QSqlDatabase db, const QString &table, const QString &key, const QString &column,
+             const QList<std::pair<qint64, QString>> &rows, QString *why)
+{
+    constexpr qsizetype Chunk = 250;
+    for (qsizetype first = 0; first < rows.size(); first += Chunk) {
+        QStringList values;
+        const QList<std::pair<qint64, QString>> chunk = rows.mid(first, Chunk);
+        for (const auto &[row, value] : chunk)
+            values << QStringLiteral("(%1, ?)").arg(row);
+        QSqlQuery query(db);
+        query.prepare(QStringLiteral("UPDATE %1 SET %3 = v.column2 FROM (VALUES %4) AS v WHERE %1.%2 = v.column1")
+                          .arg(table, key, column, values.join(QStringLiteral(", "))));
+        for (qsizetype i = 0; i < chunk.size(); ++i)
+            query.bindValue(int(i), chunk[i].second);
+        if (!query.exec()) {
+            *why = query.lastError().text();
+            return false;
+        }
+    }
+    return true;
+}
+
+// The bench record's readings of a relay's raw values as the 32-bit numbers they are.
+bool shortenBenchNumbers(QJsonObject &raw)
+{
+    QJsonObject bench = raw.value(QStringLiteral("bench")).toObject();
+    bool changed = false;
+    const auto shorten = [&changed](const QJsonValue &value) -> QJsonValue {
+        if (!value.isDouble())
+            return value;
+        const double shortened = shortestDouble(float(value.toDouble()));
+        changed = changed || shortened != value.toDouble();
+        return shortened;
+    };
+    for (auto it = bench.begin(); it != bench.end(); ++it) {
+        if (it->isArray()) {
+            QJsonArray values = it->toArray();
+            for (auto v = values.begin(); v != values.end(); ++v)
+                *v = shorten(*v);
+            *it = values;
+        } else {
+            *it = shorten(*it);
+        }
+    }
+    raw.insert(QStringLiteral("bench"), bench);
+    return changed;
 }
 
 RelayEntry relayAt(const QSqlQuery &q)
@@ -146,9 +202,13 @@ void Store::close()
     QSqlDatabase::removeDatabase(m_connection);
 }
 
+// A driver's text may quote the connection it was given; the password never
+// reaches the operator.
 bool Store::fail(const QString &what, const QString &why)
 {
     m_error = why.isEmpty() ? what : what + QStringLiteral(": ") + why;
+    if (!m_location.password.isEmpty())
+        m_error.replace(m_location.password, QStringLiteral("***"));
     return false;
 }
 
@@ -213,6 +273,81 @@ int Store::storedVersion()
     return query.value(0).toInt();
 }
 
+// Histories of version 1 named the units of the report forms' captions: contact
+// resistance in "Ohms" where the kit measures milliohms. Every item now takes the
+// caption and unit of its definition; the relay IDs get their folded copy; the
+// bench record's readings lose the digits that widening a 32-bit float added.
+bool Store::correctToVersion2()
+{
+    const QString what = QStringLiteral("The results history %1 could not be brought up to date").arg(m_location.describe());
+    QSqlDatabase db = database();
+    QString why;
+    for (int code = 1; code <= 7; ++code) {
+        const QList<ItemDefinition> &definitions = itemDefinitions(code);
+        for (const ItemDefinition &definition : definitions) {
+            const QString unit = definition.releasePercent ? releaseUnit(20.0) : definition.unit;
+            QSqlQuery query(db);
+            query.prepare(QStringLiteral("UPDATE items SET caption = ?, unit = ? WHERE name = ? AND (caption <> ? OR "
+                                         "unit <> ?) AND relay IN (SELECT id FROM relays WHERE style_code = ?)"));
+            for (const QVariant &v : {QVariant(definition.caption), QVariant(unit), QVariant(definition.name),
+                                      QVariant(definition.caption), QVariant(unit), QVariant(code)})
+                query.addBindValue(v);
+            if (!query.exec())
+                return fail(what, query.lastError().text());
+        }
+        const auto pickUp = std::find_if(definitions.begin(), definitions.end(),
+                                         [](const ItemDefinition &d) { return d.pickUpCurrent; });
+        for (const ItemDefinition &definition : definitions) {
+            if (!definition.releasePercent || pickUp == definitions.end())
+                continue;
+            // Below a pick-up current of 20 mA, as releaseUnit() tells.
+            QSqlQuery query(db);
+            query.prepare(QStringLiteral("UPDATE items SET unit = ? WHERE name = ? AND relay IN (SELECT relay FROM items "
+                                         "WHERE name = ? AND number < 20) AND relay IN (SELECT id FROM relays WHERE "
+                                         "style_code = ?)"));
+            for (const QVariant &v : {QVariant(releaseUnit(0.0)), QVariant(definition.name), QVariant(pickUp->name),
+                                      QVariant(code)})
+                query.addBindValue(v);
+            if (!query.exec())
+                return fail(what, query.lastError().text());
+        }
+    }
+
+    QList<std::pair<qint64, QString>> folded;
+    QSqlQuery ids(db);
+    ids.setForwardOnly(true);
+    if (!ids.exec(QStringLiteral("SELECT id, relay_id FROM relays")))
+        return fail(what, ids.lastError().text());
+    while (ids.next())
+        folded.append({ids.value(0).toLongLong(), ids.value(1).toString().toCaseFolded()});
+    ids.finish();
+    if (!setEach(db, QStringLiteral("relays"), QStringLiteral("id"), QStringLiteral("relay_id_folded"), folded, &why))
+        return fail(what, why);
+
+    // A page of raw values at a time: a form's relay keeps some kilobytes of them.
+    for (qint64 after = -1;;) {
+        QList<std::pair<qint64, QString>> raws;
+        QSqlQuery bench(db);
+        bench.setForwardOnly(true);
+        if (!bench.exec(QStringLiteral("SELECT relay, raw FROM raw_values WHERE relay > %1 AND raw LIKE '%\"bench\"%' "
+                                       "ORDER BY relay LIMIT 1000")
+                            .arg(after)))
+            return fail(what, bench.lastError().text());
+        int read = 0;
+        for (; bench.next(); ++read) {
+            after = bench.value(0).toLongLong();
+            QJsonObject raw = QJsonDocument::fromJson(bench.value(1).toString().toUtf8()).object();
+            if (shortenBenchNumbers(raw))
+                raws.append({after, QString::fromUtf8(QJsonDocument(raw).toJson(QJsonDocument::Compact))});
+        }
+        bench.finish();
+        if (!setEach(db, QStringLiteral("raw_values"), QStringLiteral("relay"), QStringLiteral("raw"), raws, &why))
+            return fail(what, why);
+        if (read < 1000)
+            return true;
+    }
+}
+
 bool Store::migrate()
 {
     int version = storedVersion();
@@ -246,6 +381,8 @@ bool Store::migrate()
             if (!exec(statement))
                 return abandon();
         }
+        if (step == 2 && !correctToVersion2())
+            return abandon();
     }
     if (version < SchemaVersion
         && !(exec(QStringLiteral("DELETE FROM schema_version"))
@@ -270,7 +407,7 @@ QString placeholders(int rows, int columns)
     return QStringList(rows, row).join(QStringLiteral(", "));
 }
 
-constexpr int RelayFields = 19;
+constexpr int RelayFields = 20;
 constexpr int ItemFields = 8;
 constexpr int RelaysAStatement = 8;
 
@@ -311,7 +448,7 @@ bool Store::add(const QList<RelayEntry> &entries, int *added)
         const QList<RelayEntry> chunk = entries.mid(first, RelaysAStatement);
         QSqlQuery &relays = statement(relayInserts, int(chunk.size()), QStringLiteral(
                            "INSERT INTO relays (host, report_file, record_index, record_sha1, recorded_at, relay_id, "
-                           "style, style_code, contact_variant, source, coil_resistance, pickup, pickup_unit, dropaway, "
+                           "relay_id_folded, style, style_code, contact_variant, source, coil_resistance, pickup, pickup_unit, dropaway, "
                            "dropaway_unit, front_contact, back_contact, verdicts_failed, verdicts_total) VALUES %1 "
                            "ON CONFLICT (host, report_file, record_index, record_sha1) DO NOTHING "
                            "RETURNING id, host, report_file, record_index, record_sha1")
@@ -324,7 +461,7 @@ bool Store::add(const QList<RelayEntry> &entries, int *added)
             entryOf.insert(keyOf(e.host, e.reportFile, e.recordIndex, sha1), i);
             for (const QVariant &v :
                  {text(e.host), text(e.reportFile), QVariant(e.recordIndex), QVariant(sha1), QVariant(utcText(e.recordedAt)),
-                  text(e.relayId), QVariant(reports::styleName(e.styleCode)), QVariant(e.styleCode),
+                  text(e.relayId), text(e.relayId.toCaseFolded()), QVariant(reports::styleName(e.styleCode)), QVariant(e.styleCode),
                   QVariant(e.contactVariant), text(e.source), number(e.coilResistance), number(e.pickUp),
                   text(e.pickUpUnit), number(e.dropAway), text(e.dropAwayUnit), number(e.frontContact),
                   number(e.backContact), QVariant(e.verdictsFailed), QVariant(e.verdictsTotal)})
@@ -391,11 +528,11 @@ Store::Where Store::where(const Filter &filter)
     QStringList terms;
     Where w;
     if (!filter.relayIdText.isEmpty()) {
-        QString pattern = filter.relayIdText.toLower();
+        QString pattern = filter.relayIdText.toCaseFolded();
         pattern.replace(QLatin1Char('!'), QStringLiteral("!!"))
             .replace(QLatin1Char('%'), QStringLiteral("!%"))
             .replace(QLatin1Char('_'), QStringLiteral("!_"));
-        terms << QStringLiteral("LOWER(r.relay_id) LIKE ? ESCAPE '!'");
+        terms << QStringLiteral("r.relay_id_folded LIKE ? ESCAPE '!'");
         w.values << QStringLiteral("%") + pattern + QStringLiteral("%");
     }
     if (filter.styleCode != 0) {
@@ -580,7 +717,7 @@ QList<Quantity> quantitiesOf(const QList<int> &styleCodes)
         for (const ItemDefinition &definition : itemDefinitions(code)) {
             const bool known = std::any_of(out.begin(), out.end(), [&](const Quantity &q) { return q.name == definition.name; });
             if (definition.kind == ItemKind::Measured && !known)
-                out.append({definition.name, definition.caption, definition.unit});
+                out.append({definition.name, definition.caption, definition.unit, definition.group});
         }
     }
     return out;

@@ -27,6 +27,7 @@ struct Filter {
 // A quantity that can be followed over relays: a measured item.
 struct Quantity {
     QString name, caption, unit;
+    QString group;  // the caption of the form's frame it stands in
 };
 
 class Store
@@ -38,7 +39,7 @@ public:
     Store(const Store &) = delete;
     Store &operator=(const Store &) = delete;
 
-    static constexpr int SchemaVersion = 1;
+    static constexpr int SchemaVersion = 2;
 
     // Connects, and makes or updates the tables; false with error() on failure.
     bool open();
@@ -77,6 +78,7 @@ private:
     bool fail(const QString &what, const QString &why);
     bool connect();
     bool migrate();
+    bool correctToVersion2();
     int storedVersion();
     bool exec(const QString &statement);
 

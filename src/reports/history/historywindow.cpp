@@ -4,10 +4,10 @@
 #include "platform/prompts.h"
 #include "reports/history/exporters.h"
 #include "reports/history/journal.h"
+#include "reports/history/recorditems.h"
 #include "reports/history/reportimport.h"
 #include "reports/history/routinepdf.h"
 #include "reports/reportfile.h"
-#include "reports/reportvalues.h"
 
 #include <QAreaSeries>
 #include <QChart>
@@ -15,12 +15,15 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLegendMarker>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSet>
 #include <QSplitter>
 #include <QAbstractTableModel>
@@ -45,8 +48,32 @@ QDateEdit *dateEdit(QWidget *parent)
     edit->setMinimumDate(AnyDate);
     edit->setSpecialValueText(QObject::tr("any"));
     edit->setDate(AnyDate);
-    edit->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
+    edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     return edit;
+}
+
+// 1, 2 or 5 times a power of ten: the round step that parts span into at most parts.
+double roundStep(double span, int parts)
+{
+    const double least = span / parts;
+    const double power = std::pow(10.0, std::floor(std::log10(least)));
+    for (const double factor : {1.0, 2.0, 5.0}) {
+        if (factor * power >= least)
+            return factor * power;
+    }
+    return 10 * power;
+}
+
+// "Contact Resistance: Front [mOhms]": the frame's caption tells a front contact's
+// resistance from its pressure.
+QString quantityLabel(const Quantity &q)
+{
+    static const QRegularExpression clause(QStringLiteral("\\s*(\\(|Cl\\.).*$"));
+    const QString frame = QString(q.group).remove(clause);
+    QString label = frame.isEmpty() ? q.caption : frame + QStringLiteral(": ") + q.caption;
+    if (!q.unit.isEmpty())
+        label += QStringLiteral(" [%1]").arg(q.unit);
+    return label;
 }
 
 } // namespace
@@ -113,9 +140,10 @@ public:
 
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override
     {
-        static const QStringList headers{tr("Date"), tr("Relay ID"), tr("Style"), tr("Coil resistance (Ohms)"),
-                                         tr("Pick-up"), tr("Drop-away"), tr("Front contact (Ohms)"),
-                                         tr("Back contact (Ohms)"), tr("Verdicts")};
+        static const QStringList headers{tr("Recorded"), tr("Relay ID"), tr("Style"),
+                                         tr("Coil resistance (%1)").arg(unitOf(Role::CoilResistance)), tr("Pick-up"),
+                                         tr("Drop-away"), tr("Front contact (%1)").arg(unitOf(Role::FrontContact)),
+                                         tr("Back contact (%1)").arg(unitOf(Role::BackContact)), tr("Verdicts")};
         if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < headers.size())
             return headers[section];
         return QAbstractTableModel::headerData(section, orientation, role);
@@ -132,10 +160,7 @@ public:
             return {};
         const RelayEntry &r = m_rows[index.row()];
         switch (index.column()) {
-        case 0: {
-            const QDateTime at = r.recordedAt.toLocalTime();
-            return reports::reportDate(at.date()) + at.toString(QStringLiteral(" HH:mm"));
-        }
+        case 0: return recordedText(r.recordedAt);
         case 1: return r.relayId;
         case 2:
             return reports::styleName(r.styleCode)
@@ -261,7 +286,7 @@ HistoryWindow::HistoryWindow(const Location &location, Journal *journal, QWidget
     connect(cmdExportJson, &QPushButton::clicked, this, [this] { chooseFile(QStringLiteral("json"), &HistoryWindow::exportChosen); });
     connect(cmdPrint, &QPushButton::clicked, this, [this] { chooseFile(QStringLiteral("pdf"), &HistoryWindow::printChosen); });
     connect(cmdImport, &QPushButton::clicked, this, [this] {
-        platform::Prompts::current().openFile(this, tr("Import a report file"), QDir::currentPath(),
+        platform::Prompts::current().openFile(this, tr("Import a report file"), importFolder(),
                                               QStringLiteral("csv"), [this](const platform::FileChoice &choice) {
                                                   if (!choice.fullPath.isEmpty())
                                                       importReport(choice.fullPath);
@@ -324,9 +349,7 @@ void HistoryWindow::fillQuantities()
     QSignalBlocker quiet(cmbQuantity);
     cmbQuantity->clear();
     for (const Quantity &q : quantitiesOf(styles))
-        cmbQuantity->addItem(q.unit.isEmpty() || q.caption.contains(q.unit) ? q.caption
-                                                                             : QStringLiteral("%1 [%2]").arg(q.caption, q.unit),
-                             q.name);
+        cmbQuantity->addItem(quantityLabel(q), q.name);
     const int keep = cmbQuantity->findData(current.isEmpty() ? QStringLiteral("coil_resistance") : current);
     cmbQuantity->setCurrentIndex(std::max(keep, 0));
 }
@@ -379,28 +402,53 @@ void HistoryWindow::drawTrend(const QString &caption)
         upper->append(x, s.mean + 3 * s.sigma);
         lower->append(x, s.mean - 3 * s.sigma);
     }
-    band->setName(tr("mean +- 3 sigma"));
-    band->setColor(QColor(255, 200, 0, 70));
-    band->setBorderColor(QColor(255, 160, 0, 160));
+    band->setName(tr("mean \u00b1 3\u03c3"));
+    const QColor amber(240, 170, 0);
+    band->setColor(QColor(amber.red(), amber.green(), amber.blue(), 80));  // the values stay seen through it
+    band->setBorderColor(amber);
+    values->setPen(QPen(QColor(0, 90, 170), 2));  // apart from the band's amber, whatever the chart's theme
     QPen dashed(QColor(200, 110, 0));
     dashed.setStyle(Qt::DashLine);
     mean->setPen(dashed);
     chart->addSeries(band);
     chart->addSeries(mean);
     chart->addSeries(values);
+    // The band's swatch in full colour: the area's own see-through fill would show
+    // next to white in the legend.
+    for (QLegendMarker *marker : chart->legend()->markers(band)) {
+        marker->setBrush(amber);
+        marker->setPen(QPen(amber.darker(130)));
+    }
 
+    // Relays are counted in whole numbers; values get round steps.
     auto *x = new QValueAxis, *y = new QValueAxis;
     x->setTitleText(tr("relay, oldest first"));
     x->setLabelFormat(QStringLiteral("%d"));
     x->setRange(1, std::max(s.count, 2));
-    const double margin = high > low ? (high - low) * 0.05 : std::max(1.0, std::abs(high) * 0.05);
-    y->setRange(low - margin, high + margin);
+    x->setTickType(QValueAxis::TicksDynamic);
+    x->setTickAnchor(0);
+    x->setTickInterval(std::max(1.0, roundStep(std::max(s.count, 2) - 1, 8)));
+    const double span = high > low ? high - low : std::max(1.0, std::abs(high) * 0.1);
+    const double step = roundStep(span, 6);
+    const double bottom = std::floor(low / step) * step;
+    y->setRange(bottom, std::max(std::ceil(high / step) * step, bottom + step));
+    y->setTickType(QValueAxis::TicksDynamic);
+    y->setTickAnchor(0);
+    y->setTickInterval(step);
+    y->setLabelFormat(QStringLiteral("%.%1f").arg(step >= 1 ? 0 : int(std::ceil(-std::log10(step) - 1e-9))));
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
     for (QAbstractSeries *series : chart->series()) {
         series->attachAxis(x);
         series->attachAxis(y);
     }
+}
+
+// The report folder, where the bench keeps its report files; the current folder
+// while there is none.
+QString HistoryWindow::importFolder() const
+{
+    return !m_reportFolder.isEmpty() && QFileInfo(m_reportFolder).isDir() ? m_reportFolder : QDir::currentPath();
 }
 
 void HistoryWindow::chooseFile(const QString &extension, bool (HistoryWindow::*then)(const QString &))

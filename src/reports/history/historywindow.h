@@ -62,6 +62,10 @@ public:
     QList<double> trendValues() const { return m_trend; }
     Spread trendSpread() const { return spreadOf(m_trend); }
 
+    // Where the import dialog opens: the bench's report folder.
+    void setReportFolder(const QString &folder) { m_reportFolder = folder; }
+    QString importFolder() const;
+
     // What the buttons do once a file is chosen; false with the reason in lblStatus.
     bool exportChosen(const QString &path);
     bool printChosen(const QString &path);
@@ -80,6 +84,7 @@ private:
     RelayTable *m_table;
     QTimer m_typing;  // the filter follows typing once it pauses
     QList<double> m_trend;
+    QString m_reportFolder;
 };
 
 } // namespace history

@@ -2,10 +2,13 @@
 
 #include "platform/paths.h"
 
+#include <QByteArrayView>
 #include <QDir>
 #include <QRegularExpression>
 #include <QUrl>
 #include <QUrlQuery>
+
+#include <cstring>
 
 namespace history {
 
@@ -14,6 +17,29 @@ namespace {
 QString decoded(const QString &part)
 {
     return QUrl::fromPercentEncoding(part.toUtf8());
+}
+
+// [start, end) of the first password in text: after "scheme://user:" up to '@', or
+// the value of a password= parameter.
+std::pair<qsizetype, qsizetype> passwordIn(QByteArrayView text)
+{
+    const qsizetype scheme = text.indexOf("://");
+    if (scheme >= 0) {
+        const qsizetype at = text.indexOf('@', scheme + 3);
+        const qsizetype slash = text.indexOf('/', scheme + 3);
+        const qsizetype colon = text.indexOf(':', scheme + 3);
+        if (at > 0 && colon > 0 && colon < at && (slash < 0 || at < slash))
+            return {colon + 1, at};
+    }
+    for (const char *key : {"?password=", "&password="}) {
+        const qsizetype found = text.indexOf(key);
+        if (found >= 0) {
+            const qsizetype start = found + qsizetype(std::strlen(key));
+            const qsizetype end = text.indexOf('&', start);
+            return {start, end < 0 ? text.size() : end};
+        }
+    }
+    return {-1, -1};
 }
 
 } // namespace
@@ -30,7 +56,7 @@ std::optional<Location> Location::parse(const QString &url, QString *why)
         if (path.startsWith(QLatin1String("//")))
             path = path.mid(2);
         if (path.isEmpty())
-            return refuse(QStringLiteral("%1 names no file").arg(url));
+            return refuse(QStringLiteral("%1 names no file").arg(withoutPassword(url)));
         Location location;
         location.path = QDir::cleanPath(QDir::current().absoluteFilePath(decoded(path)));
         return location;
@@ -48,7 +74,7 @@ std::optional<Location> Location::parse(const QString &url, QString *why)
     if (!m.hasMatch())
         return refuse(QStringLiteral("%1 is not a history address; write postgresql://user@host/database "
                                      "or sqlite:FILE")
-                          .arg(url));
+                          .arg(withoutPassword(url)));
     Location location;
     location.kind = Kind::PostgreSQL;
     location.user = decoded(m.captured(1));
@@ -80,6 +106,25 @@ QString Location::describe() const
         hostPart += QLatin1Char(':') + QString::number(port);
     return QStringLiteral("postgresql://%1%2/%3")
         .arg(user.isEmpty() ? QString() : user + QLatin1Char('@'), hostPart, database);
+}
+
+QString withoutPassword(const QString &url)
+{
+    static const QRegularExpression afterUser(QStringLiteral("(://[^:@/]*:)[^@/]*@"));
+    static const QRegularExpression parameter(QStringLiteral("([?&]password=)[^&]*"));
+    return QString(url).replace(afterUser, QStringLiteral("\\1***@")).replace(parameter, QStringLiteral("\\1***"));
+}
+
+void hidePassword(char *text)
+{
+    for (qsizetype from = 0;;) {
+        const QByteArrayView rest(text + from);
+        const auto [start, end] = passwordIn(rest);
+        if (start < 0)
+            return;
+        std::memset(text + from + start, '*', std::size_t(end - start));
+        from += end;
+    }
 }
 
 std::optional<Location> chosenLocation(const QString &url, const QString &startupFolder, QString *why)

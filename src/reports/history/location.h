@@ -29,6 +29,15 @@ struct Location {
     QString describe() const;
 };
 
+// A history address as a message may show it: a password in it, after "user:" or
+// as password=, written as "***".
+QString withoutPassword(const QString &url);
+
+// Overwrites the password of a history address in place, each of its bytes with
+// '*': the program's own arguments and environment, which /proc shows for as long
+// as the program runs. Other text is left as it is.
+void hidePassword(char *text);
+
 // The location the bench uses: url when given, else the environment variable
 // QUILLMARK_HISTORY, else history.sqlite in startupFolder.
 std::optional<Location> chosenLocation(const QString &url, const QString &startupFolder, QString *why = nullptr);

@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <string_view>
 
@@ -105,17 +106,62 @@ QString nameOf(const QString &caption, const QString &group)
     return slug(base);
 }
 
-QString unitOf(const QString &caption)
+// The form's caption names a unit at its end, "Front (Ohms)"; the history names it
+// apart, from the quantity, so the caption is kept without it.
+QString withoutUnit(const QString &caption)
 {
-    static const QRegularExpression trailing(QStringLiteral("\\(([^()]+)\\)\\s*$"));
-    static const QStringList units{QStringLiteral("Ohms"), QStringLiteral("V"),    QStringLiteral("mA"),
-                                   QStringLiteral("MOhms"), QStringLiteral("gm"), QStringLiteral("mm"),
-                                   QStringLiteral("inch"), QStringLiteral("ms")};
-    if (caption.startsWith(QLatin1Char('%')))
-        return QStringLiteral("%");
-    const QRegularExpressionMatch found = trailing.match(caption);
-    const QString unit = found.hasMatch() ? found.captured(1).trimmed() : QString();
-    return units.contains(unit) ? unit : QString();
+    static const QRegularExpression trailing(QStringLiteral("\\s*\\((Ohms|MOhms|V|mA|gm|mm|inch|ms)\\)\\s*$"));
+    return QString(caption).remove(trailing).trimmed();
+}
+
+// Each result a form shows is a bench record value, measured in its own unit: the
+// kit reports contact resistance in tenths of a milliohm, whatever a caption says.
+QString unitOf(reports::Source source)
+{
+    using reports::Source;
+    switch (source) {
+    case Source::CoilResistance1:
+    case Source::CoilResistance2: return QStringLiteral("Ohms");
+    case Source::PickUpVoltage:
+    case Source::DropAwayVoltage:
+    case Source::ManualDropAwayVoltage: return QStringLiteral("V");
+    case Source::PickUpCurrent:
+    case Source::DropAwayCurrent:
+    case Source::FullOperateCurrent: return QStringLiteral("mA");
+    case Source::ReleasePercent: return QStringLiteral("% or mA");  // each relay's own: releaseUnit()
+    case Source::LargestFrontResistance:
+    case Source::LargestBackResistance: return QStringLiteral("mOhms");
+    case Source::LatestDelay:
+    case Source::ReleaseTransferDelay:
+    case Source::FrontBounce:
+    case Source::BackBounce:
+    case Source::DropAwayTime:
+    case Source::DelayDifference: return QStringLiteral("ms");
+    }
+    return {};
+}
+
+// What the operator measures by hand and types in, by item name.
+constexpr std::array<std::pair<const char *, const char *>, 10> TypedUnits{{
+    {"insulation_resistance", "MOhms"},
+    {"contact_pressure_front", "gm"},
+    {"contact_pressure_back", "gm"},
+    {"plating_thickness_armature", "mm"},
+    {"plating_thickness_core", "mm"},
+    {"plating_thickness_heel_piece", "mm"},
+    {"contact_clearance", "inch"},
+    {"hand_drop_away_current", "mA"},
+    {"hand_pick_up_current", "mA"},
+    {"ecr_v_drop_at_125", "V"},
+}};
+
+QString typedUnitOf(const QString &name)
+{
+    for (const auto &[item, unit] : TypedUnits) {
+        if (name == QLatin1String(item))
+            return QLatin1String(unit);
+    }
+    return {};
 }
 
 const reports::Fill *fillOf(const reports::StyleFields &style, const QString &controlName)
@@ -140,13 +186,6 @@ Role roleOf(reports::Source source)
     case Source::LargestBackResistance: return Role::BackContact;
     default: return Role::None;
     }
-}
-
-bool isDelay(reports::Source source)
-{
-    using reports::Source;
-    return source == Source::DropAwayTime || source == Source::DelayDifference || source == Source::LatestDelay
-           || source == Source::ReleaseTransferDelay || source == Source::FrontBounce || source == Source::BackBounce;
 }
 
 // The long record carries the coil and voltage readings themselves on lines 2 to 5.
@@ -204,17 +243,21 @@ QList<ItemDefinition> buildDefinitions(int styleCode)
             continue;  // shown on the form but not recorded
         }
         if (!code) {
-            definition.caption = captionOf(*style, name);
+            const QString caption = captionOf(*style, name);
+            definition.caption = withoutUnit(caption);
             definition.group = groupOf(*style, c);
-            definition.name = nameOf(definition.caption, definition.group);
+            definition.name = nameOf(caption, definition.group);
             definition.kind = name.startsWith(QLatin1String("cmbOK")) ? ItemKind::Verdict
                         : name.startsWith(QLatin1String("cmb"))  ? ItemKind::Text
                                                                  : ItemKind::Measured;
-            definition.unit = unitOf(definition.caption);
-            if (definition.unit.isEmpty() && fill && isDelay(fill->source))
-                definition.unit = QStringLiteral("ms");
-            if (fill)
+            definition.unit = fill ? unitOf(fill->source)
+                        : definition.kind == ItemKind::Measured ? typedUnitOf(definition.name)
+                                                                : QString();
+            if (fill) {
                 definition.role = roleOf(fill->source);
+                definition.pickUpCurrent = fill->source == reports::Source::PickUpCurrent;
+                definition.releasePercent = fill->source == reports::Source::ReleasePercent;
+            }
         }
         definitions.append(definition);
     }
@@ -261,6 +304,34 @@ const QList<ItemDefinition> &itemDefinitions(int styleCode)
     return definitions[std::size_t(styleCode >= 1 && styleCode <= 7 ? styleCode : 0)];
 }
 
+InterlockingCodes interlockingCodes(int styleCode)
+{
+    const reports::StyleFields *style = reports::styleFields(styleCode);
+    if (!style || style->codeField == -1)
+        return {};
+    InterlockingCodes out;
+    for (const ItemDefinition &definition : itemDefinitions(styleCode)) {
+        if (definition.name == QLatin1String("interlocking_code"))
+            out.line = definition.line;
+    }
+    if (style->codeField == reports::CodeByContactVariant)
+        out.codes = {designText(*style, "txtAutoPara(6)"), designText(*style, "txtAutoPara(7)")};
+    else
+        out.codes = {designText(*style, qPrintable(QStringLiteral("txtAutoPara(%1)").arg(style->codeField)))};
+    return out;
+}
+
+QString unitOf(Role role)
+{
+    for (int code = 1; code <= 7; ++code) {
+        for (const ItemDefinition &definition : itemDefinitions(code)) {
+            if (definition.role == role)
+                return definition.unit;
+        }
+    }
+    return {};
+}
+
 int styleCodeOf(const QString &styleName)
 {
     for (int code = 1; code <= 7; ++code) {
@@ -270,17 +341,35 @@ int styleCodeOf(const QString &styleName)
     return 0;
 }
 
+double shortestDouble(float value)
+{
+    std::array<char, 32> text{};
+    const char *end = std::to_chars(text.data(), text.data() + text.size(), value).ptr;
+    double widened = value;
+    std::from_chars(text.data(), end, widened);
+    return widened;
+}
+
+QString releaseUnit(const std::optional<double> &pickUpCurrent)
+{
+    return pickUpCurrent && *pickUpCurrent < 20 ? QStringLiteral("mA") : QStringLiteral("%");
+}
+
 RelayEntry entryFromLines(int styleCode, const QStringList &lines)
 {
     RelayEntry entry;
     entry.styleCode = styleCode;
     entry.relayId = lines.value(0);
-    for (const ItemDefinition &definition : itemDefinitions(styleCode)) {
+    const QList<ItemDefinition> &definitions = itemDefinitions(styleCode);
+    std::optional<double> pickUpCurrent;
+    for (const ItemDefinition &definition : definitions) {
         Item item{definition.name, definition.caption, definition.group, definition.kind, definition.unit, lines.value(definition.line - 1), {}};
         if (definition.kind == ItemKind::Measured)
             item.number = numberOf(item.text);
         if (definition.decimals >= 0)
             item.text = item.number ? platform::fixedDecimals(*item.number, definition.decimals) : item.text.trimmed();
+        if (definition.pickUpCurrent)
+            pickUpCurrent = item.number;
         switch (definition.role) {
         case Role::CoilResistance: entry.coilResistance = item.number; break;
         case Role::PickUp: entry.pickUp = item.number; entry.pickUpUnit = definition.unit; break;
@@ -295,6 +384,10 @@ RelayEntry entryFromLines(int styleCode, const QStringList &lines)
                 ++entry.verdictsFailed;
         }
         entry.items.append(item);
+    }
+    for (qsizetype i = 0; i < definitions.size(); ++i) {
+        if (definitions[i].releasePercent)
+            entry.items[i].unit = releaseUnit(pickUpCurrent);
     }
 
     // QNA1 and QN1 tell their contact variant by the interlocking code they carry.
@@ -311,6 +404,19 @@ RelayEntry entryFromLines(int styleCode, const QStringList &lines)
     return entry;
 }
 
+RelayEntry withCurrentItems(const RelayEntry &kept)
+{
+    const QStringList lines = kept.raw.value(QStringLiteral("lines")).toVariant().toStringList();
+    if (lines.isEmpty())
+        return kept;
+    const RelayEntry read = entryFromLines(kept.styleCode, lines);
+    RelayEntry out = kept;
+    out.items = read.items;
+    out.pickUpUnit = read.pickUpUnit;
+    out.dropAwayUnit = read.dropAwayUnit;
+    return out;
+}
+
 RelayEntry entryFromRecord(const BenchRecord &record)
 {
     QStringList lines = QString::fromLatin1(reports::formatRecord(record)).split(QStringLiteral("\r\n"));
@@ -322,18 +428,18 @@ RelayEntry entryFromRecord(const BenchRecord &record)
     const auto channels = [](const std::array<float, ResultSlots> &values) {
         QJsonArray out;
         for (const float v : values)
-            out.append(double(v));
+            out.append(shortestDouble(v));
         return out;
     };
     entry.raw.insert(QStringLiteral("bench"),
                      QJsonObject{
-                         {QStringLiteral("CoilResistance1"), double(record.CoilResistance1)},
-                         {QStringLiteral("CoilResistance2"), double(record.CoilResistance2)},
-                         {QStringLiteral("PickUpVoltage"), double(record.PickUpVoltage)},
-                         {QStringLiteral("PickUpCurrent"), double(record.PickUpCurrent)},
-                         {QStringLiteral("DropAwayVoltage"), double(record.DropAwayVoltage)},
-                         {QStringLiteral("DropAwayCurrent"), double(record.DropAwayCurrent)},
-                         {QStringLiteral("ManualDropAwayVoltage"), double(record.ManualDropAwayVoltage)},
+                         {QStringLiteral("CoilResistance1"), shortestDouble(record.CoilResistance1)},
+                         {QStringLiteral("CoilResistance2"), shortestDouble(record.CoilResistance2)},
+                         {QStringLiteral("PickUpVoltage"), shortestDouble(record.PickUpVoltage)},
+                         {QStringLiteral("PickUpCurrent"), shortestDouble(record.PickUpCurrent)},
+                         {QStringLiteral("DropAwayVoltage"), shortestDouble(record.DropAwayVoltage)},
+                         {QStringLiteral("DropAwayCurrent"), shortestDouble(record.DropAwayCurrent)},
+                         {QStringLiteral("ManualDropAwayVoltage"), shortestDouble(record.ManualDropAwayVoltage)},
                          {QStringLiteral("ContactRes"), channels(record.ContactRes)},
                          {QStringLiteral("ContactDelay"), channels(record.ContactDelay)},
                          {QStringLiteral("NOSequence"), record.NOSequence},

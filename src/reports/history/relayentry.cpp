@@ -149,6 +149,11 @@ QString reportFileKey(const QString &path)
     return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
 }
 
+QString recordedText(const QDateTime &recordedAt)
+{
+    return recordedAt.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+}
+
 QString pointDecimal(const Item &item)
 {
     if (!item.number)

@@ -57,6 +57,10 @@ RelayEntry fromJson(const QJsonObject &object);
 // How a report file is named in the history: its full path, links followed.
 QString reportFileKey(const QString &path);
 
+// When a relay was recorded, as the history shows and exports it: "2024-03-05 10:00"
+// on this PC's clock, whatever its regional date format.
+QString recordedText(const QDateTime &recordedAt);
+
 // The decimal separator of the bench PC turned into a point, so a value reads the
 // same on every machine; text of an item without a number as it is.
 QString pointDecimal(const Item &item);

@@ -70,6 +70,34 @@ ReportEntries entriesOfReportFile(const QString &path, int styleCode)
     return out;
 }
 
+namespace {
+
+// Records of another style with as many lines read without a fault, every item a
+// line off its meaning. The interlocking code tells them apart: each style that
+// has one carries it on a line of its own. Empty when the record fits styleCode.
+QString misfit(const QStringList &record, int styleCode)
+{
+    const InterlockingCodes own = interlockingCodes(styleCode);
+    for (int other = 1; other <= 7; ++other) {
+        const InterlockingCodes theirs = interlockingCodes(other);
+        if (other == styleCode || theirs.codes.isEmpty()
+            || reports::recordLineCount(other) != reports::recordLineCount(styleCode))
+            continue;
+        const QString found = record.value(theirs.line - 1);
+        if (theirs.codes.contains(found) && !(own.line == theirs.line && own.codes.contains(found)))
+            return QStringLiteral("line %1 holds the interlocking code %2 of %3 relays")
+                .arg(theirs.line)
+                .arg(found, reports::styleName(other));
+    }
+    if (!own.codes.isEmpty() && !own.codes.contains(record.value(own.line - 1)))
+        return QStringLiteral("line %1 holds \"%2\" where a %3 record has its interlocking code %4")
+            .arg(own.line)
+            .arg(record.value(own.line - 1), reports::styleName(styleCode), own.codes.join(QStringLiteral(" or ")));
+    return {};
+}
+
+} // namespace
+
 ImportResult importReportFile(Store &store, const QString &path, int styleCode)
 {
     ImportResult result;
@@ -77,6 +105,18 @@ ImportResult importReportFile(Store &store, const QString &path, int styleCode)
     if (!read.error.isEmpty()) {
         result.error = read.error;
         return result;
+    }
+    for (int index = 0; index < read.entries.size(); ++index) {
+        const QStringList lines = read.entries[index].raw.value(QStringLiteral("lines")).toVariant().toStringList();
+        const QString why = misfit(lines, styleCode);
+        if (!why.isEmpty()) {
+            result.error = QStringLiteral("The report file %1 does not hold %2 records: in record %3, %4. Nothing "
+                                          "was imported; choose the style of the file.")
+                               .arg(QDir::toNativeSeparators(path), reports::styleName(styleCode))
+                               .arg(index + 1)
+                               .arg(why);
+            return result;
+        }
     }
     result.records = int(read.entries.size());
     constexpr int Batch = 1000;

@@ -47,14 +47,15 @@ QString valueText(const Item &item)
     return item.text;
 }
 
-QList<Block> sectionOf(const RelayEntry &relay)
+QList<Block> sectionOf(const RelayEntry &relay, const QDate &reportDate)
 {
     QList<Block> blocks{{Block::Title, QStringLiteral("Relay ID No.: ") + relay.relayId, {}}};
     const reports::StyleFields *style = reports::styleFields(relay.styleCode);
     QStringList subtitle{style ? QString::fromUtf8(style->caption) : reports::styleName(relay.styleCode)};
     if (!variantName(relay.contactVariant).isEmpty())
         subtitle << variantName(relay.contactVariant);
-    subtitle << QStringLiteral("Date: ") + reports::reportDate(relay.recordedAt.toLocalTime().date());
+    subtitle << (reportDate.isValid() ? QStringLiteral("Date: ") + reports::reportDate(reportDate)
+                                      : QStringLiteral("Recorded: ") + recordedText(relay.recordedAt));
     blocks.append({Block::Subtitle, subtitle.join(QStringLiteral("   ")), {}});
     QString group;
     for (const Item &item : relay.items) {
@@ -167,7 +168,7 @@ QByteArray routinePdf(const QList<RelayEntry> &relays, const PdfHeading &heading
         const int top = layout.headerHeight(), bottom = area.height() - layout.footerHeight();
         int pageIndex = 0, y = top;
         for (const RelayEntry &relay : relays) {
-            QList<Block> section = sectionOf(relay);
+            QList<Block> section = sectionOf(relay, heading.reportDate);
             int height = 0;
             for (Block &block : section)
                 height += block.height = layout.measure(block);
@@ -216,9 +217,7 @@ PdfResult writeFinalReportPdf(const BenchRecord &record, const QString &fileName
     ReportEntries read = entriesOfReportFile(reportFile, record.StyleCode);
     if (!read.error.isEmpty())
         return {false, path, read.error};
-    for (RelayEntry &relay : read.entries)
-        relay.recordedAt = reportDate.startOfDay();
-    return writeRoutinePdf(path, read.entries, {QSysInfo::machineHostName(), reportFile});
+    return writeRoutinePdf(path, read.entries, {QSysInfo::machineHostName(), reportFile, reportDate});
 }
 
 } // namespace history

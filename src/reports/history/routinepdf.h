@@ -15,9 +15,10 @@ namespace history {
 struct PdfHeading {
     QString host;        // the bench
     QString reportFile;  // where the relays were recorded; empty for a selection of the history
+    QDate reportDate = {};  // the final report's date as its form shows it; null: each relay's own time
 };
 
-// The PDF's bytes; every relay's date is that of recordedAt on this PC.
+// The PDF's bytes.
 QByteArray routinePdf(const QList<RelayEntry> &relays, const PdfHeading &heading);
 
 struct PdfResult {

@@ -2,6 +2,7 @@
 
 #include "platform/appendfile.h"
 #include "platform/atomicfile.h"
+#include "reports/history/recorditems.h"
 
 #include <QFile>
 #include <QJsonDocument>
@@ -28,7 +29,7 @@ Spool::Spool(const QString &path)
     while (!file.atEnd()) {
         const QJsonDocument line = QJsonDocument::fromJson(file.readLine());
         if (line.isObject())
-            m_entries.append(fromJson(line.object()));
+            m_entries.append(withCurrentItems(fromJson(line.object())));
     }
 }
 
