@@ -65,8 +65,9 @@ private slots:
             QCOMPARE(out.count(QLatin1Char('\n')), 1);
     }
 
-    // The menu's demo: the bench folder and the simulated kit, with the window
-    // system's options taken by the window; it runs until told to stop.
+    // The menu's demo: the simulated kit in a bench folder of its own, with the window
+    // system's options taken by the window; it runs until told to stop, and leaves the
+    // real bench's folder alone.
     void windowRunTakesTheWindowSystemsOptions()
     {
         QProcess program;
@@ -87,7 +88,9 @@ private slots:
         QCOMPARE(::kill(pid_t(program.processId()), SIGTERM), 0);
         QVERIFY(program.waitForFinished(10000));
         QCOMPARE(program.exitCode(), 0);
-        QVERIFY(QFile::exists(m_home.filePath(QStringLiteral("Quillmark/artc.cfg"))));
+        QVERIFY(QFile::exists(m_home.filePath(QStringLiteral("Quillmark/Simulated kit/artc.cfg"))));
+        QVERIFY(!QFile::exists(m_home.filePath(QStringLiteral("Quillmark/artc.cfg"))));
+
     }
 };
 

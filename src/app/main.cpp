@@ -21,10 +21,14 @@
 namespace {
 
 // Where the desktop entry starts the bench: the settings files art.cfg and artc.cfg
-// and the contact results crval.csv are kept in the folder the program starts in.
-QString benchFolder()
+// and the contact results crval.csv are kept in the folder the program starts in. A
+// simulated kit has a folder of its own inside it, so that trying the bench never
+// moves the real bench's relay serial numbers on nor puts made-up relays in its
+// results history.
+QString benchFolder(bool simulated)
 {
-    return QDir::home().filePath(QStringLiteral("Quillmark"));
+    const QString bench = QDir::home().filePath(QStringLiteral("Quillmark"));
+    return simulated ? QDir(bench).filePath(QStringLiteral("Simulated kit")) : bench;
 }
 
 struct CommandLine {
@@ -37,7 +41,8 @@ struct CommandLine {
     const QCommandLineOption inBenchFolder{QStringLiteral("bench-folder"),
                                            QStringLiteral("Start in the bench folder ~/Quillmark (made if missing) "
                                                           "instead of the current folder; art.cfg and artc.cfg "
-                                                          "are kept there. The desktop entry starts Quillmark so.")};
+                                                          "are kept there. The desktop entry starts Quillmark so. "
+                                                          "With --simulate: ~/Quillmark/Simulated kit.")};
 
     const QCommandLineOption history{QStringLiteral("history"),
                                      QStringLiteral("Keep the results history in URL: postgresql://user@host/database "
@@ -137,7 +142,7 @@ bool enterBenchFolder(const CommandLine &line)
 {
     if (!line.parser.isSet(line.inBenchFolder))
         return true;
-    const QString folder = benchFolder();
+    const QString folder = benchFolder(line.parser.isSet(line.simulate));
     if (!QDir().mkpath(folder) || !QDir::setCurrent(folder)) {
         std::fprintf(stderr, "quillmark: cannot start in the bench folder %s\n",
                      qPrintable(QDir::toNativeSeparators(folder)));
@@ -253,7 +258,11 @@ int main(int argc, char *argv[])
     if (!enterBenchFolder(line))
         return 1;
     QString historyWhy;
-    const std::optional<history::Location> historyAt = history::chosenLocation(historyUrl, QDir::currentPath(), &historyWhy);
+    // A simulated kit's relays go to a shared history only when the command line names it.
+    const bool ownHistory = line.parser.isSet(line.simulate) && !line.parser.isSet(line.history);
+    const std::optional<history::Location> historyAt =
+        ownHistory ? std::optional(history::Location::inFolder(QDir::currentPath()))
+                   : history::chosenLocation(historyUrl, QDir::currentPath(), &historyWhy);
     hideHistoryPassword();
     if (!historyAt)
         return say(stderr, historyWhy, 2);
