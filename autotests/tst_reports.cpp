@@ -14,11 +14,14 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QLineEdit>
+#include <QListView>
 #include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -356,6 +359,70 @@ private slots:
         QCOMPARE(r.RelayID, u"0001/22DAB"_s);
         QCOMPARE(readFile(at(u"Test Report 1.csv"_s)), reports::formatRecord(r));
         QCOMPARE(r.RelayNumbering[std::size_t(style)][1], u"0002"_s);
+    }
+
+    // Escape does nothing on a report form: what was typed stays and the serial is
+    // not used up. The close box still ends the form and hands the serial on.
+    void escapeLeavesTheFormAsItWas()
+    {
+        for (int style = 1; style <= 7; ++style) {
+            const auto form = openForm(style);
+            QLineEdit *insulation = form->txtManualPara(0);
+            insulation->selectAll();
+            QTest::keyClicks(insulation, u"77"_s);
+            QTest::keyClick(insulation, Qt::Key_Escape);
+            QTest::keyClick(form.get(), Qt::Key_Escape);
+            QVERIFY2(form->isVisible(), qPrintable(form->objectName()));
+            QCOMPARE(insulation->text(), u"77"_s);
+            QCOMPARE(m_record.RelayNumbering[std::size_t(style)][1], u"0001"_s);
+            QVERIFY(form->close());
+            QCOMPARE(m_record.RelayNumbering[std::size_t(style)][1], u"0002"_s);
+        }
+    }
+
+    // New and Select open the PC's own file dialog in the report folder with nothing
+    // of the form's own set: no title, and no filter, so that a report file named
+    // without an extension is listed for the operator to pick. A new name typed
+    // without an extension gets ".csv".
+    void fileDialogsListEveryFile_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("typed");  // after the click on the listed file; "" for none
+        QTest::addColumn<QString>("taken");
+        QTest::newRow("New") << "cmdNew" << "Batch 8" << "Batch 8.csv";
+        QTest::newRow("Select") << "cmdSelect" << "" << "Batch 7";
+    }
+
+    void fileDialogsListEveryFile()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, typed);
+        writeFile(at(u"Batch 7"_s), Ql1Golden);
+        platform::Prompts::install(nullptr);  // the dialogs the operator gets
+        const auto recordedAgain = qScopeGuard([this] { platform::Prompts::install(&m_prompts); });
+        const auto form = openForm(4);
+        form->findChild<QPushButton *>(button)->click();
+        auto *dialog = form->findChild<QFileDialog *>();
+        QVERIFY(dialog && dialog->isVisible());
+        QFileDialog untitled;
+        untitled.setAcceptMode(dialog->acceptMode());
+        QCOMPARE(dialog->windowTitle(), untitled.windowTitle());
+        QCOMPARE(dialog->directory(), QDir(m_folder));
+        QListView *list = dialog->findChild<QListView *>(u"listView"_s);
+        const auto batch7 = [list] {
+            const QAbstractItemModel *files = list->model();
+            return files->match(files->index(0, 0, list->rootIndex()), Qt::DisplayRole, u"Batch 7"_s, 1,
+                                Qt::MatchExactly).value(0);
+        };
+        QTRY_VERIFY(batch7().isValid());  // once the folder has been read
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(batch7()).center());
+        if (!typed.isEmpty()) {
+            QLineEdit *name = dialog->findChild<QLineEdit *>(u"fileNameEdit"_s);
+            name->selectAll();
+            QTest::keyClicks(name, typed);
+        }
+        static_cast<QDialog *>(dialog)->accept();  // as the dialog's own button does
+        QTEST(form->txtFileName->text(), "taken");
     }
 
     // How a showing of the QL1 form ends, on a PC with German dates and numbers: by a
