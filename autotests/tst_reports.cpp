@@ -405,7 +405,8 @@ private slots:
         const auto form = openForm(style);
         for (int i = 0; i < 10; ++i) {
             const QString manual = u"1%1.%1"_s.arg(i) + (i == 3 ? u"\""_s : QString()), result = u"2%1,%1"_s.arg(i);
-            for (const auto &[field, text] : {std::pair{form->txtManualPara(i), manual}, {form->txtAutoPara(i), result}}) {
+            for (const auto &[field, text] :
+                 {std::pair{form->txtManualPara(i), manual}, {form->txtAutoPara(i), result}}) {
                 if (field && field->isVisible() && field->isEnabled()) {
                     field->selectAll();
                     QTest::keyClicks(field, text);

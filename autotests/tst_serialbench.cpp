@@ -398,7 +398,8 @@ private slots:
             QVERIFY(w.lblDAV->isVisibleTo(&w));
             // Each of the three waits is two poll periods long, so it holds a poll
             // tick at least, which asks; and the answers are handled meanwhile.
-            QVERIFY2(liveQueries >= 3 && liveFrames >= 1, qPrintable(QStringLiteral("%1 %2").arg(liveQueries).arg(liveFrames)));
+            QVERIFY2(liveQueries >= 3 && liveFrames >= 1,
+                     qPrintable(QStringLiteral("%1 %2").arg(liveQueries).arg(liveFrames)));
             return;
         }
         const QString lowered = QString::number(double(opened) - 0.5, 'f', 2);

@@ -587,7 +587,8 @@ int main(int argc, char *argv[])
                     QStringLiteral("< 50 ms"), waitCpu < 50,
                     QStringLiteral("this process's processor time over each wait: no spinning")});
     const double newerLatest = percentile(waits.newerFirstMs, 100);
-    rows.push_back({QStringLiteral("newer wait inside an older one, first tick"), fixed(newerLatest, 2) + QStringLiteral(" ms"),
+    rows.push_back({QStringLiteral("newer wait inside an older one, first tick"),
+                    fixed(newerLatest, 2) + QStringLiteral(" ms"),
                     QStringLiteral("95 to 140 ms"), percentile(waits.newerFirstMs, 0) >= 95 && newerLatest < 140,
                     QStringLiteral("tmrTout of %1 ms, newer wait started at %2 ms: it rides on the running tick "
                                    "(a whole period would be %3 ms)")
