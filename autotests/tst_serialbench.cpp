@@ -202,8 +202,10 @@ private slots:
             return;
         }
         // The last channel asked for, the supply switched off, and no reading listed.
+        // (The kit tells what it heard a little after it heard it.)
+        QTRY_COMPARE(withoutLiveQueries(rig.heard().mid(rig.heard().indexOf("@G16"))),
+                     (QStringList{"@G16", "@A00", "@V0000"}));
         const QStringList heard = rig.heard();
-        QCOMPARE(withoutLiveQueries(heard.mid(heard.indexOf("@G16"))), (QStringList{"@G16", "@A00", "@V0000"}));
         QCOMPARE(w.cmbCR->count(), 0);
         QCOMPARE(w.cmbCR->currentText(), QStringLiteral("Testing ..."));
         QVERIFY(w.procedures().contactRuns.ContactResTest && w.link().poll.pollHold());
@@ -229,15 +231,18 @@ private slots:
         int spoiled = 0;
         int cleanAfter = 0;
         qsizetype longestBuffer = 0;
+        // A machine that falls behind the poll may read two live frames in one piece,
+        // which the bench's framing drops too; only pieces with noise in them count.
+        const QRegularExpression liveFramesOnly(QStringLiteral("^(V:\\d{4}I:\\d{4} [A-Za-z]<CR>)+$"));
         connect(&w.link().log, &KitLog::appended, this, [&] {
             longestBuffer = std::max(longestBuffer, w.link().receiver.pending().size());
             const KitLog::Entry &entry = w.link().log.latest();
             if (entry.direction != KitLog::Direction::Received)
                 return;
             const bool clean = entry.text.size() == 18 && entry.text.endsWith(QLatin1String("<CR>"));
-            if (!clean)
+            if (!clean && !liveFramesOnly.match(entry.text).hasMatch())
                 ++spoiled;
-            else if (spoiled > 0)
+            else if (clean && spoiled > 0)
                 ++cleanAfter;
         });
         QVERIFY(rig.turnKit(QStringLiteral("garbage=262144")));
@@ -278,7 +283,10 @@ private slots:
         }
         // Twenty poll periods: the kit has no time-out, and nothing is asked again.
         QVERIFY(pollTicks(w, 20));
-        QCOMPARE(rig.heard().mid(heardBefore), QStringList{asked});
+        // Live queries sent before the press may be told by the kit after it.
+        const QStringList heard = rig.heard();
+        QCOMPARE(withoutLiveQueries(heard.mid(heardBefore)).join(u' '), asked);
+        QCOMPARE(heard.mid(heard.lastIndexOf(asked) + 1).join(u' '), QString());
         QVERIFY(w.link().poll.isOpen(Request::CoilResRequest) && w.link().poll.pollHold());
         QCOMPARE(rig.record.CoilResistance1, 0.0f);
         QCOMPARE(w.lblOhms->text(), ohms);
@@ -309,7 +317,8 @@ private slots:
         rig.completeEveryDropAwayDialog();
         w.cmdReport->setEnabled(false);
         w.cmdAuto->click();
-        QVERIFY(QTest::qWaitFor([&] { return w.cmdReport->isEnabled(); }, 30000));
+        // A liveness bound, not a speed: a loaded machine takes several times longer.
+        QVERIFY(QTest::qWaitFor([&] { return w.cmdReport->isEnabled(); }, 120000));
         QVERIFY(rig.waitUntilIdle());
 
         QStringList expected;
