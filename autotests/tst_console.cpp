@@ -199,7 +199,8 @@ private slots:
         w->cmdOptions->click();  // opens the dialog over the window and returns
         const QPointer<FrmOptions> dialog = w->findChild<FrmOptions *>();
         QVERIFY(dialog && dialog->windowModality() == Qt::WindowModal && QTest::qWaitForWindowActive(dialog));
-        QCOMPARE(dialog->windowTitle(), QStringLiteral("Optoions"));  // as the bench has always spelt it
+        // "Optoions" is the bench's own spelling of this caption, not a typo to fix.
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Optoions"));
         QString order;  // from the control that has the focus when the dialog opens
         for (int i = 0; i < 8; ++i, QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab))
             order += QApplication::focusWidget()->objectName() + u' ';

@@ -14,11 +14,14 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QLineEdit>
+#include <QListView>
 #include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -354,8 +357,139 @@ private slots:
             QCOMPARE(expected.section('=', 0, 0) + '=' + r.ReportItems[expected.section('=', 0, 0).toUInt()], expected);
         QCOMPARE(std::count(r.ReportItems.begin(), r.ReportItems.end(), u"OK"_s), 1);
         QCOMPARE(r.RelayID, u"0001/22DAB"_s);
-        QCOMPARE(readFile(at(u"Test Report 1.csv"_s)), reports::formatRecord(r));
         QCOMPARE(r.RelayNumbering[std::size_t(style)][1], u"0002"_s);
+    }
+
+    // Every field the operator can reach holds a text of its own, typed over what
+    // the form showed: "1i.i" in txtManualPara(i) (one with an inch mark) and "2i,i"
+    // in txtAutoPara(i). Fields the form hides or locks are set the same way, so that
+    // a swap among them shows too. Verdicts and light unit lists differ from their
+    // neighbours in the record, and every raw value of the long record is a number
+    // of its own (a zero before the point dropped, a minus sign for the blank). The
+    // report file must be the style's record written out by hand, byte for byte.
+    void formRecordsEveryFieldOnItsOwnLine_data()
+    {
+        QTest::addColumn<int>("style");
+        QTest::addColumn<int>("variant");
+        QTest::addColumn<QString>("verdicts");  // cmbOK(0), cmbOK(1), ...: '+' "OK", '-' "Not OK"
+        QTest::addColumn<QString>("lights");    // cmbPUDA(0), ...: 'P' "PU", 'D' "DA"
+        QTest::newRow("QNA1 8F-8B") << 1 << 1 << "-+-+-" << "";
+        QTest::newRow("QN1 12F-4B") << 2 << 2 << "-+-+" << "";
+        QTest::newRow("QNA1K") << 3 << 0 << "+-+" << "";
+        QTest::newRow("QL1") << 4 << 0 << "+-+-+" << "";
+        QTest::newRow("QECX61") << 5 << 0 << "-+-+" << "DPD";
+        QTest::newRow("QTA2") << 6 << 0 << "-++-" << "";
+        QTest::newRow("QSPA1") << 7 << 0 << "-+-+-" << "";
+    }
+
+    void formRecordsEveryFieldOnItsOwnLine()
+    {
+        QFETCH(int, style);
+        QFETCH(int, variant);
+        QFETCH(QString, verdicts);
+        QFETCH(QString, lights);
+        BenchRecord &r = m_record;
+        r.StyleCode = qint16(style);
+        r.ContactVariant = qint16(variant);
+        r.RelayNumbering[std::size_t(style)] = {QString(), u"0417"_s, u"K"_s, u"M"_s};
+        r.CoilResistance1 = 1030.4f;
+        r.PickUpVoltage = 16.25f;
+        r.DropAwayVoltage = 4.1f;
+        r.ManualDropAwayVoltage = -0.5f;
+        r.ContactRes.fill(9.9f);  // element 0 and those past channel 16 reach no line
+        r.ContactDelay.fill(99.5f);
+        for (int channel = 1; channel <= 16; ++channel) {
+            r.ContactRes[std::size_t(channel)] = float(channel) / 100 + 0.003f;
+            r.ContactDelay[std::size_t(channel)] = 12.5f * float(channel);
+        }
+        const auto form = openForm(style);
+        for (int i = 0; i < 10; ++i) {
+            const QString manual = u"1%1.%1"_s.arg(i) + (i == 3 ? u"\""_s : QString()), result = u"2%1,%1"_s.arg(i);
+            for (const auto &[field, text] :
+                 {std::pair{form->txtManualPara(i), manual}, {form->txtAutoPara(i), result}}) {
+                if (field && field->isVisible() && field->isEnabled()) {
+                    field->selectAll();
+                    QTest::keyClicks(field, text);
+                } else if (field) {
+                    field->setText(text);
+                }
+                QVERIFY(!field || field->text() == text);
+            }
+        }
+        QVERIFY(!form->cmbOK(int(verdicts.size())) && !form->cmbPUDA(int(lights.size())));
+        for (int i = 0; i < verdicts.size(); ++i)
+            form->cmbOK(i)->setCurrentIndex(verdicts[i] == u'+');
+        for (int i = 0; i < lights.size(); ++i)
+            form->cmbPUDA(i)->setCurrentIndex(lights[i] == u'D');
+
+        form->cmdAddTestResult->click();
+
+        const QString golden = QStringLiteral(QUILLMARK_TEST_DATA "/report_%1.csv").arg(form->objectName().mid(3));
+        QCOMPARE(readFile(at(u"Test Report 1.csv"_s)).split('\n'), readFile(golden).split('\n'));
+    }
+
+    // Escape does nothing on a report form: what was typed stays and the serial is
+    // not used up. The close box still ends the form and hands the serial on.
+    void escapeLeavesTheFormAsItWas()
+    {
+        for (int style = 1; style <= 7; ++style) {
+            const auto form = openForm(style);
+            QLineEdit *insulation = form->txtManualPara(0);
+            insulation->selectAll();
+            QTest::keyClicks(insulation, u"77"_s);
+            QTest::keyClick(insulation, Qt::Key_Escape);
+            QTest::keyClick(form.get(), Qt::Key_Escape);
+            QVERIFY2(form->isVisible(), qPrintable(form->objectName()));
+            QCOMPARE(insulation->text(), u"77"_s);
+            QCOMPARE(m_record.RelayNumbering[std::size_t(style)][1], u"0001"_s);
+            QVERIFY(form->close());
+            QCOMPARE(m_record.RelayNumbering[std::size_t(style)][1], u"0002"_s);
+        }
+    }
+
+    // New and Select open the PC's own file dialog in the report folder with nothing
+    // of the form's own set: no title, and no filter, so that a report file named
+    // without an extension is listed for the operator to pick. A new name typed
+    // without an extension gets ".csv".
+    void fileDialogsListEveryFile_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("typed");  // after the click on the listed file; "" for none
+        QTest::addColumn<QString>("taken");
+        QTest::newRow("New") << "cmdNew" << "Batch 8" << "Batch 8.csv";
+        QTest::newRow("Select") << "cmdSelect" << "" << "Batch 7";
+    }
+
+    void fileDialogsListEveryFile()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, typed);
+        writeFile(at(u"Batch 7"_s), Ql1Golden);
+        platform::Prompts::install(nullptr);  // the dialogs the operator gets
+        const auto recordedAgain = qScopeGuard([this] { platform::Prompts::install(&m_prompts); });
+        const auto form = openForm(4);
+        form->findChild<QPushButton *>(button)->click();
+        auto *dialog = form->findChild<QFileDialog *>();
+        QVERIFY(dialog && dialog->isVisible());
+        QFileDialog untitled;
+        untitled.setAcceptMode(dialog->acceptMode());
+        QCOMPARE(dialog->windowTitle(), untitled.windowTitle());
+        QCOMPARE(dialog->directory(), QDir(m_folder));
+        QListView *list = dialog->findChild<QListView *>(u"listView"_s);
+        const auto batch7 = [list] {
+            const QAbstractItemModel *files = list->model();
+            return files->match(files->index(0, 0, list->rootIndex()), Qt::DisplayRole, u"Batch 7"_s, 1,
+                                Qt::MatchExactly).value(0);
+        };
+        QTRY_VERIFY(batch7().isValid());  // once the folder has been read
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(batch7()).center());
+        if (!typed.isEmpty()) {
+            QLineEdit *name = dialog->findChild<QLineEdit *>(u"fileNameEdit"_s);
+            name->selectAll();
+            QTest::keyClicks(name, typed);
+        }
+        static_cast<QDialog *>(dialog)->accept();  // as the dialog's own button does
+        QTEST(form->txtFileName->text(), "taken");
     }
 
     // How a showing of the QL1 form ends, on a PC with German dates and numbers: by a

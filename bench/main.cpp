@@ -10,6 +10,7 @@
 //  2. the same program started as a child of this one (see rig.h), which notes
 //     what the window does on CLOCK_MONOTONIC: start-up, label repaints, timer
 //     ticks, fixed waits, one automatic test and its CPU time.
+// Before them, the fixed wait on its own in this process (waitfigures.h).
 // The kit runs inside this process in both, so its side of the line is timed on
 // the same clock.
 
@@ -19,6 +20,7 @@
 #include "console/record/relaycatalogue.h"
 #include "kitlink/wireformat.h"
 #include "rig.h"
+#include "waitfigures.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -494,6 +496,9 @@ int main(int argc, char *argv[])
     const QString relayName = catalogue::entryTexts().value(options.relay);
     const QString loadBefore = loadNow();
 
+    std::fprintf(stderr, "the fixed wait on its own\n");
+    const waitfigures::Figures waits = waitfigures::measure(3);
+
     std::fprintf(stderr, "quillmark polling an idle kit for %d s\n", idleSeconds);
     const IdleRun idle = idlePolling(idleSeconds, options.relay);
     if (!idle.error.isEmpty()) {
@@ -569,6 +574,27 @@ int main(int argc, char *argv[])
                     QStringLiteral("%1 waits while polling, longest %2 ms")
                         .arg(holds.size())
                         .arg(fixed(percentile(holds, 100), 2))});
+
+    const double aloneLongest = percentile(waits.waitMs, 100);
+    const double aloneShortest = percentile(waits.waitMs, 0);
+    rows.push_back({QStringLiteral("fixed wait on its own, longest"), fixed(aloneLongest, 2) + QStringLiteral(" ms"),
+                    QStringLiteral("995 to 1100 ms"), aloneShortest >= 995 && aloneLongest < 1100,
+                    QStringLiteral("%1 waits of the real FixedWait in this process, shortest %2 ms")
+                        .arg(waits.waitMs.size())
+                        .arg(fixed(aloneShortest, 2))});
+    const double waitCpu = percentile(waits.waitCpuMs, 100);
+    rows.push_back({QStringLiteral("CPU of one fixed wait, most"), fixed(waitCpu, 2) + QStringLiteral(" ms"),
+                    QStringLiteral("< 50 ms"), waitCpu < 50,
+                    QStringLiteral("this process's processor time over each wait: no spinning")});
+    const double newerLatest = percentile(waits.newerFirstMs, 100);
+    rows.push_back({QStringLiteral("newer wait inside an older one, first tick"),
+                    fixed(newerLatest, 2) + QStringLiteral(" ms"),
+                    QStringLiteral("95 to 140 ms"), percentile(waits.newerFirstMs, 0) >= 95 && newerLatest < 140,
+                    QStringLiteral("tmrTout of %1 ms, newer wait started at %2 ms: it rides on the running tick "
+                                   "(a whole period would be %3 ms)")
+                        .arg(waitfigures::NestedPeriodMs)
+                        .arg(waitfigures::NewerStartsMs)
+                        .arg(waitfigures::NestedPeriodMs + waitfigures::NewerStartsMs)});
 
     const std::vector<double> toLabel = frameToLabelMs(window);
     const double toLabelP99 = percentile(toLabel, 99);

@@ -42,9 +42,10 @@ QString filterFor(const QString &defaultExtension)
 }
 
 void runDialog(QWidget *parent, const QString &title, const QString &folder, const QString &defaultExtension,
-               QFileDialog::AcceptMode mode, Prompts::Chosen chosen)
+               FileListing listing, QFileDialog::AcceptMode mode, Prompts::Chosen chosen)
 {
-    auto *dialog = new QFileDialog(parent, title, folder, filterFor(defaultExtension));
+    const QString filter = listing == FileListing::ByExtension ? filterFor(defaultExtension) : QString();
+    auto *dialog = new QFileDialog(parent, title, folder, filter);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setAcceptMode(mode);
     dialog->setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
@@ -108,15 +109,15 @@ QDialog *DialogPrompts::message(QWidget *parent, const QString &title, const QSt
 }
 
 void DialogPrompts::openFile(QWidget *parent, const QString &title, const QString &folder,
-                             const QString &defaultExtension, Chosen chosen)
+                             const QString &defaultExtension, Chosen chosen, FileListing listing)
 {
-    runDialog(parent, title, folder, defaultExtension, QFileDialog::AcceptOpen, std::move(chosen));
+    runDialog(parent, title, folder, defaultExtension, listing, QFileDialog::AcceptOpen, std::move(chosen));
 }
 
 void DialogPrompts::saveFile(QWidget *parent, const QString &title, const QString &folder,
-                             const QString &defaultExtension, Chosen chosen)
+                             const QString &defaultExtension, Chosen chosen, FileListing listing)
 {
-    runDialog(parent, title, folder, defaultExtension, QFileDialog::AcceptSave, std::move(chosen));
+    runDialog(parent, title, folder, defaultExtension, listing, QFileDialog::AcceptSave, std::move(chosen));
 }
 
 RecordedPrompts::RecordedPrompts()
@@ -136,12 +137,14 @@ QDialog *RecordedPrompts::message(QWidget *, const QString &title, const QString
     return nullptr;
 }
 
-void RecordedPrompts::openFile(QWidget *, const QString &, const QString &folder, const QString &, Chosen chosen)
+void RecordedPrompts::openFile(QWidget *, const QString &, const QString &folder, const QString &, Chosen chosen,
+                               FileListing)
 {
     chosen(nextAnswer(folder));
 }
 
-void RecordedPrompts::saveFile(QWidget *, const QString &, const QString &folder, const QString &, Chosen chosen)
+void RecordedPrompts::saveFile(QWidget *, const QString &, const QString &folder, const QString &, Chosen chosen,
+                               FileListing)
 {
     chosen(nextAnswer(folder));
 }

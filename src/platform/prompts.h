@@ -13,6 +13,11 @@ namespace platform {
 
 enum class PromptIcon { None, Information, Exclamation, Critical, Question };
 
+// What a file dialog lists: first the files of its default extension, the rest a
+// choice away; or every file, as the report forms list them, whose report files
+// may be named without an extension.
+enum class FileListing { ByExtension, Everything };
+
 struct FileChoice {
     QString fullPath;  // empty when the operator cancelled
     QString fileName;  // the name without its folder
@@ -35,9 +40,11 @@ public:
     // chosen is called once, with an empty choice when the operator cancelled; not
     // at all when parent goes first.
     virtual void openFile(QWidget *parent, const QString &title, const QString &folder,
-                          const QString &defaultExtension, Chosen chosen) = 0;
+                          const QString &defaultExtension, Chosen chosen,
+                          FileListing listing = FileListing::ByExtension) = 0;
     virtual void saveFile(QWidget *parent, const QString &title, const QString &folder,
-                          const QString &defaultExtension, Chosen chosen) = 0;
+                          const QString &defaultExtension, Chosen chosen,
+                          FileListing listing = FileListing::ByExtension) = 0;
 
     // The process-wide instance; QMessageBox / QFileDialog until a test installs its own.
     static Prompts &current();
@@ -55,9 +62,9 @@ class DialogPrompts final : public Prompts
 public:
     QDialog *message(QWidget *parent, const QString &title, const QString &text, PromptIcon icon) override;
     void openFile(QWidget *parent, const QString &title, const QString &folder, const QString &defaultExtension,
-                  Chosen chosen) override;
+                  Chosen chosen, FileListing listing) override;
     void saveFile(QWidget *parent, const QString &title, const QString &folder, const QString &defaultExtension,
-                  Chosen chosen) override;
+                  Chosen chosen, FileListing listing) override;
 };
 
 // Records every message and answers file dialogs from a queue at once; for tests
@@ -78,9 +85,9 @@ public:
 
     QDialog *message(QWidget *parent, const QString &title, const QString &text, PromptIcon icon) override;
     void openFile(QWidget *parent, const QString &title, const QString &folder, const QString &defaultExtension,
-                  Chosen chosen) override;
+                  Chosen chosen, FileListing listing) override;
     void saveFile(QWidget *parent, const QString &title, const QString &folder, const QString &defaultExtension,
-                  Chosen chosen) override;
+                  Chosen chosen, FileListing listing) override;
 
     QList<Shown> messages;
     QStringList fileDialogFolders;   // the folder each file dialog opened in

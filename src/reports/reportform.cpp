@@ -11,6 +11,7 @@
 #include "reports/reportvalues.h"
 
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -128,6 +129,17 @@ void ReportForm::done(int result)
     if (m_loaded)
         formUnload();
     formlayout::DialogForm::done(result);
+}
+
+// A report form has no Escape: the key would throw away everything the operator
+// typed and use up the relay's serial number. The close box still ends the form.
+void ReportForm::keyPressEvent(QKeyEvent *event)
+{
+    if (event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
+    formlayout::DialogForm::keyPressEvent(event);
 }
 
 void ReportForm::formLoad()
@@ -255,7 +267,8 @@ void ReportForm::cmdSelect_Click()
 }
 
 // The report file is always taken by name in the report folder; a cancelled
-// dialog leaves the name as it was.
+// dialog leaves the name as it was. The dialog lists every file, since a report
+// file may be named without an extension, and has the PC's own title.
 void ReportForm::chooseReportFile(bool newFile)
 {
     platform::Prompts &prompts = platform::Prompts::current();
@@ -264,10 +277,11 @@ void ReportForm::chooseReportFile(bool newFile)
         if (!choice.fullPath.isEmpty())
             txtFileName->setText(choice.fileName);
     };
+    const platform::FileListing everyFile = platform::FileListing::Everything;
     if (newFile)
-        prompts.saveFile(this, {}, m_record.SaveFolder, csv, take);
+        prompts.saveFile(this, {}, m_record.SaveFolder, csv, take, everyFile);
     else
-        prompts.openFile(this, {}, m_record.SaveFolder, csv, take);
+        prompts.openFile(this, {}, m_record.SaveFolder, csv, take, everyFile);
 }
 
 } // namespace reports

@@ -7,6 +7,7 @@
 #include <functional>
 
 class QComboBox;
+class QKeyEvent;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -63,6 +64,9 @@ public:
 
     void setVisible(bool visible) override;
     void done(int result) override;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void formLoad();
