@@ -114,8 +114,11 @@ start_and_stop() {
     pid=
     cat "$home/stderr"
     [ "$status" -eq 0 ] || fail "$* exited $status after SIGTERM"
+    # The simulated kit keeps a bench folder of its own inside the real one.
+    local folder="$home/Quillmark"
+    [[ " $* " == *" --simulate "* ]] && folder="$home/Quillmark/Simulated kit"
     for file in art.cfg artc.cfg; do
-        [ -s "$home/Quillmark/$file" ] || fail "$file was not written in the bench folder ~/Quillmark"
+        [ -s "$folder/$file" ] || fail "$file was not written in the bench folder ${folder#"$home"/}"
     done
 }
 
