@@ -1,6 +1,6 @@
 quillmark_add_test(tst_wireformat LIBS quillmark_kitlink)
 # The link on a scripted line, its waits counted in the ticks of its own timers.
-quillmark_add_test(tst_kitlink LIBS quillmark_kitlink)
+quillmark_add_test(tst_kitlink LIBS quillmark_kitlink quillmark_platform_widgets)
 # The kit log and its window, over the whole bench against the simulated kit.
 quillmark_add_test(tst_kitlog LIBS quillmark_console quillmark_kitsim TIMEOUT 300)
 # The serial port on a pseudo-terminal held by another program.

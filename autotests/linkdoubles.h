@@ -9,7 +9,6 @@
 #include "kitlink/kitlink.h"
 #include "kitlink/kitport.h"
 #include "kitlink/linkview.h"
-#include "platform/prompts.h"
 
 #include <QHash>
 #include <QStringList>
@@ -75,13 +74,14 @@ public:
         busy = b;
         ++liveUpdates;
     }
-    QWidget *dialogParent() override { return nullptr; }
+    void tellPortError(const QString &title, const QString &text) override { portErrors << title + u'|' + text; }
 
     QStringList statuses;
     QString volts;
     QString milliamps;
     bool busy = false;
     int liveUpdates = 0;
+    QStringList portErrors;  // title|text
 };
 
 // The result frames nobody waited for, each noted with its kind's mark.
@@ -111,7 +111,6 @@ struct LinkRig {
     BenchRecord record;
     ScriptedPort port;
     RecordingView view;
-    platform::RecordedPrompts prompts;
     QTimer tmrPortOpen, tmrComm, tmrTout;
     platform::WaitStack waits;
     KitLink link{record, port, view, {tmrPortOpen, tmrComm, tmrTout}, waits};

@@ -1,5 +1,7 @@
 #include "linkdoubles.h"
 
+#include "platform/dialogwait.h"
+
 #include <QDialog>
 #include <QFile>
 #include <QScopedValueRollback>
@@ -76,7 +78,7 @@ private slots:
             co_await r.waits.until([&flag] { return !flag; });
             t << "flag";
             d.open();
-            co_await r.waits.closed(&d);
+            co_await platform::closed(r.waits, &d);
             t << "dialog";
         }(rig, open, dialog, trace));
         QVERIFY(trace.isEmpty());
@@ -357,7 +359,7 @@ private slots:
         rig.tmrPortOpen.start(1);  // the check starts from its timer, as at start-up
         QTRY_COMPARE(rig.view.statuses.size(), 2);
         QCOMPARE(rig.view.statuses.last(), found ? QStringLiteral("Comm Port Active") : QStringLiteral("Kit not found"));
-        QVERIFY(rig.prompts.messages.isEmpty() && !rig.tmrPortOpen.isActive());
+        QVERIFY(rig.view.portErrors.isEmpty() && !rig.tmrPortOpen.isActive());
         QCOMPARE(rig.tmrComm.isActive(), found);
         QCOMPARE(rig.link.poll.pollHold(), !found);
         // Switched off and at 0 V, with live queries from the first tick on.
@@ -381,9 +383,8 @@ private slots:
         rig.tmrPortOpen.start(1000);
         rig.waits.run(rig.link.portCheck.tick());
         QCOMPARE(rig.view.statuses, QStringList{"Comm Port Error"});
-        QCOMPARE(rig.prompts.messages.size(), 1);
-        QCOMPARE(rig.prompts.messages[0].title, QStringLiteral("Communication Port Error!"));
-        QCOMPARE(rig.prompts.messages[0].text, QStringLiteral("COM3 \u2192 /dev/pts/4: No such file or directory"));
+        QCOMPARE(rig.view.portErrors,
+                 QStringList{QStringLiteral("Communication Port Error!|COM3 \u2192 /dev/pts/4: No such file or directory")});
         QVERIFY(!rig.tmrPortOpen.isActive() && !rig.tmrComm.isActive());
 
         LinkRig polling;
@@ -391,10 +392,10 @@ private slots:
         for (int tick = 0; tick < 20; ++tick)
             polling.tick();
         emit polling.port.failed(QStringLiteral("Resource error"));
-        QCOMPARE(polling.prompts.messages.size(), 1);
-        QCOMPARE(polling.prompts.messages[0].text, QStringLiteral("Input/output error"));
+        QCOMPARE(polling.view.portErrors, QStringList{QStringLiteral("Communication Port Error!|Input/output error")});
     }
 };
 
 QTEST_MAIN(TestKitLink)
+
 #include "tst_kitlink.moc"

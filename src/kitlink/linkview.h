@@ -4,8 +4,6 @@
 
 #include <QString>
 
-class QWidget;
-
 // What the kit link shows on the main window.
 class LinkView
 {
@@ -14,8 +12,8 @@ public:
     virtual void showCommStatus(const QString &text) = 0;
     // Voltage and current already formatted; busy colours the status lamp.
     virtual void showLiveReadings(const QString &volts, const QString &milliamps, bool busy) = 0;
-    // The window that owns the link's message boxes.
-    virtual QWidget *dialogParent() = 0;
+    // The port failed: a message box with the exclamation icon, which does not wait.
+    virtual void tellPortError(const QString &title, const QString &text) = 0;
 };
 
 // Where the result frames go that no procedure waits for: the readings of the

@@ -8,7 +8,6 @@
 #include "kitlink/pollcycle.h"
 #include "kitlink/wireformat.h"
 #include "platform/paths.h"
-#include "platform/prompts.h"
 
 #include <QTimer>
 
@@ -75,6 +74,5 @@ void PortCheck::reportError(const QString &description)
     m_timers.tmrPortOpen.stop();
     m_view.showCommStatus(QStringLiteral("Comm Port Error"));
     const QString text = m_portName.isEmpty() ? description : m_portName + QStringLiteral(": ") + description;
-    platform::Prompts::current().message(m_view.dialogParent(), QStringLiteral("Communication Port Error!"), text,
-                                         platform::PromptIcon::Exclamation);
+    m_view.tellPortError(QStringLiteral("Communication Port Error!"), text);
 }

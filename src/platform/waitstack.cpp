@@ -1,7 +1,5 @@
 #include "platform/waitstack.h"
 
-#include <QDialog>
-
 #include <algorithm>
 #include <utility>
 
@@ -143,22 +141,6 @@ bool WaitStack::cancelOnStop()
     m_pumping = pumping;
     m_pumpAgain = false;
     return cancelled;
-}
-
-WaitStack::Until WaitStack::closed(QDialog *dialog)
-{
-    if (!dialog || !dialog->isVisible())
-        return until([] { return true; });
-    auto open = std::make_shared<bool>(true);
-    const auto closedNow = [this, open] {
-        *open = false;
-        pump();
-    };
-    // Queued: whoever waits may destroy the dialog, which is still inside done() when
-    // it says it has finished.
-    QObject::connect(dialog, &QDialog::finished, &m_context, closedNow, Qt::QueuedConnection);
-    QObject::connect(dialog, &QObject::destroyed, &m_context, closedNow, Qt::QueuedConnection);
-    return until([open] { return !*open; });
 }
 
 } // namespace platform

@@ -9,8 +9,6 @@
 #include <utility>
 #include <vector>
 
-class QDialog;
-
 namespace platform {
 
 // A bench procedure written as straight-line code that waits: a coroutine that
@@ -117,6 +115,8 @@ public:
     bool idle() const { return m_stack.empty(); }
     // Whether a Stop would end anything.
     bool stoppable() const;
+    // Lives as long as the stack: the context of connections that pump it.
+    QObject &context() { return m_context; }
 
     // The awaitable of a wait that ends when ready() holds; ready() is asked at
     // once (a condition that holds already does not wait) and again on each pump().
@@ -128,9 +128,6 @@ public:
         void await_resume() const noexcept {}
     };
     Until until(std::function<bool()> ready) { return Until{*this, std::move(ready)}; }
-
-    // Waits until the dialog has been closed (at once when there is none).
-    Until closed(QDialog *dialog);
 
     // For awaitables with work of their own to do when they suspend: the running
     // activation waits at waiting until ready() holds.

@@ -3,6 +3,7 @@
 #include "console/record/benchrecord.h"
 #include "kitlink/wireformat.h"
 #include "platform/atomicfile.h"
+#include "platform/dialogwait.h"
 #include "platform/numbertext.h"
 #include "platform/paths.h"
 #include "tests/progress.h"
@@ -43,7 +44,7 @@ platform::Task ContactResistanceTest::run(int entry)
     if (!m_bench.kitFree() || m_runs.ContactResTest)
         co_return;
     if (view.relayIndex() < 0) {
-        co_await m_bench.link.waits.closed(view.message(
+        co_await platform::closed(m_bench.link.waits, view.message(
             QObject::tr("Contact Resistance"),
             QObject::tr("No relay type is selected.\n\nChoose the relay on the bench under Relay Type, then start the "
                         "contact resistance test again."),

@@ -1,12 +1,13 @@
 #include "tests/contactruns.h"
 
+#include "platform/dialogwait.h"
 #include "tests/bench.h"
 
 #include <QObject>
 
 platform::Task refuseWithoutChannel(const Bench &bench, QString title, QString test)
 {
-    co_await bench.link.waits.closed(bench.view.message(
+    co_await platform::closed(bench.link.waits, bench.view.message(
         title,
         QObject::tr("No contact channel is selected.\n\nChoose a channel from A1 to D4, or ALL, then start the %1 "
                     "again.")

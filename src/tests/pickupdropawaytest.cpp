@@ -3,6 +3,7 @@
 #include "console/record/benchrecord.h"
 #include "console/record/relaycatalogue.h"
 #include "kitlink/wireformat.h"
+#include "platform/dialogwait.h"
 #include "platform/numbertext.h"
 
 #include <QDialog>
@@ -52,7 +53,8 @@ platform::Task PickUpDropAwayTest::refuse(Mode mode)
 {
     const QString why = mode == Mode::TooHigh ? QStringLiteral("Coil Resistance too high or open!")
                                               : QStringLiteral("Coil Resistance too low or short!");
-    co_await m_bench.link.waits.closed(
+    co_await platform::closed(
+        m_bench.link.waits,
         m_bench.view.message(QStringLiteral("Coil Resistance error"), why, platform::PromptIcon::Critical));
 }
 
@@ -158,7 +160,7 @@ platform::Task PickUpDropAwayTest::onDropAway(QString frame, TestRun test)
     test.waitOnOperator(QStringLiteral("confirmed by hand"));
     {
         const std::unique_ptr<QDialog> dialog(m_bench.view.openDropAwayDialog());  // a Stop closes it
-        co_await m_bench.link.waits.closed(dialog.get());
+        co_await platform::closed(m_bench.link.waits, dialog.get());
     }
     m_bench.view.showResult(BenchView::Result::DropAway,
                             m_bench.view.resultText(BenchView::Result::DropAway) + QLatin1Char('/')

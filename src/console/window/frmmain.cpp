@@ -6,6 +6,7 @@
 #include "console/window/frmoptions.h"
 #include "console/window/mainwindowlayout.h"
 #include "console/record/relaycatalogue.h"
+#include "platform/dialogwait.h"
 #include "platform/statuslamp.h"
 #include "kitlink/kitlink.h"
 #include "kitlink/kitlogwindow.h"
@@ -251,7 +252,7 @@ platform::Task FrmMain::load()
         if (const QScreen *screen = QGuiApplication::primaryScreen())
             about.move(screen->availableGeometry().center() - about.rect().center());
         about.open();
-        co_await m_waits.closed(&about);
+        co_await platform::closed(m_waits, &about);
     }
 
     {
@@ -473,6 +474,11 @@ void FrmMain::showHistory()
 void FrmMain::showCommStatus(const QString &text)
 {
     lblCommStatus->setText(text);
+}
+
+void FrmMain::tellPortError(const QString &title, const QString &text)
+{
+    platform::Prompts::current().message(this, title, text, platform::PromptIcon::Exclamation);
 }
 
 void FrmMain::showLiveReadings(const QString &volts, const QString &milliamps, bool busy)

@@ -130,7 +130,7 @@ protected:
 private:
     void showCommStatus(const QString &text) override;
     void showLiveReadings(const QString &volts, const QString &milliamps, bool busy) override;
-    QWidget *dialogParent() override { return this; }
+    void tellPortError(const QString &title, const QString &text) override;
 
     // What the procedures show and read.
     int relayIndex() const override;
