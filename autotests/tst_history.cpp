@@ -94,6 +94,13 @@ QString described(const RelayEntry &e, const QString &name)
     return u"%1=%2|%3|%4"_s.arg(name, item->text, item->number ? QString::number(*item->number) : QString(), item->unit);
 }
 
+// Waits for the long work the window started to end; whether it went well.
+bool finished(history::HistoryWindow &window, bool started)
+{
+    QSignalSpy done(&window, &history::HistoryWindow::taskFinished);
+    return started && (!done.isEmpty() || done.wait(60000)) && done.last().first().toBool();
+}
+
 } // namespace
 
 class TestHistory : public QObject
@@ -235,7 +242,7 @@ private slots:
             form.show();
             form.cmbOK(2)->setCurrentIndex(1);
             button->click();
-            QVERIFY(!form.isVisible());
+            QTRY_VERIFY(!form.isVisible());  // the final report's PDF is written on a thread of its own
         }
         QTRY_COMPARE(storedIn(url).size(), 3);
         QTRY_COMPARE(journal->pending(), 0);
@@ -292,8 +299,9 @@ private slots:
         const auto record = [&](history::Journal *to) {
             BenchRecord r = relay(4, ++serial, 1000);
             r.SaveFolder = m_dir->path() + u'/';
-            QVERIFY(reports::appendReportRecord(r, u"Batch.csv"_s).ok);
-            to->recordAppended(r, file);
+            const reports::AppendResult appended = reports::appendReportRecord(r, u"Batch.csv"_s);
+            QVERIFY(appended.ok);
+            to->recordAppended(r, file, appended.recordIndex);
         };
         for (int i = 0; i < 3; ++i)
             record(journal);
@@ -302,7 +310,8 @@ private slots:
         reach(backend, false);
         for (int i = 0; i < 3; ++i)
             record(journal);
-        QTRY_VERIFY(!settled.isEmpty() && settled.last().at(0).toInt() == 3);
+        QTRY_COMPARE(readFile(spool).count('\n'), 3);  // kept on the journal's thread
+        QTRY_VERIFY(!settled.isEmpty() && settled.last().at(0).toInt() == 3 && journal->notice());
         QCOMPARE(history::readReportFile(file, 4).records.size(), 6);
         QMessageBox *notice = journal->notice();
         QVERIFY(notice && notice->isVisible() && !notice->isModal());
@@ -466,9 +475,9 @@ private slots:
         QFile(at(u"ql1.csv"_s)).setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime);
         history::HistoryWindow window(*history::Location::parse(url));
         window.cmbStyle->setCurrentIndex(4);
-        QVERIFY(window.importReport(at(u"ql1.csv"_s)));
+        QVERIFY(finished(window, window.importReport(at(u"ql1.csv"_s))));
         window.cmbStyle->setCurrentIndex(2);
-        QVERIFY(window.importReport(at(u"qn1.csv"_s)));
+        QVERIFY(finished(window, window.importReport(at(u"qn1.csv"_s))));
         window.show();
 
         window.cmbStyle->setCurrentIndex(style);
@@ -476,10 +485,12 @@ private slots:
         if (fromDays > -99)
             window.dateFrom->setDate(QDate::currentDate().addDays(fromDays));
         window.refresh();
+        QTRY_VERIFY_WITH_TIMEOUT(!window.busy(), 20000);
         QTEST(int(window.tblRelays->model()->rowCount()), "rows");
         for (const int r : selected)
             window.tblRelays->selectionModel()->select(window.tblRelays->model()->index(r, 0),
                                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        QTRY_VERIFY_WITH_TIMEOUT(!window.busy(), 20000);
         const history::Spread spread = window.trendSpread();
         QFETCH(double, mean);
         QFETCH(double, sigma);
@@ -487,7 +498,7 @@ private slots:
                  qPrintable(u"%1 %2"_s.arg(spread.mean, 0, 'f', 6).arg(spread.sigma, 0, 'f', 6)));
         QCOMPARE(window.chartView->chart()->series().size(), spread.count > 0 ? 3 : 0);  // band, mean, values
 
-        QVERIFY(window.exportChosen(at(u"chosen.csv"_s)));
+        QVERIFY(finished(window, window.exportChosen(at(u"chosen.csv"_s))));
         QFETCH(int, rows);
         QCOMPARE(readFile(at(u"chosen.csv"_s)).count('\n'), 1 + (selected.isEmpty() ? rows : selected.size()));
     }
