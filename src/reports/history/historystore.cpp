@@ -116,13 +116,16 @@ RelayEntry relayAt(const QSqlQuery &q)
     return e;
 }
 
-// The connection's own handle as the Qt driver holds it ("PGconn*", "sqlite3*").
-void *driverHandle(const QSqlDatabase &db, const char *typeName)
+// The connection's own handle as the Qt driver holds it: its type is named after
+// the client library's struct ("pg_conn*", "sqlite3*").
+void *driverHandle(const QSqlDatabase &db, std::initializer_list<const char *> typeNames)
 {
     const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), typeName) != 0)
-        return nullptr;
-    return *static_cast<void *const *>(handle.constData());
+    for (const char *typeName : typeNames) {
+        if (handle.isValid() && qstrcmp(handle.typeName(), typeName) == 0)
+            return *static_cast<void *const *>(handle.constData());
+    }
+    return nullptr;
 }
 
 // The client libraries are those the Qt drivers loaded; their functions are looked
@@ -202,10 +205,10 @@ void Store::keepHandles()
     int socket = -1;
     void *sqlite = nullptr;
     if (m_location.kind == Location::Kind::PostgreSQL) {
-        if (void *connection = driverHandle(db, "PGconn*"); connection && pqSocket())
+        if (void *connection = driverHandle(db, {"pg_conn*", "PGconn*"}); connection && pqSocket())
             socket = pqSocket()(connection);
     } else {
-        sqlite = driverHandle(db, "sqlite3*");
+        sqlite = driverHandle(db, {"sqlite3*"});
     }
     QMutexLocker lock(&m_handles);
     m_socket = socket;

@@ -418,10 +418,14 @@ void HistoryWindow::refresh()
         [this, found, refresh] {
             if (refresh != m_refreshes)
                 return;
+            // The outcome of an export or an import told since is not written over.
+            const bool told = m_taskToldAt >= refresh;
             if (!found->ok) {
-                lblStatus->setText(found->error);
+                if (!told)
+                    lblStatus->setText(found->error);
             } else {
-                lblStatus->setText(tr("%n relay(s)", nullptr, found->relays));
+                if (!told)
+                    lblStatus->setText(tr("%n relay(s)", nullptr, found->relays));
                 fillQuantities(found->styles);
                 updateTrend();
             }
@@ -558,6 +562,7 @@ bool HistoryWindow::startTask(const QString &doing, std::function<void(Store *st
     lblStatus->setText(doing);
     m_task->post(std::move(work), [this, then = std::move(then)] {
         showTaskRunning(false);
+        m_taskToldAt = m_refreshes;
         emit taskFinished(then());
     });
     return true;

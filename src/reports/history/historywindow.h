@@ -121,6 +121,7 @@ private:
     std::atomic<quint64> m_refreshes{0};  // the latest refresh; an earlier one's answers are dropped
     std::atomic<quint64> m_trends{0};
     std::function<void()> m_afterRefresh;
+    quint64 m_taskToldAt = 0;  // the latest refresh when long work last told its outcome
 };
 
 } // namespace history
