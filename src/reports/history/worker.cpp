@@ -1,5 +1,7 @@
 #include "reports/history/worker.h"
 
+#include "platform/threadpriority.h"
+
 #include <QElapsedTimer>
 
 namespace history {
@@ -28,14 +30,24 @@ public:
 
     void run(quint64 id, const Worker::Work &work)
     {
+        setOnThread(id);
         emit started(id);
         const Told job(*this, id);
         Store *store = m_worker.m_store.get();
         work(store, job);
+        setOnThread(0);
         // A cut connection is of no use any more; the next work opens a new one.
         if (store && store->wasInterrupted())
             store->close();
         emit done(id);
+    }
+
+private:
+    // A cut meant for one work never reaches the next.
+    void setOnThread(quint64 id)
+    {
+        QMutexLocker lock(&m_worker.m_switching);
+        m_worker.m_onThread = id;
     }
 
 signals:
@@ -86,6 +98,7 @@ Worker::Worker(const QString &name, const std::optional<Location> &location, QOb
     connect(m_inside, &WorkerThread::done, this, &Worker::onDone);
     m_watchdog.setSingleShot(true);
     connect(&m_watchdog, &QTimer::timeout, this, &Worker::onPatienceLost);
+    connect(&m_thread, &QThread::started, &m_thread, &platform::giveWayToTheBench, Qt::DirectConnection);
     m_thread.start();
 }
 
@@ -168,7 +181,8 @@ void Worker::onDone(quint64 id)
 
 void Worker::onPatienceLost()
 {
-    if (m_running == 0)
+    QMutexLocker lock(&m_switching);
+    if (m_running == 0 || m_onThread != m_running)
         return;
     if (m_store)
         m_store->interrupt(isCancelled(m_running)

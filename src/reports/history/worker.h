@@ -4,6 +4,7 @@
 #include "reports/history/job.h"
 
 #include <QHash>
+#include <QMutex>
 #include <QObject>
 #include <QThread>
 #include <QTimer>
@@ -74,6 +75,8 @@ private:
     void onPatienceLost();
 
     std::unique_ptr<Store> m_store;
+    QMutex m_switching;       // taken briefly: a work starting or ending, a cut
+    quint64 m_onThread = 0;   // the work on the thread now, under m_switching
     QThread m_thread;
     WorkerThread *m_inside;
     QHash<quint64, std::function<void()>> m_then;
