@@ -817,6 +817,40 @@ private slots:
         QCOMPARE(program.exitCode(), 0);
     }
 
+    // Long work called off, by Cancel or by closing the window: it ends with the
+    // file that was there as it was.
+    void calledOffWorkKeepsTheOldFile_data()
+    {
+        QTest::addColumn<bool>("closing");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("Cancel during a CSV export") << false << u"all.csv"_s;
+        QTest::newRow("the window closed during a printout") << true << u"all.pdf"_s;
+    }
+
+    void calledOffWorkKeepsTheOldFile()
+    {
+        QFETCH(bool, closing);
+        QFETCH(QString, file);
+        const QString url = newHistory(u"sqlite"_s);
+        writeFile(at(u"batch.csv"_s), relays(2, 2000));
+        {
+            history::Store store(*history::Location::parse(url), u"test-called-off"_s);
+            QVERIFY(history::importReportFile(store, at(u"batch.csv"_s), 2).ok);
+        }
+        writeFile(at(file), "yesterday's\n");
+        history::HistoryWindow window(*history::Location::parse(url));
+        window.show();
+        QTRY_VERIFY(!window.busy());
+        QSignalSpy done(&window, &history::HistoryWindow::taskFinished);
+        QVERIFY(file.endsWith(u".pdf"_s) ? window.printChosen(at(file)) : window.exportChosen(at(file)));
+        QVERIFY(window.cmdCancel->isVisible() && !window.cmdExportCsv->isEnabled());
+        closing ? void(window.close()) : window.cmdCancel->click();
+        QVERIFY(done.wait(30000));
+        QCOMPARE(done.first().first().toBool(), false);
+        QVERIFY2(window.lblStatus->text().contains(u"called off"_s), qPrintable(window.lblStatus->text()));
+        QCOMPARE(readFile(at(file)), QByteArray("yesterday's\n"));
+    }
+
     // The scripts run where there is no display, and answer with one line.
     void scriptsRunWithoutADisplay_data()
     {
