@@ -761,8 +761,11 @@ private slots:
         QCOMPARE(m_pg.pause(), QString());
         const std::shared_ptr<void> resume(nullptr, [this](void *) { m_pg.resume(); });
 
+        QElapsedTimer took;
+        took.start();
         program.terminate();
         const bool ended = program.waitForFinished(20000);
+        qInfo("the program ended %lld ms after SIGTERM", took.elapsed());
         if (!ended)
             program.kill();
         QVERIFY2(ended, "the program waited for the stopped server");

@@ -250,6 +250,10 @@ bool Store::exec(const QString &statement)
 bool Store::open()
 {
     m_error.clear();
+    // Not even a new connection once cut: a server that stopped answering would
+    // take its connect time-out again.
+    if (wasInterrupted())
+        return fail(QStringLiteral("The results history %1 cannot be opened").arg(m_location.describe()), {});
     close();
     if (!connect()) {
         close();

@@ -53,7 +53,8 @@ public:
     // Takes effect at the next open().
     void setStatementTimeout(std::chrono::milliseconds timeout) { m_statementTimeout = timeout; }
     // From any thread: the statement under way on this connection, if any, ends at
-    // once with an error that tells why, and so does every later one until close().
+    // once with an error that tells why, and so does every later one, and open(),
+    // until close().
     // A server that stopped answering holds a statement for as long as it stays
     // stopped; this is how the bench gets its thread back.
     void interrupt(const QString &why);
