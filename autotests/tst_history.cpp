@@ -313,6 +313,30 @@ private slots:
             QVERIFY2(printed.contains(QLatin1String(id)), id);
     }
 
+    // The spreadsheet's copies are made but RoutineTest.pdf cannot be written (a
+    // folder stands in its place): the message says so, not the plain success.
+    void finalReportTellsAPrintoutThatFailed()
+    {
+        const QString folder = m_dir->path() + u'/';
+        writeFile(at(u"Routine_Test_Format_QL1.xlsm"_s), "template");
+        QVERIFY(QDir().mkpath(at(u"RoutineTest.pdf"_s)));
+        BenchRecord record = relay(4, 0, 1030);
+        record.SaveFolder = record.TemplateFolder = folder;
+        record.RelayNumbering[4] = {QString(), u"0001"_s, u"A"_s, u"B"_s};
+        reports::ReportForm form(4, record, nullptr, [] { return QDate(2022, 4, 15); });
+        form.show();
+        form.cmbOK(2)->setCurrentIndex(1);
+        form.cmdMakeFinalReport->click();
+        QTRY_VERIFY(!form.isVisible());
+        QCOMPARE(m_prompts.messages.size(), 1);
+        const platform::RecordedPrompts::Shown &shown = m_prompts.messages[0];
+        QVERIFY2(shown.text.startsWith(u"Report successfully created.\n"_s)
+                     && shown.text.contains(folder + u"RoutineTest.pdf could not be written"_s),
+                 qPrintable(shown.text));
+        QCOMPARE(shown.icon, platform::PromptIcon::Exclamation);
+        QCOMPARE(readFile(at(u"RoutineTest.csv"_s)), readFile(at(u"Test Report 1.csv"_s)));
+    }
+
     // The history goes away in the middle of a batch: every record still goes into
     // the report file, the operator gets one notice that does not block and names
     // the cause, and the relays that waited arrive once it is back, none twice.
