@@ -189,7 +189,6 @@ void Worker::onPatienceLost()
                                ? tr("the work was called off")
                                : tr("no answer for %1 s; the history was given up for now")
                                      .arg(double(m_patience.count()) / 1000.0));
-    emit unanswered();
 }
 
 } // namespace history

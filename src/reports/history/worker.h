@@ -63,8 +63,6 @@ signals:
     void progressed(qint64 done, qint64 total);
     // Nothing handed over is left to run or to answer.
     void idle();
-    // The patience ran out; the history's connection was cut.
-    void unanswered();
 
 private:
     friend class WorkerThread;
