@@ -40,7 +40,7 @@ int main(int argc, char *argv[])
             std::fprintf(stderr, "%s\n", qPrintable(appended.error));
             return 1;
         }
-        journal.recordAppended(record, folder + QStringLiteral("Batch.csv"));
+        journal.recordAppended(record, folder + QStringLiteral("Batch.csv"), appended.recordIndex);
     }
     return app.exec();
 }

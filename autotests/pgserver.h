@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
+#include <csignal>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -62,6 +63,11 @@ public:
                                               QStringLiteral("-w"), QStringLiteral("stop")});
     }
 
+    // The server and every process of it stopped (SIGSTOP) or let go on (SIGCONT):
+    // a server that hangs with its connections open, as a frozen host does.
+    QString pause() { return signalAll(SIGSTOP); }
+    QString resume() { return signalAll(SIGCONT); }
+
     // A fresh database; its history address.
     QString newDatabase()
     {
@@ -80,6 +86,28 @@ public:
 
 private:
     QString data() const { return m_dir.filePath(QStringLiteral("data")); }
+
+    QString signalAll(int signal)
+    {
+        QFile pidFile(m_dir.filePath(QStringLiteral("data/postmaster.pid")));
+        if (!pidFile.open(QIODevice::ReadOnly))
+            return QStringLiteral("the server is not running");
+        const QByteArray postmaster = pidFile.readLine().trimmed();
+        QList<pid_t> pids{pid_t(postmaster.toInt())};
+        for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+            QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+            if (entry.toInt() > 0 && stat.open(QIODevice::ReadOnly)) {
+                const QByteArray line = stat.readAll();
+                if (line.mid(line.lastIndexOf(')') + 2).split(' ').value(1) == postmaster)
+                    pids << pid_t(entry.toInt());
+            }
+        }
+        for (const pid_t pid : pids) {
+            if (::kill(pid, signal) != 0)
+                return QStringLiteral("cannot signal %1").arg(pid);
+        }
+        return {};
+    }
 
     QString run(const QString &tool, const QStringList &arguments)
     {

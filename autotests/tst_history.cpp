@@ -4,8 +4,11 @@
 // database of a throw-away PostgreSQL server that this program starts.
 
 #include "console/record/benchrecord.h"
+#include "console/record/relaycatalogue.h"
 #include "pgserver.h"
 #include "platform/prompts.h"
+#include "privatetmpfs.h"
+#include "ptybench.h"
 #include "reports/history/exporters.h"
 #include "reports/history/historystore.h"
 #include "reports/history/historywindow.h"
@@ -22,6 +25,8 @@
 #include <QChartView>
 #include <QDateEdit>
 #include <QElapsedTimer>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLegend>
@@ -44,6 +49,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 using history::RelayEntry;
@@ -83,6 +89,35 @@ QByteArray relays(int style, int count, float firstCoil = 1030, float step = 10)
     for (int i = 0; i < count; ++i)
         out += reports::formatRecord(relay(style, i + 1, firstCoil + float(i) * step));
     return out;
+}
+
+// Lines of history.pending for the QL1 relays first .. first + count - 1, as the
+// journal keeps them.
+QByteArray pendingLines(int first, int count)
+{
+    QByteArray out;
+    for (int serial = first; serial < first + count; ++serial) {
+        QStringList lines = QString::fromLatin1(reports::formatRecord(relay(4, serial, 1000))).split(u"\r\n"_s);
+        lines.removeLast();
+        RelayEntry e = history::entryFromLines(4, lines);
+        e.recordedAt = QDateTime::currentDateTimeUtc();
+        e.host = u"bench-7"_s;
+        e.reportFile = u"/bench/Batch.csv"_s;
+        e.recordIndex = serial - 1;
+        e.source = u"form"_s;
+        out += QJsonDocument(history::toJson(e)).toJson(QJsonDocument::Compact) + '\n';
+    }
+    return out;
+}
+
+// A disk with no room left: a file grown until the disk refuses.
+void fill(const QString &folder)
+{
+    QFile filler(folder + u"/filler"_s);
+    QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    const QByteArray block(4096, 'x');
+    while (filler.write(block) == block.size()) {
+    }
 }
 
 QList<RelayEntry> storedIn(const QString &url)
@@ -146,6 +181,13 @@ QString described(const RelayEntry &e, const QString &name)
     return u"%1=%2|%3|%4"_s.arg(name, item->text, item->number ? QString::number(*item->number) : QString(), item->unit);
 }
 
+// Waits for the long work the window started to end; whether it went well.
+bool finished(history::HistoryWindow &window, bool started)
+{
+    QSignalSpy done(&window, &history::HistoryWindow::taskFinished);
+    return started && (!done.isEmpty() || done.wait(60000)) && done.last().first().toBool();
+}
+
 } // namespace
 
 class TestHistory : public QObject
@@ -183,7 +225,11 @@ class TestHistory : public QObject
     }
 
 private slots:
-    void initTestCase() { QCOMPARE(m_pg.start(), QString()); }
+    void initTestCase()
+    {
+        if (!qEnvironmentVariableIsSet("QUILLMARK_DIALOG_FOLDER"))  // a child showing a file dialog needs no server
+            QCOMPARE(m_pg.start(), QString());
+    }
 
     void init()
     {
@@ -221,6 +267,8 @@ private slots:
             {u"coil_resistance=1030.0|1030|Ohms"_s, u"coil_resistance_release=98.8|98.8|Ohms"_s,
              u"full_release_voltage=4.10|4.1|V"_s, u"interlocking_code=ABDEG||"_s, u"relay_id=0001/22DAB||"_s},
             "1030 16.25 V 4.1 V 3 16 1/5 0");
+        row("QL1: 2,500 relays, past a thousand a batch", "QL1", relays(4, 2500), 2500, "",
+            {u"coil_resistance=1030.0|1030|Ohms"_s, u"relay_id=0001/22DAB||"_s}, "1030 16.25 V 4.1 V 3 16 1/5 0");
         row("a QL1 file read as QN1", "QN1", relays(4, 3), 0, "does not hold whole QN1 records of 54 lines");
         // Records of the same length, every item a line off its meaning.
         row("a QL1 file read as QTA2", "QTA2", relays(4, 3), 0, "record 1, line 15 holds the interlocking code ABDEG of QL1");
@@ -382,6 +430,7 @@ private slots:
         const QString url = newHistory(u"sqlite"_s), spool = at(u"history.pending"_s);
         RelayEntry waiting = history::entryFromRecord(relay(4, 1, 1000));
         waiting.recordedAt = QDateTime::currentDateTimeUtc();
+        waiting.reportFile = at(u"Batch 1.csv"_s);  // as the bench spools it: a relay of a report file
         for (history::Item &item : waiting.items) {
             if (item.name.startsWith(u"contact_resistance_"_s))
                 item.unit = u"Ohms"_s;
@@ -453,7 +502,7 @@ private slots:
             form.show();
             form.cmbOK(2)->setCurrentIndex(1);
             button->click();
-            QVERIFY(!form.isVisible());
+            QTRY_VERIFY(!form.isVisible());  // the final report's PDF is written on a thread of its own
         }
         QTRY_COMPARE(storedIn(url).size(), 3);
         QTRY_COMPARE(journal->pending(), 0);
@@ -480,6 +529,30 @@ private slots:
         const QString printed = QString::fromUtf8(text.readAllStandardOutput());
         for (const char *id : {"0001/22DAB", "0002/22DAB", "0003/22DAB", "Date: 15/04/2022", "Page 1 of "})
             QVERIFY2(printed.contains(QLatin1String(id)), id);
+    }
+
+    // The spreadsheet's copies are made but RoutineTest.pdf cannot be written (a
+    // folder stands in its place): the message says so, not the plain success.
+    void finalReportTellsAPrintoutThatFailed()
+    {
+        const QString folder = m_dir->path() + u'/';
+        writeFile(at(u"Routine_Test_Format_QL1.xlsm"_s), "template");
+        QVERIFY(QDir().mkpath(at(u"RoutineTest.pdf"_s)));
+        BenchRecord record = relay(4, 0, 1030);
+        record.SaveFolder = record.TemplateFolder = folder;
+        record.RelayNumbering[4] = {QString(), u"0001"_s, u"A"_s, u"B"_s};
+        reports::ReportForm form(4, record, nullptr, [] { return QDate(2022, 4, 15); });
+        form.show();
+        form.cmbOK(2)->setCurrentIndex(1);
+        form.cmdMakeFinalReport->click();
+        QTRY_VERIFY(!form.isVisible());
+        QCOMPARE(m_prompts.messages.size(), 1);
+        const platform::RecordedPrompts::Shown &shown = m_prompts.messages[0];
+        QVERIFY2(shown.text.startsWith(u"Report successfully created.\n"_s)
+                     && shown.text.contains(folder + u"RoutineTest.pdf could not be written"_s),
+                 qPrintable(shown.text));
+        QCOMPARE(shown.icon, platform::PromptIcon::Exclamation);
+        QCOMPARE(readFile(at(u"RoutineTest.csv"_s)), readFile(at(u"Test Report 1.csv"_s)));
     }
 
     // The history goes away in the middle of a batch: every record still goes into
@@ -510,8 +583,9 @@ private slots:
         const auto record = [&](history::Journal *to) {
             BenchRecord r = relay(4, ++serial, 1000);
             r.SaveFolder = m_dir->path() + u'/';
-            QVERIFY(reports::appendReportRecord(r, u"Batch.csv"_s).ok);
-            to->recordAppended(r, file);
+            const reports::AppendResult appended = reports::appendReportRecord(r, u"Batch.csv"_s);
+            QVERIFY(appended.ok);
+            to->recordAppended(r, file, appended.recordIndex);
         };
         for (int i = 0; i < 3; ++i)
             record(journal);
@@ -520,7 +594,8 @@ private slots:
         reach(backend, false);
         for (int i = 0; i < 3; ++i)
             record(journal);
-        QTRY_VERIFY(!settled.isEmpty() && settled.last().at(0).toInt() == 3);
+        QTRY_COMPARE(readFile(spool).count('\n'), 3);  // kept on the journal's thread
+        QTRY_VERIFY(!settled.isEmpty() && settled.last().at(0).toInt() == 3 && journal->notice());
         QCOMPARE(history::readReportFile(file, 4).records.size(), 6);
         QMessageBox *notice = journal->notice();
         QVERIFY(notice && notice->isVisible() && !notice->isModal());
@@ -693,9 +768,9 @@ private slots:
         QFile(at(u"ql1.csv"_s)).setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime);
         history::HistoryWindow window(*history::Location::parse(url));
         window.cmbStyle->setCurrentIndex(4);
-        QVERIFY(window.importReport(at(u"ql1.csv"_s)));
+        QVERIFY(finished(window, window.importReport(at(u"ql1.csv"_s))));
         window.cmbStyle->setCurrentIndex(2);
-        QVERIFY(window.importReport(at(u"qn1.csv"_s)));
+        QVERIFY(finished(window, window.importReport(at(u"qn1.csv"_s))));
         window.setReportFolder(m_dir->path());
         window.cmdImport->click();
         QCOMPARE(m_prompts.fileDialogFolders.constLast(), m_dir->path());
@@ -706,10 +781,12 @@ private slots:
         if (fromDays > -99)
             window.dateFrom->setDate(QDate::currentDate().addDays(fromDays));
         window.refresh();
+        QTRY_VERIFY_WITH_TIMEOUT(!window.busy(), 20000);
         QTEST(int(window.tblRelays->model()->rowCount()), "rows");
         for (const int r : selected)
             window.tblRelays->selectionModel()->select(window.tblRelays->model()->index(r, 0),
                                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        QTRY_VERIFY_WITH_TIMEOUT(!window.busy(), 20000);
         const history::Spread spread = window.trendSpread();
         QFETCH(double, mean);
         QFETCH(double, sigma);
@@ -740,7 +817,7 @@ private slots:
             }
         }
 
-        QVERIFY(window.exportChosen(at(u"chosen.csv"_s)));
+        QVERIFY(finished(window, window.exportChosen(at(u"chosen.csv"_s))));
         QFETCH(int, rows);
         QCOMPARE(readFile(at(u"chosen.csv"_s)).count('\n'), 1 + (selected.isEmpty() ? rows : selected.size()));
     }
@@ -813,6 +890,296 @@ private slots:
         const QString out = QString::fromUtf8(program.readAllStandardError());
         QVERIFY2(!out.contains(u"s3cret"_s) && out.contains(said.replace(u"{port}"_s, QString::number(silent.port()))),
                  qPrintable(out));
+    }
+
+    // Disk full: every export of the history says why and leaves the file that was
+    // there as it was, and the command line ends with an error.
+    void exportsOnAFullDiskKeepTheOldFile_data()
+    {
+        QTest::addColumn<bool>("script");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("CSV from the window") << false << u"relays.csv"_s;
+        QTest::newRow("JSON from the window") << false << u"relays.json"_s;
+        QTest::newRow("PDF from the window") << false << u"relays.pdf"_s;
+        QTest::newRow("CSV on the command line") << true << u"relays.csv"_s;
+        QTest::newRow("JSON on the command line") << true << u"relays.json"_s;
+    }
+
+    void exportsOnAFullDiskKeepTheOldFile()
+    {
+        QFETCH(bool, script);
+        QFETCH(QString, file);
+        const QString url = newHistory(u"sqlite"_s);
+        writeFile(at(u"ql1.csv"_s), relays(4, 3));
+        {
+            history::Store store(*history::Location::parse(url), u"test-full"_s);
+            QVERIFY(history::importReportFile(store, at(u"ql1.csv"_s), 4).ok);
+        }
+        PrivateTmpfs disk(64);
+        if (disk.path().isEmpty())
+            QSKIP(qPrintable(disk.why()));
+        const QString target = disk.path() + u'/' + file;
+        writeFile(target, "yesterday's export\n");
+        fill(disk.path());
+
+        QString said;
+        if (script) {
+            QProcess program;
+            program.start(QStringLiteral(QUILLMARK_PROGRAM), {u"--export-history"_s, target, u"--history"_s, url});
+            QVERIFY(program.waitForFinished(30000));
+            QCOMPARE(program.exitCode(), 1);
+            said = QString::fromUtf8(program.readAllStandardError());
+        } else {
+            history::HistoryWindow window(*history::Location::parse(url));
+            QTRY_VERIFY(!window.busy());
+            QVERIFY(!finished(window, file.endsWith(u".pdf"_s) ? window.printChosen(target) : window.exportChosen(target)));
+            said = window.lblStatus->text();
+        }
+        QVERIFY2(said.contains(u"No space left on device"_s), qPrintable(said));
+        QCOMPARE(readFile(target), QByteArray("yesterday's export\n"));
+        QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);  // nothing left half-written
+    }
+
+    // A line of history.pending that cannot be taken is moved aside, named in a
+    // notice; the good relays beside it go in.
+    void pendingLineThatCannotBeTakenIsSetAside_data()
+    {
+        QTest::addColumn<QString>("backend");
+        addBackendRows("a relay without its record hash, and a line cut off", [](QTestData &) {});
+    }
+
+    void pendingLineThatCannotBeTakenIsSetAside()
+    {
+        QFETCH(QString, backend);
+        const QString url = newHistory(backend), spool = at(u"history.pending"_s);
+        QJsonObject noHash = QJsonDocument::fromJson(pendingLines(2, 1)).object();
+        noHash.remove(u"record_sha1"_s);
+        const QByteArray bad = QJsonDocument(noHash).toJson(QJsonDocument::Compact) + '\n', cut = "{\"recorded_at\":\"20\n";
+        writeFile(spool, pendingLines(1, 1) + bad + cut + pendingLines(3, 1));
+        QWidget bench;
+        auto *journal = new history::Journal(*history::Location::parse(url), spool, &bench);
+        journal->catchUp();
+        QTRY_COMPARE_WITH_TIMEOUT(journal->pending(), 0, 20000);
+        QStringList kept;
+        for (const RelayEntry &e : storedIn(url))
+            kept << e.relayId;
+        QCOMPARE(kept, (QStringList{u"0001/22DAB"_s, u"0003/22DAB"_s}));
+        QVERIFY(!QFile::exists(spool));
+        QCOMPARE(readFile(spool + u".rejected"_s), bad + cut);
+        QVERIFY(journal->notice());
+        QVERIFY2(journal->notice()->text().contains(u"2 relay(s)"_s)
+                     && journal->notice()->text().contains(spool + u".rejected"_s),
+                 qPrintable(journal->notice()->text()));
+    }
+
+    // The start-up folder cannot be written while the history is out of reach: the
+    // notice says where the relays really wait, not "at the next start".
+    void unwritableSpoolIsToldAsItIs()
+    {
+        const QString url = newHistory(u"sqlite"_s), spool = at(u"gone/history.pending"_s);
+        reach(u"sqlite"_s, false);
+        QWidget bench;
+        auto *journal = new history::Journal(*history::Location::parse(url), spool, &bench);
+        BenchRecord r = relay(4, 1, 1000);
+        r.SaveFolder = m_dir->path() + u'/';
+        const reports::AppendResult appended = reports::appendReportRecord(r, u"Batch.csv"_s);
+        QVERIFY(appended.ok);
+        journal->recordAppended(r, at(u"Batch.csv"_s), appended.recordIndex);
+        QTRY_VERIFY(journal->notice());
+        const QString told = journal->notice()->text();
+        QVERIFY2(told.contains(u"wait only while Quillmark runs"_s) && told.contains(u"gone"_s)
+                     && !told.contains(u"next start"_s),
+                 qPrintable(told));
+        QCOMPARE(journal->pending(), 1);
+    }
+
+    // The window's export, printout and import, each while the bench polls the kit
+    // over the serial line and one with a contact run going: the kit hears live
+    // queries between the start and the end of each, and each comes to its end.
+    void windowWorkGoesOnWhileTheBenchPolls()
+    {
+        const QString url = u"sqlite:"_s + at(u"polled.sqlite"_s);
+        writeFile(at(u"batch.csv"_s), relays(2, 2000));
+        PtyBench rig(0);
+        QVERIFY(rig.waitUntilKitFree());
+        FrmMain &w = *rig.window;
+        history::HistoryWindow window(*history::Location::parse(url));
+        window.cmbStyle->setCurrentIndex(2);
+        QTRY_VERIFY(!window.busy());
+        const auto polledWhile = [&](const std::function<bool()> &start) {
+            const qsizetype before = rig.heard().size();
+            const bool ok = finished(window, start());
+            const qsizetype polls = rig.heard().mid(before).count(u"?D"_s);
+            return ok ? polls : -1;
+        };
+        QVERIFY(polledWhile([&] { return window.importReport(at(u"batch.csv"_s)); }) >= 2);
+        QTRY_VERIFY(!window.busy());
+        QCOMPARE(window.lblStatus->text(), at(u"batch.csv"_s) + u": 2000 record(s), 2000 new to the history"_s);
+        QVERIFY(polledWhile([&] { return window.exportChosen(at(u"all.csv"_s)); }) >= 2);
+        QCOMPARE(readFile(at(u"all.csv"_s)).count('\n'), 2001);
+
+        // A contact run holds the polls; its channels go on while the printout runs.
+        w.cmbCRChannel->setCurrentIndex(catalogue::ChannelCount);
+        w.cmdContactResistance->click();
+        QVERIFY(finished(window, window.printChosen(at(u"all.pdf"_s))));
+        QVERIFY(rig.heard().contains(u"@G02"_s));
+        QVERIFY(rig.waitUntilIdle());
+        QCOMPARE(w.cmbCR->count(), catalogue::ChannelCount);
+        QVERIFY(readFile(at(u"all.pdf"_s)).startsWith("%PDF"));
+    }
+
+    // The history's server stops (SIGSTOP) while the window refreshes: the bench goes
+    // on, Escape stops a running test, the window tells that the history did not
+    // answer, and closing it does not wait for the server.
+    void hungServerDuringARefresh()
+    {
+        const QString url = newHistory(u"postgresql"_s);
+        writeFile(at(u"ql1.csv"_s), relays(4, 20));
+        {
+            history::Store store(*history::Location::parse(url), u"test-hung"_s);
+            QVERIFY(history::importReportFile(store, at(u"ql1.csv"_s), 4).ok);
+        }
+        PtyBench rig(0);
+        QVERIFY(rig.waitUntilKitFree());
+        FrmMain &w = *rig.window;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        auto window = std::make_unique<history::HistoryWindow>(*history::Location::parse(url), nullptr, nullptr,
+                                                               std::chrono::milliseconds(500));
+        QTRY_VERIFY(!window->busy());
+        QCOMPARE(m_pg.pause(), QString());
+        const std::shared_ptr<void> resume(nullptr, [this](void *) { m_pg.resume(); });
+
+        window->txtRelayId->setText(u"0001"_s);
+        window->refresh();
+        const qsizetype heardAtHang = rig.heard().size();
+        w.cmbCRChannel->setCurrentIndex(catalogue::ChannelCount);
+        w.cmdContactResistance->click();
+        QTRY_VERIFY(rig.heard().mid(heardAtHang).contains(u"@G02"_s));
+        QVERIFY(window->busy());
+        QTest::keyClick(&w, Qt::Key_Escape);
+        QVERIFY(rig.waitUntilIdle(5000));
+        QTRY_VERIFY(rig.heard().mid(heardAtHang).contains(u"^Q0000"_s));  // the end of Stop's safe sequence
+        QTRY_VERIFY2_WITH_TIMEOUT(window->lblStatus->text().contains(u"no answer"_s), qPrintable(window->lblStatus->text()), 20000);
+        window.reset();
+        const qsizetype heardAfter = rig.heard().size();
+        QTRY_VERIFY(rig.heard().mid(heardAfter).count(u"?D"_s) >= 2);
+    }
+
+    // SIGTERM while the program catches up with a server that then stops answering:
+    // it ends within the journal's grace, and what the history did not take stays
+    // in history.pending.
+    void stopSignalWhileTheServerHangs()
+    {
+        const QString url = newHistory(u"postgresql"_s), spool = at(u"history.pending"_s);
+        constexpr int Waiting = 6000;
+        writeFile(spool, pendingLines(1, Waiting));
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+        program.setProcessEnvironment(environment);
+        program.setWorkingDirectory(m_dir->path());
+        program.start(QStringLiteral(QUILLMARK_PROGRAM), {u"--history"_s, url});
+        history::Store reader(*history::Location::parse(url), u"test-watch"_s);
+        int stored = 0;
+        QTRY_VERIFY_WITH_TIMEOUT(reader.count({}, &stored) && stored > 0, 30000);
+        reader.close();
+        QCOMPARE(m_pg.pause(), QString());
+        const std::shared_ptr<void> resume(nullptr, [this](void *) { m_pg.resume(); });
+
+        QElapsedTimer took;
+        took.start();
+        program.terminate();
+        const bool ended = program.waitForFinished(20000);
+        qInfo("the program ended %lld ms after SIGTERM", took.elapsed());
+        if (!ended)
+            program.kill();
+        QVERIFY2(ended, "the program waited for the stopped server");
+        m_pg.resume();
+        const qsizetype left = readFile(spool).count('\n');
+        QVERIFY2(left > 0 && storedIn(url).size() + left >= Waiting, qPrintable(QString::number(left)));
+    }
+
+    // A file dialog over /proc, or over a folder with a FIFO in it, lists it and
+    // closes again: no file is read to tell its type. Shown in a child, which would
+    // hang for good otherwise.
+    void fileDialogOverSpecialFilesReturns_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("/proc") << u"/proc"_s;
+        QTest::newRow("a FIFO") << u"fifo"_s;
+    }
+
+    void fileDialogOverSpecialFilesReturns()
+    {
+        QFETCH(QString, folder);
+        const QByteArray child = qgetenv("QUILLMARK_DIALOG_FOLDER");
+        if (!child.isEmpty()) {
+            bool answered = false;
+            platform::DialogPrompts dialogs;
+            static_cast<platform::Prompts &>(dialogs).openFile(
+                nullptr, u"Import"_s, QString::fromLocal8Bit(child), u"csv"_s,
+                [&answered](const platform::FileChoice &) { answered = true; });
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            QSignalSpy loaded(dialog->findChild<QFileSystemModel *>(), &QFileSystemModel::directoryLoaded);
+            QVERIFY(loaded.wait(20000));
+            QTest::qWait(2000);  // the files' types and icons come in meanwhile
+            dialog->reject();
+            QVERIFY(answered);
+            return;
+        }
+        if (folder == "fifo"_L1) {
+            folder = at(u"fifo"_s);
+            QVERIFY(QDir().mkpath(folder));
+            QCOMPARE(::mkfifo(QFile::encodeName(folder + u"/kit.csv"_s).constData(), 0600), 0);
+        }
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"QUILLMARK_DIALOG_FOLDER"_s, folder);
+        program.setProcessEnvironment(environment);
+        program.setProcessChannelMode(QProcess::ForwardedChannels);
+        program.start(QCoreApplication::applicationFilePath(),
+                      {u"fileDialogOverSpecialFilesReturns:"_s + QLatin1String(QTest::currentDataTag())});
+        const bool ended = program.waitForFinished(60000);
+        if (!ended)
+            program.kill();
+        QVERIFY2(ended, "the file dialog did not come back");
+        QCOMPARE(program.exitCode(), 0);
+    }
+
+    // Long work called off, by Cancel or by closing the window: it ends with the
+    // file that was there as it was.
+    void calledOffWorkKeepsTheOldFile_data()
+    {
+        QTest::addColumn<bool>("closing");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("Cancel during a CSV export") << false << u"all.csv"_s;
+        QTest::newRow("the window closed during a printout") << true << u"all.pdf"_s;
+    }
+
+    void calledOffWorkKeepsTheOldFile()
+    {
+        QFETCH(bool, closing);
+        QFETCH(QString, file);
+        const QString url = newHistory(u"sqlite"_s);
+        writeFile(at(u"batch.csv"_s), relays(2, 2000));
+        {
+            history::Store store(*history::Location::parse(url), u"test-called-off"_s);
+            QVERIFY(history::importReportFile(store, at(u"batch.csv"_s), 2).ok);
+        }
+        writeFile(at(file), "yesterday's\n");
+        history::HistoryWindow window(*history::Location::parse(url));
+        window.show();
+        QTRY_VERIFY(!window.busy());
+        QSignalSpy done(&window, &history::HistoryWindow::taskFinished);
+        QVERIFY(file.endsWith(u".pdf"_s) ? window.printChosen(at(file)) : window.exportChosen(at(file)));
+        QVERIFY(window.cmdCancel->isVisible() && !window.cmdExportCsv->isEnabled());
+        closing ? void(window.close()) : window.cmdCancel->click();
+        QVERIFY(done.wait(30000));
+        QCOMPARE(done.first().first().toBool(), false);
+        QVERIFY2(window.lblStatus->text().contains(u"called off"_s), qPrintable(window.lblStatus->text()));
+        QCOMPARE(readFile(at(file)), QByteArray("yesterday's\n"));
     }
 
     // The scripts run where there is no display, and answer with one line.

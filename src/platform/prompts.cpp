@@ -2,12 +2,14 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileIconProvider>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QTreeView>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QMimeDatabase>
 
 namespace platform {
 
@@ -41,12 +43,44 @@ QString filterFor(const QString &defaultExtension)
     return QObject::tr("%1 files (*.%2);;All files (*)").arg(defaultExtension.toUpper(), defaultExtension);
 }
 
+// Icons and type names from a file's kind and name only. Qt's own provider looks
+// into a file to tell its type, and reading a special file can wait for ever: in
+// /proc, kmsg holds the reader until the kernel writes a message, and on the
+// dialog's own thread. A FIFO or a device is told by its mode, never opened.
+class NameOnlyIconProvider final : public QFileIconProvider
+{
+public:
+    using QFileIconProvider::icon;
+
+    QIcon icon(const QFileInfo &info) const override
+    {
+        return QFileIconProvider::icon(info.isDir() ? Folder : File);
+    }
+
+    QString type(const QFileInfo &info) const override
+    {
+        if (info.isDir())
+            return QObject::tr("Folder");
+        return QMimeDatabase().mimeTypeForFile(info, QMimeDatabase::MatchExtension).comment();
+    }
+};
+
+QAbstractFileIconProvider *nameOnlyIcons()
+{
+    // Shared by every dialog and by their file-information threads, for the whole run.
+    static auto *const provider = new NameOnlyIconProvider;
+    return provider;
+}
+
 void runDialog(QWidget *parent, const QString &title, const QString &folder, const QString &defaultExtension,
                FileListing listing, QFileDialog::AcceptMode mode, Prompts::Chosen chosen)
 {
     const QString filter = listing == FileListing::ByExtension ? filterFor(defaultExtension) : QString();
     auto *dialog = new QFileDialog(parent, title, folder, filter);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
+    // Qt's own dialog, so that what it reads of the files shown is known.
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setIconProvider(nameOnlyIcons());
     dialog->setAcceptMode(mode);
     dialog->setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog->setDefaultSuffix(defaultExtension);

@@ -157,7 +157,9 @@ AppendResult appendReportRecord(const BenchRecord &record, const QString &fileNa
     if (!written.ok)
         return {false, QObject::tr("The record could not be added to the report file %1: %2").arg(path, written.error),
                 told};
-    return {true, {}, told};
+    // The lines counted above are the records before this one: the history learns
+    // its place without reading the file again.
+    return {true, {}, told, int(existing.lines / recordLines)};
 }
 
 } // namespace reports

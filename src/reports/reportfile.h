@@ -36,6 +36,7 @@ struct AppendResult {
     bool ok = false;
     QString error;   // for the operator, naming the file; empty when ok
     QString notice;  // for the operator, naming the file, whether ok or not; mostly empty
+    int recordIndex = -1;  // the record's place in the file, 0 for the first; -1 when nothing was added
 };
 
 // Appends the bench record's relay to the report file SaveFolder + fileName (the

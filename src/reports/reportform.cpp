@@ -5,7 +5,7 @@
 #include "platform/prompts.h"
 #include "reports/finalreport.h"
 #include "reports/history/journal.h"
-#include "reports/history/routinepdf.h"
+#include "reports/history/finalreportprint.h"
 #include "reports/reportfields.h"
 #include "reports/reportfile.h"
 #include "reports/reportvalues.h"
@@ -219,7 +219,8 @@ void ReportForm::recordRelay(std::function<void()> then)
     // Only a record that is safe in the report file goes on to the results history.
     if (appended.ok) {
         if (history::Journal *journal = history::Journal::of(this))
-            journal->recordAppended(m_record, platform::concatenated(m_record.SaveFolder, txtFileName->text()));
+            journal->recordAppended(m_record, platform::concatenated(m_record.SaveFolder, txtFileName->text()),
+                                    appended.recordIndex);
     }
     QStringList told;
     if (!appended.notice.isEmpty())
@@ -243,16 +244,20 @@ void ReportForm::cmdMakeFinalReport_Click()
     recordRelay([this] {
         const FinalReportResult prepared = prepareFinalReport(m_record, txtFileName->text());
         // The printable report is made whether or not the spreadsheet template is
-        // there, so a bench without the spreadsheet still has its report.
-        const history::PdfResult pdf = history::writeFinalReportPdf(m_record, txtFileName->text(), m_today());
-        const QString pdfTold = pdf.ok ? tr("The routine-test report was written as %1.").arg(pdf.path)
-                                       : tr("The routine-test report %1 could not be written: %2").arg(pdf.path, pdf.error);
-        platform::Prompts &prompts = platform::Prompts::current();
-        QDialog *box = prepared.ok ? prompts.message(this, ReportsTitle, QStringLiteral("Report successfully created."),
-                                                     platform::PromptIcon::Information)
-                                   : prompts.message(this, ReportsTitle, prepared.message + QLatin1Char('\n') + pdfTold,
-                                                     platform::PromptIcon::Exclamation);
-        platform::whenClosed(box, this, [this] { accept(); });
+        // there, so a bench without the spreadsheet still has its report; it is
+        // written on a thread of its own while the bench goes on.
+        history::printFinalReport(m_record, txtFileName->text(), m_today(), this, [this, prepared](const history::PdfResult &pdf) {
+            const QString success = QStringLiteral("Report successfully created.");
+            const QString pdfTold = pdf.ok ? tr("The routine-test report was written as %1.").arg(pdf.path)
+                                           : tr("The routine-test report %1 could not be written: %2").arg(pdf.path, pdf.error);
+            platform::Prompts &prompts = platform::Prompts::current();
+            QDialog *box = prepared.ok && pdf.ok
+                               ? prompts.message(this, ReportsTitle, success, platform::PromptIcon::Information)
+                               : prompts.message(this, ReportsTitle,
+                                                 (prepared.ok ? success : prepared.message) + QLatin1Char('\n') + pdfTold,
+                                                 platform::PromptIcon::Exclamation);
+            platform::whenClosed(box, this, [this] { accept(); });
+        });
     });
 }
 

@@ -44,9 +44,66 @@ QList<int> stylesOf(const Filter &filter)
     return all;
 }
 
+// The export's file, written a block at a time: QSaveFile would commit a file whose
+// last buffered bytes never reached a full disk, so each block is written through
+// and its count checked, and the first failure is kept to be told.
+class CheckedFile
+{
+public:
+    explicit CheckedFile(const QString &path)
+        : m_file(path)
+    {
+    }
+
+    bool open() { return m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered); }
+
+    void write(const QByteArray &bytes)
+    {
+        m_block += bytes;
+        if (m_block.size() >= BlockSize)
+            writeBlock();
+    }
+
+    // Commits a file whose every byte was taken; false with why() otherwise, and
+    // the file that was there is left as it was.
+    bool commit()
+    {
+        writeBlock();
+        if (!m_why.isEmpty()) {
+            m_file.cancelWriting();
+            return false;
+        }
+        if (!m_file.commit()) {
+            m_why = m_file.errorString();
+            return false;
+        }
+        return true;
+    }
+
+    void cancel() { m_file.cancelWriting(); }
+    QString why() const { return m_why.isEmpty() ? m_file.errorString() : m_why; }
+
+private:
+    static constexpr qsizetype BlockSize = 256 * 1024;
+
+    void writeBlock()
+    {
+        if (m_why.isEmpty() && !m_block.isEmpty() && m_file.write(m_block) != m_block.size()) {
+            m_why = m_file.errorString();
+            if (m_why.isEmpty())
+                m_why = QStringLiteral("the disk did not take all the data");
+        }
+        m_block.clear();
+    }
+
+    QSaveFile m_file;
+    QByteArray m_block;
+    QString m_why;
+};
+
 } // namespace
 
-ExportResult exportRelays(Store &store, const Filter &filter, const QString &path)
+ExportResult exportRelays(Store &store, const Filter &filter, const QString &path, const Job &job)
 {
     ExportResult result;
     const QString suffix = QFileInfo(path).suffix().toLower();
@@ -55,9 +112,17 @@ ExportResult exportRelays(Store &store, const Filter &filter, const QString &pat
         result.error = QStringLiteral("%1: the file name must end in .csv or .json").arg(path);
         return result;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        result.error = QStringLiteral("%1 cannot be written: %2").arg(QDir::toNativeSeparators(path), file.errorString());
+    int total = 0;  // for telling the progress; the columns follow the filter alone
+    if (!store.count(filter, &total)) {
+        result.error = store.error();
+        return result;
+    }
+    const auto cannotWrite = [&path](const QString &why) {
+        return QStringLiteral("%1 cannot be written: %2").arg(QDir::toNativeSeparators(path), why);
+    };
+    CheckedFile file(path);
+    if (!file.open()) {
+        result.error = cannotWrite(file.why());
         return result;
     }
 
@@ -83,7 +148,9 @@ ExportResult exportRelays(Store &store, const Filter &filter, const QString &pat
         file.write("[");
     }
 
-    const bool read = store.forEach(filter, [&](const RelayEntry &e) {
+    const bool read = store.forEachWhile(filter, [&](const RelayEntry &e) {
+        if (job.cancelled())
+            return false;
         if (csv) {
             QStringList row{recordedText(e.recordedAt), e.host, e.relayId, reports::styleName(e.styleCode),
                             QString::number(e.contactVariant), e.reportFile, QString::number(e.recordIndex),
@@ -98,16 +165,21 @@ ExportResult exportRelays(Store &store, const Filter &filter, const QString &pat
             file.write(QJsonDocument(toJson(e)).toJson(QJsonDocument::Compact));
         }
         ++result.relays;
+        job.progress(result.relays, total);
+        return true;
     });
-    if (!read) {
-        file.cancelWriting();
-        result.error = store.error();
+    if (!read || job.cancelled()) {
+        file.cancel();
+        result.cancelled = job.cancelled();
+        result.error = result.cancelled ? QStringLiteral("The export to %1 was called off; the file was left as it was")
+                                              .arg(QDir::toNativeSeparators(path))
+                                        : store.error();
         return result;
     }
     if (!csv)
         file.write("\n]\n");
     if (!file.commit()) {
-        result.error = QStringLiteral("%1 cannot be written: %2").arg(QDir::toNativeSeparators(path), file.errorString());
+        result.error = cannotWrite(file.why());
         return result;
     }
     result.ok = true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "reports/history/historystore.h"
+#include "reports/history/job.h"
 
 #include <QString>
 
@@ -11,11 +12,14 @@ namespace history {
 
 struct ExportResult {
     bool ok = false;
+    bool cancelled = false;
     int relays = 0;
     QString error;
 };
 
-// By the file's extension, .csv or .json; the file is replaced in one step.
-ExportResult exportRelays(Store &store, const Filter &filter, const QString &path);
+// By the file's extension, .csv or .json. The file is replaced only by a whole
+// export: every write is checked, and on a full disk, a read that fails or a job
+// called off, a file already there keeps its bytes and error names the cause.
+ExportResult exportRelays(Store &store, const Filter &filter, const QString &path, const Job &job = Job());
 
 } // namespace history

@@ -7,12 +7,16 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QLibrary>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
 #include <QTimeZone>
 
 #include <algorithm>
+
+#include <sys/socket.h>
 
 namespace history {
 
@@ -168,6 +172,36 @@ RelayEntry relayAt(const QSqlQuery &q)
     return e;
 }
 
+// The connection's own handle as the Qt driver holds it: its type is named after
+// the client library's struct ("pg_conn*", "sqlite3*").
+void *driverHandle(const QSqlDatabase &db, std::initializer_list<const char *> typeNames)
+{
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    for (const char *typeName : typeNames) {
+        if (handle.isValid() && qstrcmp(handle.typeName(), typeName) == 0)
+            return *static_cast<void *const *>(handle.constData());
+    }
+    return nullptr;
+}
+
+// The client libraries are those the Qt drivers loaded; their functions are looked
+// up there, so the bench needs no libraries of its own for them.
+using SocketOf = int (*)(const void *);
+using Interrupt = void (*)(void *);
+
+SocketOf pqSocket()
+{
+    static const auto found = reinterpret_cast<SocketOf>(QLibrary::resolve(QStringLiteral("pq"), 5, "PQsocket"));
+    return found;
+}
+
+Interrupt sqliteInterrupt()
+{
+    static const auto found =
+        reinterpret_cast<Interrupt>(QLibrary::resolve(QStringLiteral("sqlite3"), 0, "sqlite3_interrupt"));
+    return found;
+}
+
 } // namespace
 
 Store::Store(const Location &location, const QString &connectionName)
@@ -193,6 +227,12 @@ bool Store::isOpen() const
 
 void Store::close()
 {
+    {
+        QMutexLocker lock(&m_handles);
+        m_socket = -1;
+        m_sqlite = nullptr;
+        m_interruption.clear();
+    }
     if (!QSqlDatabase::contains(m_connection))
         return;
     {
@@ -206,10 +246,56 @@ void Store::close()
 // reaches the operator.
 bool Store::fail(const QString &what, const QString &why)
 {
-    m_error = why.isEmpty() ? what : what + QStringLiteral(": ") + why;
+    // The driver's words for a cut connection say nothing about the cause.
+    QString cause = why;
+    {
+        QMutexLocker lock(&m_handles);
+        if (!m_interruption.isEmpty())
+            cause = m_interruption;
+    }
+    m_error = cause.isEmpty() ? what : what + QStringLiteral(": ") + cause;
     if (!m_location.password.isEmpty())
         m_error.replace(m_location.password, QStringLiteral("***"));
     return false;
+}
+
+void Store::keepHandles()
+{
+    const QSqlDatabase db = database();
+    int socket = -1;
+    void *sqlite = nullptr;
+    if (m_location.kind == Location::Kind::PostgreSQL) {
+        if (void *connection = driverHandle(db, {"pg_conn*", "PGconn*"}); connection && pqSocket())
+            socket = pqSocket()(connection);
+    } else {
+        sqlite = driverHandle(db, {"sqlite3*"});
+    }
+    QMutexLocker lock(&m_handles);
+    m_socket = socket;
+    m_sqlite = sqlite;
+}
+
+void Store::interrupt(const QString &why)
+{
+    QMutexLocker lock(&m_handles);
+    m_interruption = why;
+    // Shut, not closed: the socket stays the driver's until it closes it, so its
+    // number cannot be taken by another file meanwhile.
+    if (m_socket >= 0)
+        ::shutdown(m_socket, SHUT_RDWR);
+    if (m_sqlite && sqliteInterrupt())
+        sqliteInterrupt()(m_sqlite);
+}
+
+bool Store::answers()
+{
+    return isOpen() && exec(QStringLiteral("SELECT 1"));
+}
+
+bool Store::wasInterrupted() const
+{
+    QMutexLocker lock(&m_handles);
+    return !m_interruption.isEmpty();
 }
 
 bool Store::exec(const QString &statement)
@@ -224,8 +310,22 @@ bool Store::exec(const QString &statement)
 bool Store::open()
 {
     m_error.clear();
+    // Not even a new connection once cut: a server that stopped answering would
+    // take its connect time-out again.
+    if (wasInterrupted())
+        return fail(QStringLiteral("The results history %1 cannot be opened").arg(m_location.describe()), {});
     close();
-    if (!connect() || !migrate()) {
+    if (!connect()) {
+        close();
+        return false;
+    }
+    keepHandles();
+    if (!migrate()) {
+        close();
+        return false;
+    }
+    if (m_location.kind == Location::Kind::PostgreSQL && m_statementTimeout.count() > 0
+        && !exec(QStringLiteral("SET statement_timeout = %1").arg(m_statementTimeout.count()))) {
         close();
         return false;
     }
@@ -248,8 +348,11 @@ bool Store::connect()
         db.setUserName(m_location.user);
         db.setPassword(m_location.password);
         db.setDatabaseName(m_location.database);
-        // A server that is gone must not hold the bench up for long.
-        db.setConnectOptions(QStringLiteral("connect_timeout=2;application_name=quillmark"));
+        // A server that is gone must not hold the history's thread for long: the
+        // connection is given up after 2 s, and a server across the network that
+        // went silent is found by the keepalives within 10 + 3 x 5 s.
+        db.setConnectOptions(QStringLiteral("connect_timeout=2;keepalives=1;keepalives_idle=10;"
+                                            "keepalives_interval=5;keepalives_count=3;application_name=quillmark"));
     } else {
         // SQLite would make the file in a folder that is not there; the history is
         // then unreachable instead, until the folder is back.
@@ -605,6 +708,14 @@ bool Store::page(const Filter &filter, bool newestFirst, const RelayEntry *after
 // PostgreSQL's row-by-row reading needs, and never the whole history in memory.
 bool Store::forEach(const Filter &filter, const std::function<void(const RelayEntry &)> &visit)
 {
+    return forEachWhile(filter, [&visit](const RelayEntry &entry) {
+        visit(entry);
+        return true;
+    });
+}
+
+bool Store::forEachWhile(const Filter &filter, const std::function<bool(const RelayEntry &)> &visit)
+{
     constexpr int Page = 500;
     QList<RelayEntry> page;
     for (;;) {
@@ -648,8 +759,10 @@ bool Store::forEach(const Filter &filter, const std::function<void(const RelayEn
             entry.items.append(item);
         }
         items.finish();
-        for (const RelayEntry &entry : std::as_const(page))
-            visit(entry);
+        for (const RelayEntry &entry : std::as_const(page)) {
+            if (!visit(entry))
+                return true;
+        }
         if (page.size() < Page)
             return true;
     }
@@ -681,6 +794,22 @@ bool Store::styles(const Filter &filter, QList<int> *codes)
     codes->clear();
     while (query.next())
         codes->append(query.value(0).toInt());
+    return true;
+}
+
+bool Store::reportFiles(const Filter &filter, int *files, QString *onlyFile)
+{
+    if (!isOpen() && !open())
+        return false;
+    const Where w = where(filter);
+    QSqlQuery query(database());
+    if (!run(query, QStringLiteral("SELECT COUNT(DISTINCT r.report_file), MIN(r.report_file) FROM relays r") + w.sql,
+             w.values)
+        || !query.next())
+        return fail(QStringLiteral("The results history %1 could not be read").arg(m_location.describe()),
+                    query.lastError().text());
+    *files = query.value(0).toInt();
+    *onlyFile = *files == 1 ? query.value(1).toString() : QString();
     return true;
 }
 

@@ -5,10 +5,12 @@
 
 #include <QDate>
 #include <QList>
+#include <QMutex>
 #include <QSqlDatabase>
 #include <QString>
 #include <QVariantList>
 
+#include <chrono>
 #include <functional>
 
 // The results history: every relay whose record went into a report file, with its
@@ -45,6 +47,19 @@ public:
     bool open();
     bool isOpen() const;
     void close();
+    // The history is open and answers a statement.
+    bool answers();
+
+    // Each statement is ended by a PostgreSQL server after this long; zero for none.
+    // Takes effect at the next open().
+    void setStatementTimeout(std::chrono::milliseconds timeout) { m_statementTimeout = timeout; }
+    // From any thread: the statement under way on this connection, if any, ends at
+    // once with an error that tells why, and so does every later one, and open(),
+    // until close().
+    // A server that stopped answering holds a statement for as long as it stays
+    // stopped; this is how the bench gets its thread back.
+    void interrupt(const QString &why);
+    bool wasInterrupted() const;
     QString error() const { return m_error; }
     const Location &location() const { return m_location; }
     QSqlDatabase database() const;
@@ -56,12 +71,16 @@ public:
 
     // The relays of filter, oldest first, each with its items.
     bool forEach(const Filter &filter, const std::function<void(const RelayEntry &)> &visit);
+    // The same, until visit returns false; that is no failure.
+    bool forEachWhile(const Filter &filter, const std::function<bool(const RelayEntry &)> &visit);
     // Up to count relays of filter that follow after (the first ones when after is
     // null), oldest or newest first; without their items and raw values.
     bool page(const Filter &filter, bool newestFirst, const RelayEntry *after, int count, QList<RelayEntry> *relays);
     bool count(const Filter &filter, int *relays);
     // The style codes that filter finds, ascending.
     bool styles(const Filter &filter, QList<int> *codes);
+    // How many report files the relays of filter come from, and the file when it is one.
+    bool reportFiles(const Filter &filter, int *files, QString *onlyFile);
     // One quantity's numbers over the relays of filter, oldest first; only the
     // latest ones when latest is above 0.
     bool series(const Filter &filter, const QString &itemName, QList<std::pair<QDateTime, double>> *values,
@@ -81,10 +100,18 @@ private:
     bool correctToVersion2();
     int storedVersion();
     bool exec(const QString &statement);
+    void keepHandles();
 
     Location m_location;
     QString m_connection;
     QString m_error;
+    std::chrono::milliseconds m_statementTimeout{0};
+    // What interrupt() needs of the open connection; taken by close() before the
+    // connection goes, so another thread never reaches a connection that is gone.
+    mutable QMutex m_handles;
+    int m_socket = -1;             // PostgreSQL
+    void *m_sqlite = nullptr;      // SQLite
+    QString m_interruption;        // why the connection was interrupted; empty when it was not
 };
 
 // The measured quantities that the relays of these styles carry, in form order.

@@ -7,11 +7,13 @@
 #include "reports/history/recorditems.h"
 #include "reports/history/reportimport.h"
 #include "reports/history/routinepdf.h"
+#include "reports/history/worker.h"
 #include "reports/reportfile.h"
 
 #include <QAreaSeries>
 #include <QChart>
 #include <QChartView>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
@@ -22,6 +24,7 @@
 #include <QLegendMarker>
 #include <QLineEdit>
 #include <QLineSeries>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSet>
@@ -32,7 +35,9 @@
 #include <QValueAxis>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace history {
 
@@ -99,13 +104,16 @@ Spread spreadOf(const QList<double> &values)
 
 // The relays as the table shows them, newest first, read a page at a time as the
 // view scrolls down to them (canFetchMore / fetchMore), so the size of the
-// history does not matter to the window.
+// history does not matter to the window. Each page is read on the window's thread
+// for the history and added when it comes back; a page of an earlier filter is
+// dropped.
 class RelayTable : public QAbstractTableModel
 {
+    Q_OBJECT
 public:
-    RelayTable(Store &store, QObject *parent)
+    RelayTable(Worker &worker, QObject *parent)
         : QAbstractTableModel(parent)
-        , m_store(store)
+        , m_worker(worker)
     {
     }
 
@@ -115,27 +123,51 @@ public:
         m_filter = filter;
         m_rows.clear();
         m_more = true;
+        m_fetching = false;
+        ++m_shown;
         endResetModel();
         fetchMore({});
     }
 
     int rowCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : int(m_rows.size()); }
     int columnCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : 9; }
-    bool canFetchMore(const QModelIndex &parent) const override { return !parent.isValid() && m_more; }
+    bool canFetchMore(const QModelIndex &parent) const override { return !parent.isValid() && m_more && !m_fetching; }
+    bool fetching() const { return m_fetching; }
 
     void fetchMore(const QModelIndex &parent) override
     {
-        if (parent.isValid() || !m_more)
+        if (parent.isValid() || !m_more || m_fetching)
             return;
+        m_fetching = true;
         constexpr int Page = 256;
-        QList<RelayEntry> page;
-        const bool read = m_store.page(m_filter, true, m_rows.isEmpty() ? nullptr : &m_rows.constLast(), Page, &page);
-        m_more = read && page.size() == Page;
-        if (page.isEmpty())
-            return;
-        beginInsertRows({}, int(m_rows.size()), int(m_rows.size() + page.size() - 1));
-        m_rows.append(page);
-        endInsertRows();
+        struct Read {
+            bool ok = false;
+            QList<RelayEntry> rows;
+            QString error;
+        };
+        auto read = std::make_shared<Read>();
+        const quint64 shown = m_shown;
+        const std::optional<RelayEntry> after = m_rows.isEmpty() ? std::nullopt : std::optional(m_rows.constLast());
+        m_worker.post(
+            [this, read, shown, filter = m_filter, after](Store *store, const Job &job) {
+                if (job.cancelled() || shown != m_shown)
+                    return;
+                read->ok = store->page(filter, true, after ? &*after : nullptr, Page, &read->rows);
+                read->error = store->error();
+            },
+            [this, read, shown] {
+                if (shown != m_shown)
+                    return;
+                m_fetching = false;
+                m_more = read->ok && read->rows.size() == Page;
+                const bool first = m_rows.isEmpty();
+                if (!read->rows.isEmpty()) {
+                    beginInsertRows({}, int(m_rows.size()), int(m_rows.size() + read->rows.size() - 1));
+                    m_rows.append(read->rows);
+                    endInsertRows();
+                }
+                emit pageRead(first, read->ok ? QString() : read->error);
+            });
     }
 
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override
@@ -193,13 +225,20 @@ private:
         return n.isEmpty() ? n : n + QLatin1Char(' ') + unit;
     }
 
-    Store &m_store;
+signals:
+    void pageRead(bool first, const QString &error);
+
+private:
+    Worker &m_worker;
     Filter m_filter;
     QList<RelayEntry> m_rows;
     bool m_more = false;
+    bool m_fetching = false;
+    std::atomic<quint64> m_shown{0};  // the latest filter shown; the thread drops pages of an earlier one
 };
 
-HistoryWindow::HistoryWindow(const Location &location, Journal *journal, QWidget *parent)
+HistoryWindow::HistoryWindow(const Location &location, Journal *journal, QWidget *parent,
+                             std::chrono::milliseconds patience)
     : QWidget(parent, Qt::Window)
     , txtRelayId(new QLineEdit(this))
     , cmbStyle(new QComboBox(this))
@@ -214,9 +253,16 @@ HistoryWindow::HistoryWindow(const Location &location, Journal *journal, QWidget
     , cmdExportJson(new QPushButton(tr("Export JSON..."), this))
     , cmdPrint(new QPushButton(tr("Print PDF..."), this))
     , cmdImport(new QPushButton(tr("Import report file..."), this))
-    , m_store(location, QStringLiteral("quillmark-history-window-%1").arg(quintptr(this), 0, 16))
-    , m_table(new RelayTable(m_store, this))
+    , barProgress(new QProgressBar(this))
+    , cmdCancel(new QPushButton(tr("Cancel"), this))
+    , m_browse(new Worker(QStringLiteral("history-window"), location, this))
+    , m_task(new Worker(QStringLiteral("history-task"), location, this))
+    , m_table(new RelayTable(*m_browse, this))
 {
+    for (Worker *worker : {m_browse, m_task}) {
+        worker->setStatementTimeout(StatementTimeout);
+        worker->setPatience(patience);
+    }
     setObjectName(QStringLiteral("frmHistory"));
     setWindowTitle(tr("Results history - %1").arg(location.describe()));
     resize(1100, 760);
@@ -239,6 +285,11 @@ HistoryWindow::HistoryWindow(const Location &location, Journal *journal, QWidget
     chartView->chart()->legend()->setAlignment(Qt::AlignBottom);
     cmdImport->setToolTip(tr("Choose the relay style of the file first"));
     cmdPrint->setToolTip(tr("The selected relays, or all that the filter finds"));
+    barProgress->setObjectName(QStringLiteral("barProgress"));
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    barProgress->setMaximumWidth(220);
+    barProgress->hide();
+    cmdCancel->hide();
 
     auto *filters = new QHBoxLayout;
     filters->addWidget(new QLabel(tr("Relay ID:"), this));
@@ -265,6 +316,8 @@ HistoryWindow::HistoryWindow(const Location &location, Journal *journal, QWidget
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(lblStatus, 1);
+    buttons->addWidget(barProgress);
+    buttons->addWidget(cmdCancel);
     for (QPushButton *b : {cmdImport, cmdExportCsv, cmdExportJson, cmdPrint})
         buttons->addWidget(b);
 
@@ -292,6 +345,21 @@ HistoryWindow::HistoryWindow(const Location &location, Journal *journal, QWidget
                                                       importReport(choice.fullPath);
                                               });
     });
+    connect(cmdCancel, &QPushButton::clicked, m_task, &Worker::cancel);
+    connect(m_task, &Worker::progressed, this, [this](qint64 done, qint64 total) {
+        barProgress->setRange(0, total > 0 ? 1000 : 0);
+        if (total > 0)
+            barProgress->setValue(int(1000 * std::clamp<qint64>(done, 0, total) / total));
+    });
+    connect(m_table, &RelayTable::pageRead, this, [this](bool first, const QString &error) {
+        if (first)
+            tblRelays->resizeColumnsToContents();  // over the rows loaded so far, not the whole history
+        if (!error.isEmpty())
+            lblStatus->setText(error);
+        checkSettled();
+    });
+    for (Worker *worker : {m_browse, m_task})
+        connect(worker, &Worker::idle, this, &HistoryWindow::checkSettled);
     // New relays show as the bench records them, unless the operator is working on a choice.
     if (journal) {
         connect(journal, &Journal::settled, this, [this](int pending) {
@@ -302,7 +370,31 @@ HistoryWindow::HistoryWindow(const Location &location, Journal *journal, QWidget
     refresh();
 }
 
-HistoryWindow::~HistoryWindow() = default;
+// Whatever is under way is called off; a statement the history does not answer is
+// cut, so closing never waits on a server.
+HistoryWindow::~HistoryWindow()
+{
+    delete m_task;
+    delete m_browse;
+}
+
+void HistoryWindow::closeEvent(QCloseEvent *event)
+{
+    m_task->cancel();
+    m_browse->cancel();
+    QWidget::closeEvent(event);
+}
+
+bool HistoryWindow::busy() const
+{
+    return m_browse->busy() || m_task->busy() || m_table->fetching();
+}
+
+void HistoryWindow::checkSettled()
+{
+    if (!m_browse->busy() && !m_table->fetching())
+        emit settled();
+}
 
 Filter HistoryWindow::filter() const
 {
@@ -324,27 +416,51 @@ Filter HistoryWindow::chosen() const
     return f;
 }
 
+// What an earlier filter asked for is of no use any more: it is called off, and a
+// statement still waiting on the history is cut soon after.
 void HistoryWindow::refresh()
 {
-    cmdImport->setEnabled(cmbStyle->currentIndex() > 0);
+    cmdImport->setEnabled(cmbStyle->currentIndex() > 0 && !m_task->busy());
+    m_browse->cancel();
     const Filter f = filter();
-    int relays = 0;
-    const bool counted = m_store.count(f, &relays);
     m_table->show(f);
-    tblRelays->resizeColumnsToContents();  // over the rows loaded so far, not the whole history
-    if (!counted) {
-        lblStatus->setText(m_store.error());
-        return;
-    }
-    lblStatus->setText(tr("%n relay(s)", nullptr, relays));
-    fillQuantities();
-    updateTrend();
+    lblStatus->setText(tr("Reading the results history..."));
+    struct Found {
+        bool ok = false;
+        int relays = 0;
+        QList<int> styles;
+        QString error;
+    };
+    auto found = std::make_shared<Found>();
+    const quint64 refresh = ++m_refreshes;
+    m_browse->post(
+        [this, f, found, refresh](Store *store, const Job &job) {
+            if (job.cancelled() || refresh != m_refreshes)
+                return;
+            found->ok = store->count(f, &found->relays) && store->styles(f, &found->styles);
+            found->error = store->error();
+        },
+        [this, found, refresh] {
+            if (refresh != m_refreshes)
+                return;
+            // The outcome of an export or an import told since is not written over.
+            const bool told = m_taskToldAt >= refresh;
+            if (!found->ok) {
+                if (!told)
+                    lblStatus->setText(found->error);
+            } else {
+                if (!told)
+                    lblStatus->setText(tr("%n relay(s)", nullptr, found->relays));
+                fillQuantities(found->styles);
+                updateTrend();
+            }
+            if (m_afterRefresh)
+                std::exchange(m_afterRefresh, {})();
+        });
 }
 
-void HistoryWindow::fillQuantities()
+void HistoryWindow::fillQuantities(const QList<int> &styles)
 {
-    QList<int> styles;
-    m_store.styles(filter(), &styles);
     const QString current = cmbQuantity->currentData().toString();
     QSignalBlocker quiet(cmbQuantity);
     cmbQuantity->clear();
@@ -356,14 +472,37 @@ void HistoryWindow::fillQuantities()
 
 void HistoryWindow::updateTrend()
 {
-    m_trend.clear();
     const QString name = cmbQuantity->currentData().toString();
-    QList<std::pair<QDateTime, double>> values;
-    if (!name.isEmpty() && !m_store.series(chosen(), name, &values, TrendPoints))
-        lblStatus->setText(m_store.error());
-    for (const auto &[at, value] : std::as_const(values))
-        m_trend.append(value);
-    drawTrend(cmbQuantity->currentText());
+    const QString caption = cmbQuantity->currentText();
+    const quint64 trend = ++m_trends;
+    if (name.isEmpty()) {
+        m_trend.clear();
+        drawTrend(caption);
+        return;
+    }
+    struct Series {
+        bool ok = false;
+        QList<std::pair<QDateTime, double>> values;
+        QString error;
+    };
+    auto series = std::make_shared<Series>();
+    m_browse->post(
+        [this, f = chosen(), name, series, trend](Store *store, const Job &job) {
+            if (job.cancelled() || trend != m_trends)
+                return;
+            series->ok = store->series(f, name, &series->values, TrendPoints);
+            series->error = store->error();
+        },
+        [this, series, caption, trend] {
+            if (trend != m_trends)
+                return;
+            if (!series->ok)
+                lblStatus->setText(series->error);
+            m_trend.clear();
+            for (const auto &[at, value] : std::as_const(series->values))
+                m_trend.append(value);
+            drawTrend(caption);
+        });
 }
 
 void HistoryWindow::drawTrend(const QString &caption)
@@ -460,47 +599,112 @@ void HistoryWindow::chooseFile(const QString &extension, bool (HistoryWindow::*t
                                           });
 }
 
+bool HistoryWindow::startTask(const QString &doing, std::function<void(Store *store, const Job &job)> work,
+                              std::function<bool()> then)
+{
+    if (m_task->busy()) {
+        lblStatus->setText(tr("Wait for the work under way to end, or cancel it"));
+        return false;
+    }
+    showTaskRunning(true);
+    lblStatus->setText(doing);
+    m_task->post(std::move(work), [this, then = std::move(then)] {
+        showTaskRunning(false);
+        m_taskToldAt = m_refreshes;
+        emit taskFinished(then());
+    });
+    return true;
+}
+
+void HistoryWindow::showTaskRunning(bool running)
+{
+    barProgress->setRange(0, 0);
+    barProgress->setVisible(running);
+    cmdCancel->setVisible(running);
+    for (QPushButton *b : {cmdExportCsv, cmdExportJson, cmdPrint})
+        b->setEnabled(!running);
+    cmdImport->setEnabled(!running && cmbStyle->currentIndex() > 0);
+}
+
 bool HistoryWindow::exportChosen(const QString &path)
 {
-    const ExportResult result = exportRelays(m_store, chosen(), path);
-    lblStatus->setText(result.ok ? tr("%n relay(s) written to %1", nullptr, result.relays).arg(QDir::toNativeSeparators(path))
-                                 : result.error);
-    return result.ok;
+    auto result = std::make_shared<ExportResult>();
+    return startTask(
+        tr("Writing %1...").arg(QDir::toNativeSeparators(path)),
+        [f = chosen(), path, result](Store *store, const Job &job) { *result = exportRelays(*store, f, path, job); },
+        [this, path, result] {
+            lblStatus->setText(result->ok ? tr("%n relay(s) written to %1", nullptr, result->relays)
+                                                .arg(QDir::toNativeSeparators(path))
+                                          : result->error);
+            return result->ok;
+        });
 }
 
 bool HistoryWindow::printChosen(const QString &path)
 {
-    QList<RelayEntry> relays;
-    QSet<QString> files;
-    if (!m_store.forEach(chosen(), [&](const RelayEntry &e) {
-            relays.append(e);
-            files.insert(e.reportFile);
-        })) {
-        lblStatus->setText(m_store.error());
-        return false;
-    }
-    const QString file = files.size() == 1 ? *files.begin()
-                         : files.isEmpty() ? QString()
-                                           : tr("%1 report files").arg(files.size());
-    const PdfResult result = writeRoutinePdf(path, relays, {QSysInfo::machineHostName(), file});
-    lblStatus->setText(result.ok ? tr("%n relay(s) printed to %1", nullptr, int(relays.size())).arg(QDir::toNativeSeparators(path))
-                                 : tr("%1 cannot be written: %2").arg(QDir::toNativeSeparators(path), result.error));
-    return result.ok;
+    struct Printed {
+        PdfResult pdf;
+        int relays = 0;
+        QString error;  // the history could not be read
+    };
+    auto printed = std::make_shared<Printed>();
+    return startTask(
+        tr("Printing to %1...").arg(QDir::toNativeSeparators(path)),
+        [f = chosen(), path, printed](Store *store, const Job &job) {
+            int files = 0;
+            QString onlyFile;
+            if (!store->count(f, &printed->relays) || !store->reportFiles(f, &files, &onlyFile)) {
+                printed->error = store->error();
+                return;
+            }
+            const QString file = files == 1 ? onlyFile
+                                 : files == 0 ? QString()
+                                              : tr("%1 report files").arg(files);
+            // Read twice, a page at a time, instead of held whole.
+            const RelaySource relays{printed->relays,
+                                     [store, f](const std::function<bool(const RelayEntry &)> &visit, QString *error) {
+                                         if (store->forEachWhile(f, visit))
+                                             return true;
+                                         *error = store->error();
+                                         return false;
+                                     }};
+            printed->pdf = writeRoutinePdf(path, relays, {QSysInfo::machineHostName(), file}, job);
+        },
+        [this, path, printed] {
+            const QString where = QDir::toNativeSeparators(path);
+            const PdfResult &pdf = printed->pdf;
+            lblStatus->setText(!printed->error.isEmpty() ? printed->error
+                               : pdf.ok ? tr("%n relay(s) printed to %1", nullptr, printed->relays).arg(where)
+                               : pdf.cancelled ? tr("The printout to %1 was called off; the file was left as it was").arg(where)
+                                               : tr("%1 cannot be written: %2").arg(where, pdf.error));
+            return pdf.ok;
+        });
 }
 
 bool HistoryWindow::importReport(const QString &path)
 {
-    const ImportResult result = importReportFile(m_store, path, cmbStyle->currentData().toInt());
-    if (!result.ok) {
-        lblStatus->setText(result.error);
-        return false;
-    }
-    refresh();
-    lblStatus->setText(tr("%1: %2 record(s), %3 new to the history")
-                           .arg(QDir::toNativeSeparators(path))
-                           .arg(result.records)
-                           .arg(result.added));
-    return true;
+    auto result = std::make_shared<ImportResult>();
+    return startTask(
+        tr("Importing %1...").arg(QDir::toNativeSeparators(path)),
+        [path, style = cmbStyle->currentData().toInt(), result](Store *store, const Job &job) {
+            *result = importReportFile(*store, path, style, job);
+        },
+        [this, path, result] {
+            if (!result->ok) {
+                lblStatus->setText(result->error);
+                return false;
+            }
+            const QString told = tr("%1: %2 record(s), %3 new to the history")
+                                     .arg(QDir::toNativeSeparators(path))
+                                     .arg(result->records)
+                                     .arg(result->added);
+            m_afterRefresh = [this, told] { lblStatus->setText(told); };
+            refresh();
+            lblStatus->setText(told);
+            return true;
+        });
 }
 
 } // namespace history
+
+#include "historywindow.moc"

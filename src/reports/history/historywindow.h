@@ -1,10 +1,14 @@
 #pragma once
 
 #include "reports/history/historystore.h"
+#include "reports/history/job.h"
 
 #include <QTimer>
 #include <QWidget>
 
+#include <atomic>
+#include <chrono>
+#include <functional>
 #include <memory>
 
 class QChartView;
@@ -12,6 +16,7 @@ class QComboBox;
 class QDateEdit;
 class QLabel;
 class QLineEdit;
+class QProgressBar;
 class QPushButton;
 class QTableView;
 
@@ -19,6 +24,7 @@ namespace history {
 
 class Journal;
 class RelayTable;
+class Worker;
 
 // The mean and the sample standard deviation of a quantity over relays.
 struct Spread {
@@ -32,12 +38,24 @@ Spread spreadOf(const QList<double> &values);
 // loaded a screenful at a time; the trend of one quantity over the chosen relays
 // with its mean and the band of three standard deviations either side; export and
 // printing of the chosen relays, and import of older report files.
+//
+// Everything that reads or writes the history runs on the window's two threads of
+// its own, each with its own connection: one for what the window shows, one for
+// the long work (export, printing, import), which shows its progress and can be
+// cancelled. Closing the window calls off what is under way.
 class HistoryWindow : public QWidget
 {
     Q_OBJECT
 public:
+    // A PostgreSQL server ends a statement of the window after this long.
+    static constexpr std::chrono::milliseconds StatementTimeout{5000};
+    // A history that does not answer for this long is given up for now: the
+    // statement is cut and the operator told.
+    static constexpr std::chrono::milliseconds Patience{8000};
+
     // journal, when given, brings each new relay in as the bench records it.
-    HistoryWindow(const Location &location, Journal *journal = nullptr, QWidget *parent = nullptr);
+    HistoryWindow(const Location &location, Journal *journal = nullptr, QWidget *parent = nullptr,
+                  std::chrono::milliseconds patience = Patience);
     ~HistoryWindow() override;
 
     QLineEdit *const txtRelayId;
@@ -53,6 +71,8 @@ public:
     QPushButton *const cmdExportJson;
     QPushButton *const cmdPrint;
     QPushButton *const cmdImport;
+    QProgressBar *const barProgress;  // shown while an export, a printout or an import runs
+    QPushButton *const cmdCancel;
 
     // The relays the filter finds.
     Filter filter() const;
@@ -66,25 +86,47 @@ public:
     void setReportFolder(const QString &folder) { m_reportFolder = folder; }
     QString importFolder() const;
 
-    // What the buttons do once a file is chosen; false with the reason in lblStatus.
+    // What the buttons do once a file is chosen: start the work and return at once;
+    // false when other long work still runs. taskFinished tells the end, lblStatus
+    // the outcome.
     bool exportChosen(const QString &path);
     bool printChosen(const QString &path);
     bool importReport(const QString &path);
+
+    // Something handed to the window's threads has not come back yet.
+    bool busy() const;
 
 public slots:
     void refresh();
     void updateTrend();
 
+signals:
+    void taskFinished(bool ok);
+    // What the window shows is read to the end: rows, count and trend.
+    void settled();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     void chooseFile(const QString &extension, bool (HistoryWindow::*then)(const QString &));
-    void fillQuantities();
+    bool startTask(const QString &doing, std::function<void(Store *store, const Job &job)> work,
+                   std::function<bool()> then);
+    void showTaskRunning(bool running);
+    void fillQuantities(const QList<int> &styles);
     void drawTrend(const QString &caption);
+    void checkSettled();
 
-    Store m_store;
+    Worker *const m_browse;  // what the window shows
+    Worker *const m_task;    // export, printing, import
     RelayTable *m_table;
     QTimer m_typing;  // the filter follows typing once it pauses
     QList<double> m_trend;
     QString m_reportFolder;
+    std::atomic<quint64> m_refreshes{0};  // the latest refresh; an earlier one's answers are dropped
+    std::atomic<quint64> m_trends{0};
+    std::function<void()> m_afterRefresh;
+    quint64 m_taskToldAt = 0;  // the latest refresh when long work last told its outcome
 };
 
 } // namespace history

@@ -3,11 +3,10 @@
 #include "console/record/benchrecord.h"
 #include "reports/history/historystore.h"
 #include "reports/history/recorditems.h"
-#include "reports/reportfile.h"
+#include "reports/history/spool.h"
+#include "reports/history/worker.h"
 
 #include <QDir>
-#include <QFile>
-#include <QMessageBox>
 #include <QSysInfo>
 
 namespace history {
@@ -16,87 +15,141 @@ namespace {
 
 constexpr int Batch = 500;
 
-// The number of the record just added: the file's lines over the record length.
-int lastRecordIndex(const QString &path, int recordLines)
+QString fileName(const QString &path)
 {
-    QFile file(path);
-    if (recordLines <= 0 || !file.open(QIODevice::ReadOnly))
-        return 0;
-    qint64 lines = 0;
-    QByteArray chunk(64 * 1024, Qt::Uninitialized);
-    for (qint64 n; (n = file.read(chunk.data(), chunk.size())) > 0;)
-        lines += QByteArrayView(chunk.constData(), n).count('\n');
-    return int(std::max<qint64>(0, lines / recordLines - 1));
+    return QDir::toNativeSeparators(path);
 }
 
 } // namespace
 
-// Lives on the journal's thread and owns the history's connection there, opened
-// for each try and closed after it, so a server that went away and came back, or
-// a history file that was moved, is found as it is now.
-class Writer : public QObject
-{
-    Q_OBJECT
-public:
-    Writer(const Location &location, Spool &spool)
-        : m_location(location)
-        , m_spool(spool)
-    {
-    }
-
-    void flush()
-    {
-        QList<RelayEntry> waiting = m_spool.entries();
-        if (waiting.isEmpty()) {
-            emit attempted(true, m_spool.error(), 0);
-            return;
-        }
-        Store store(m_location, QStringLiteral("quillmark-history-writer-%1").arg(quintptr(this), 0, 16));
-        if (!store.open()) {
-            emit attempted(false, store.error(), int(waiting.size()));
-            return;
-        }
-        while (!waiting.isEmpty()) {
-            const QList<RelayEntry> batch = waiting.first(std::min<qsizetype>(Batch, waiting.size()));
-            if (!store.add(batch)) {
-                emit attempted(false, store.error(), m_spool.size());
-                return;
-            }
-            m_spool.removeFirst(int(batch.size()));
-            waiting.remove(0, batch.size());
-        }
-        emit attempted(true, m_spool.error(), m_spool.size());
-    }
-
-signals:
-    void attempted(bool ok, const QString &why, int pending);
-
-private:
-    const Location m_location;
-    Spool &m_spool;
+// What one try on the writer's thread leaves for the bench's thread.
+struct WriteAttempt {
+    bool ok = true;
+    QString why;           // the history refused: why
+    int pending = 0;       // relays still in the spool
+    QString spoolError;    // the spool file could not be written: why
+    int setAside = 0;      // relays moved to the spool's rejected file
+    QString setAsideWhy;   // why the first of them was
+    QString rejectedPath;
+    QString spoolPath;
 };
 
-Journal::Journal(const Location &location, const QString &spoolPath, QObject *parent)
+// The spool and the history's writes, on the journal's thread: the spool file is
+// written there too, so the bench's thread never waits for a disk or a server.
+// The history's connection is opened for each try and closed after it, so a
+// server that went away and came back, or a history file that was moved, is found
+// as it is now.
+class Writer
+{
+public:
+    explicit Writer(const QString &spoolPath)
+        : m_spool(spoolPath)
+    {
+    }
+
+    WriteAttempt load()
+    {
+        const Spool::Loaded loaded = m_spool.load();
+        WriteAttempt attempt = report();
+        attempt.setAside = loaded.rejected;
+        attempt.setAsideWhy = loaded.why;
+        if (!loaded.error.isEmpty())
+            attempt.spoolError = loaded.error;
+        return attempt;
+    }
+
+    void keep(const RelayEntry &entry)
+    {
+        if (!m_spool.append(entry))
+            m_spoolError = m_spool.error();
+        else
+            m_spoolError.clear();
+    }
+
+    WriteAttempt flush(Store &store, const Job &job)
+    {
+        WriteAttempt attempt;
+        if (m_spool.size() == 0 || job.cancelled())
+            return report(attempt);
+        if (!store.open()) {
+            attempt.ok = false;
+            attempt.why = store.error();
+            return report(attempt);
+        }
+        const QList<RelayEntry> &waiting = m_spool.entries();
+        int done = 0;
+        while (done < waiting.size() && !job.cancelled()) {
+            const QList<RelayEntry> batch = waiting.mid(done, Batch);
+            if (store.add(batch)) {
+                done += int(batch.size());
+                job.progress(done, waiting.size());
+                continue;
+            }
+            // The history itself, or a relay it cannot take? One at a time, for as
+            // long as the history answers.
+            const QString why = store.error();
+            int taken = 0;
+            for (const RelayEntry &entry : batch) {
+                if (!store.add({entry})) {
+                    if (job.cancelled() || !store.answers() || !m_spool.setAside(entry))
+                        break;
+                    if (attempt.setAside++ == 0)
+                        attempt.setAsideWhy = store.error();
+                }
+                ++taken;
+            }
+            done += taken;
+            if (taken < batch.size()) {
+                attempt.ok = false;
+                attempt.why = why;
+                break;
+            }
+        }
+        store.close();
+        if (!m_spool.removeFirst(done))
+            m_spoolError = m_spool.error();
+        return report(attempt);
+    }
+
+private:
+    WriteAttempt report(WriteAttempt attempt = {}) const
+    {
+        attempt.pending = m_spool.size();
+        if (attempt.spoolError.isEmpty())
+            attempt.spoolError = m_spoolError;
+        attempt.spoolPath = m_spool.path();
+        attempt.rejectedPath = m_spool.rejectedPath();
+        return attempt;
+    }
+
+    Spool m_spool;
+    QString m_spoolError;
+};
+
+Journal::Journal(const Location &location, const QString &spoolPath, QObject *parent,
+                 std::chrono::milliseconds patience)
     : QObject(parent)
     , m_location(location)
-    , m_spool(spoolPath)
-    , m_writer(new Writer(location, m_spool))
+    , m_writer(std::make_unique<Writer>(spoolPath))
+    , m_worker(new Worker(QStringLiteral("history"), location, this))
 {
     setObjectName(QStringLiteral("historyJournal"));
-    m_thread.setObjectName(QStringLiteral("quillmark-history"));
-    m_writer->moveToThread(&m_thread);
-    connect(this, &Journal::flushRequested, m_writer, &Writer::flush);
-    connect(m_writer, &Writer::attempted, this, &Journal::onAttempt);
-    m_thread.start();
+    m_worker->setGrace(ExitGrace);
+    m_worker->setPatience(patience);
+    auto loaded = std::make_shared<WriteAttempt>();
+    m_worker->post([writer = m_writer.get(), loaded](Store *, const Job &) { *loaded = writer->load(); },
+                   [this, loaded] {
+                       m_loaded = true;
+                       onAttempt(*loaded);
+                   });
 }
 
-// A try that is under way is let finish: a server that is gone answers within its
-// connect time-out.
+// What the writer carries when the bench closes is let finish for a moment; a
+// history that does not answer by then is given up, and its relays stay in the
+// spool file.
 Journal::~Journal()
 {
-    m_thread.quit();
-    m_thread.wait();
-    delete m_writer;
+    delete m_worker;
 }
 
 Journal *Journal::of(const QObject *object)
@@ -112,53 +165,80 @@ Journal *Journal::of(const QObject *object)
     return nullptr;
 }
 
-void Journal::recordAppended(const BenchRecord &record, const QString &reportFile)
+void Journal::recordAppended(const BenchRecord &record, const QString &reportFile, int recordIndex)
 {
-    RelayEntry entry = entryFromRecord(record);
-    entry.recordedAt = QDateTime::currentDateTimeUtc();
-    entry.host = QSysInfo::machineHostName();
-    entry.reportFile = reportFileKey(reportFile);
-    entry.recordIndex = lastRecordIndex(reportFile, reports::recordLineCount(record.StyleCode));
-    if (!m_spool.append(entry))
-        tell(tr("Quillmark cannot keep its list of relays waiting for the results history in %1: %2. "
-                "They are kept until Quillmark closes.")
-                 .arg(QDir::toNativeSeparators(m_spool.path()), m_spool.error()));
-    emit flushRequested();
+    ++m_handedOver;
+    auto attempt = std::make_shared<WriteAttempt>();
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    m_worker->post(
+        [writer = m_writer.get(), attempt, record, reportFile, recordIndex, now](Store *store, const Job &job) {
+            RelayEntry entry = entryFromRecord(record);
+            entry.recordedAt = now;
+            entry.host = QSysInfo::machineHostName();
+            entry.reportFile = reportFileKey(reportFile);
+            entry.recordIndex = recordIndex;
+            writer->keep(entry);
+            *attempt = writer->flush(*store, job);
+        },
+        [this, attempt] {
+            --m_handedOver;
+            onAttempt(*attempt);
+        });
 }
 
 void Journal::catchUp()
 {
-    emit flushRequested();
+    auto attempt = std::make_shared<WriteAttempt>();
+    m_worker->post([writer = m_writer.get(), attempt](Store *store, const Job &job) { *attempt = writer->flush(*store, job); },
+                   [this, attempt] { onAttempt(*attempt); });
 }
 
-void Journal::onAttempt(bool ok, const QString &why, int pending)
+void Journal::onAttempt(const WriteAttempt &attempt)
 {
-    if (!ok) {
+    m_waiting = attempt.pending;
+    if (attempt.setAside > 0)
+        tell(tr("%n relay(s) waiting for the results history could not be taken (%1) and were moved to %2.", nullptr,
+                attempt.setAside)
+                 .arg(attempt.setAsideWhy, fileName(attempt.rejectedPath)),
+             false);
+    if (!attempt.ok && attempt.spoolError.isEmpty()) {
         tell(tr("The record is safe in the report file, but the results history could not take it.\n\n%1\n\n"
-                "%2 relay(s) wait and go into the history with the next record or at the next start.")
-                 .arg(why)
-                 .arg(pending));
-    } else if (m_told && pending == 0) {
+                "%2 relay(s) wait in %3 and go into the history with the next record or at the next start.")
+                 .arg(attempt.why)
+                 .arg(pending())
+                 .arg(fileName(attempt.spoolPath)),
+             true);
+    } else if (!attempt.ok) {
+        // Nothing can promise the next start: the relays are only in memory.
+        tell(tr("The record is safe in the report file, but the results history could not take it.\n\n%1\n\n"
+                "%2 cannot be written either (%3), so %4 relay(s) wait only while Quillmark runs: they go into "
+                "the history with the next record if it can be reached before Quillmark closes. Otherwise bring "
+                "the report file in later with \"Import report file...\" in the history window.")
+                 .arg(attempt.why, fileName(attempt.spoolPath), attempt.spoolError)
+                 .arg(pending()),
+             true);
+    } else if (m_told && pending() == 0) {
         m_told = false;
         if (m_notice)
             m_notice->setText(tr("The results history %1 can be reached again and has taken every relay "
                                  "that waited.")
                                   .arg(m_location.describe()));
     }
-    emit settled(pending, ok ? QString() : why);
+    emit settled(pending(), attempt.ok ? QString() : attempt.why);
 }
 
 // One notice for as long as the history stays out of reach; it does not block the
-// bench and the operator closes it when it suits.
-void Journal::tell(const QString &text)
+// bench and the operator closes it when it suits. Relays set aside are told each time.
+void Journal::tell(const QString &text, bool outage)
 {
     if (m_notice) {
         m_notice->setText(text);
+        m_told = m_told || outage;
         return;
     }
-    if (m_told)
+    if (outage && m_told)
         return;
-    m_told = true;
+    m_told = m_told || outage;
     auto *parentWindow = qobject_cast<QWidget *>(parent());
     m_notice = new QMessageBox(QMessageBox::Warning, tr("Results history"), text, QMessageBox::Ok, parentWindow);
     m_notice->setObjectName(QStringLiteral("historyNotice"));
@@ -168,5 +248,3 @@ void Journal::tell(const QString &text)
 }
 
 } // namespace history
-
-#include "journal.moc"

@@ -5,68 +5,122 @@
 #include "reports/reportfile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSysInfo>
 
 namespace history {
 
+ReportReader::ReportReader(const QString &path, int styleCode)
+    : m_path(path)
+    , m_styleCode(styleCode)
+    , m_recordLines(reports::recordLineCount(styleCode))
+    , m_file(path)
+{
+}
+
+bool ReportReader::check(const Job &job)
+{
+    m_records = 0;
+    if (m_recordLines == 0) {
+        m_error = QStringLiteral("There is no relay style with the code %1").arg(m_styleCode);
+        return false;
+    }
+    if (!m_file.isOpen() && !m_file.open(QIODevice::ReadOnly)) {
+        m_error = QStringLiteral("The report file %1 cannot be read: %2").arg(m_path, m_file.errorString());
+        return false;
+    }
+    m_file.seek(0);
+    const qint64 size = m_file.size();
+    qint64 lines = 0;
+    char last = '\n';
+    QByteArray chunk(256 * 1024, Qt::Uninitialized);
+    for (qint64 n; (n = m_file.read(chunk.data(), chunk.size())) != 0;) {
+        if (n < 0) {
+            m_error = QStringLiteral("The report file %1 cannot be read: %2").arg(m_path, m_file.errorString());
+            return false;
+        }
+        if (job.cancelled()) {
+            m_error = QStringLiteral("The import of %1 was called off").arg(QDir::toNativeSeparators(m_path));
+            return false;
+        }
+        lines += QByteArrayView(chunk.constData(), n).count('\n');
+        last = chunk.at(n - 1);
+        job.progress(m_file.pos(), size);
+    }
+    const bool unfinished = last != '\n';
+    if (unfinished || lines % m_recordLines != 0) {
+        m_error = QStringLiteral("The report file %1 does not hold whole %2 records of %3 lines each (it has %4 "
+                                 "lines%5); nothing was imported. Is it a file of another relay style?")
+                      .arg(QDir::toNativeSeparators(m_path), reports::styleName(m_styleCode))
+                      .arg(m_recordLines)
+                      .arg(lines + (unfinished ? 1 : 0))
+                      .arg(unfinished ? QStringLiteral(", the last one cut off") : QString());
+        return false;
+    }
+    m_records = int(lines / m_recordLines);
+    const QFileInfo info(m_path);
+    m_key = reportFileKey(m_path);
+    m_changed = info.lastModified().toUTC();
+    m_host = QSysInfo::machineHostName();
+    return rewind();
+}
+
+bool ReportReader::rewind()
+{
+    m_index = 0;
+    if (!m_file.seek(0)) {
+        m_error = QStringLiteral("The report file %1 cannot be read: %2").arg(m_path, m_file.errorString());
+        return false;
+    }
+    return true;
+}
+
+bool ReportReader::nextLines(QStringList *lines)
+{
+    lines->clear();
+    if (m_index >= m_records)
+        return false;
+    for (int i = 0; i < m_recordLines; ++i) {
+        QByteArray line = m_file.readLine();
+        if (!line.endsWith('\n')) {
+            // The file was cut short since it was checked.
+            m_error = QStringLiteral("The report file %1 cannot be read: it changed while it was read")
+                          .arg(QDir::toNativeSeparators(m_path));
+            return false;
+        }
+        line.chop(line.endsWith("\r\n") ? 2 : 1);
+        lines->append(QString::fromLatin1(line));
+    }
+    ++m_index;
+    return true;
+}
+
+bool ReportReader::next(RelayEntry *entry)
+{
+    QStringList lines;
+    const int index = m_index;
+    if (!nextLines(&lines))
+        return false;
+    *entry = entryFromLines(m_styleCode, lines);
+    entry->recordedAt = m_changed;
+    entry->host = m_host;
+    entry->reportFile = m_key;
+    entry->recordIndex = index;
+    entry->source = QStringLiteral("import");
+    return true;
+}
+
 ReportRecords readReportFile(const QString &path, int styleCode)
 {
     ReportRecords out;
-    const int recordLines = reports::recordLineCount(styleCode);
-    if (recordLines == 0) {
-        out.error = QStringLiteral("There is no relay style with the code %1").arg(styleCode);
+    ReportReader reader(path, styleCode);
+    if (!reader.check()) {
+        out.error = reader.error();
         return out;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        out.error = QStringLiteral("The report file %1 cannot be read: %2").arg(path, file.errorString());
-        return out;
-    }
-    const QByteArray bytes = file.readAll();
-    QList<QByteArray> lines = bytes.split('\n');
-    const bool unfinished = !lines.constLast().isEmpty();
-    lines.removeLast();
-    if (unfinished || lines.size() % recordLines != 0) {
-        out.error = QStringLiteral("The report file %1 does not hold whole %2 records of %3 lines each (it has %4 "
-                                   "lines%5); nothing was imported. Is it a file of another relay style?")
-                        .arg(QDir::toNativeSeparators(path), reports::styleName(styleCode))
-                        .arg(recordLines)
-                        .arg(lines.size() + (unfinished ? 1 : 0))
-                        .arg(unfinished ? QStringLiteral(", the last one cut off") : QString());
-        return out;
-    }
-    for (qsizetype first = 0; first < lines.size(); first += recordLines) {
-        QStringList record;
-        for (qsizetype i = first; i < first + recordLines; ++i) {
-            QByteArray line = lines[i];
-            if (line.endsWith('\r'))
-                line.chop(1);
-            record << QString::fromLatin1(line);
-        }
-        out.records.append(record);
-    }
-    return out;
-}
-
-ReportEntries entriesOfReportFile(const QString &path, int styleCode)
-{
-    const ReportRecords read = readReportFile(path, styleCode);
-    ReportEntries out{{}, read.error};
-    const QFileInfo info(path);
-    const QString absolute = reportFileKey(path);
-    const QDateTime changed = info.lastModified().toUTC();
-    const QString host = QSysInfo::machineHostName();
-    for (int index = 0; index < read.records.size(); ++index) {
-        RelayEntry entry = entryFromLines(styleCode, read.records[index]);
-        entry.recordedAt = changed;
-        entry.host = host;
-        entry.reportFile = absolute;
-        entry.recordIndex = index;
-        entry.source = QStringLiteral("import");
-        out.entries.append(entry);
-    }
+    for (QStringList lines; reader.nextLines(&lines);)
+        out.records.append(lines);
+    out.error = reader.error();
     return out;
 }
 
@@ -98,35 +152,62 @@ QString misfit(const QStringList &record, int styleCode)
 
 } // namespace
 
-ImportResult importReportFile(Store &store, const QString &path, int styleCode)
+ImportResult importReportFile(Store &store, const QString &path, int styleCode, const Job &job)
 {
     ImportResult result;
-    const ReportEntries read = entriesOfReportFile(path, styleCode);
-    if (!read.error.isEmpty()) {
-        result.error = read.error;
+    ReportReader reader(path, styleCode);
+    if (!reader.check(job)) {
+        result.cancelled = job.cancelled();
+        result.error = reader.error();
         return result;
     }
-    for (int index = 0; index < read.entries.size(); ++index) {
-        const QStringList lines = read.entries[index].raw.value(QStringLiteral("lines")).toVariant().toStringList();
-        const QString why = misfit(lines, styleCode);
-        if (!why.isEmpty()) {
+    // Records of another style as long as this one's are refused whole, before any
+    // goes in: a first reading looks at each record's interlocking code.
+    for (QStringList lines; reader.nextLines(&lines);) {
+        if (const QString why = misfit(lines, styleCode); !why.isEmpty()) {
             result.error = QStringLiteral("The report file %1 does not hold %2 records: in record %3, %4. Nothing "
                                           "was imported; choose the style of the file.")
                                .arg(QDir::toNativeSeparators(path), reports::styleName(styleCode))
-                               .arg(index + 1)
+                               .arg(reader.index())
                                .arg(why);
             return result;
         }
     }
-    result.records = int(read.entries.size());
+    if (!reader.error().isEmpty() || !reader.rewind()) {
+        result.error = reader.error();
+        return result;
+    }
+    result.records = reader.records();
+    // A thousand relays at a time: memory stays the same whatever the file's size.
     constexpr int Batch = 1000;
-    for (qsizetype first = 0; first < read.entries.size(); first += Batch) {
+    QList<RelayEntry> batch;
+    batch.reserve(Batch);
+    for (int done = 0; done < result.records;) {
+        if (job.cancelled()) {
+            result.cancelled = true;
+            result.error = QStringLiteral("The import of %1 was called off after %2 of %3 record(s); importing it "
+                                          "again brings in the rest")
+                               .arg(QDir::toNativeSeparators(path))
+                               .arg(done)
+                               .arg(result.records);
+            return result;
+        }
+        batch.clear();
+        RelayEntry entry;
+        while (batch.size() < Batch && reader.next(&entry))
+            batch.append(entry);
+        if (batch.isEmpty()) {
+            result.error = reader.error();
+            return result;
+        }
         int added = 0;
-        if (!store.add(read.entries.mid(first, Batch), &added)) {
+        if (!store.add(batch, &added)) {
             result.error = store.error();
             return result;
         }
         result.added += added;
+        done += int(batch.size());
+        job.progress(done, result.records);
     }
     result.ok = true;
     return result;

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "reports/history/job.h"
 #include "reports/history/relayentry.h"
 
+#include <QDateTime>
+#include <QFile>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -9,6 +12,42 @@
 namespace history {
 
 class Store;
+
+// The records of a report file of one style, read a record at a time: the file is
+// never held in memory whole, whatever its size.
+class ReportReader
+{
+public:
+    ReportReader(const QString &path, int styleCode);
+
+    // Reads the file once through: it must hold whole records of the style. False
+    // with error() when it cannot be read or does not, or when job was called off.
+    bool check(const Job &job = Job());
+    int records() const { return m_records; }
+    QString error() const { return m_error; }
+
+    // From the first record again.
+    bool rewind();
+    // The next record's lines, without their line ends, as Latin-1 text; false at
+    // the end of the file, or with error() when it cannot be read.
+    bool nextLines(QStringList *lines);
+    // The next relay as the history keeps it: written on this bench at the file's
+    // last change, its place in the file counted from 0.
+    bool next(RelayEntry *entry);
+    // How many records have been read since the first: the number of the last one.
+    int index() const { return m_index; }
+
+private:
+    const QString m_path;
+    const int m_styleCode;
+    const int m_recordLines;
+    QFile m_file;
+    int m_records = 0;
+    int m_index = 0;
+    QString m_error;
+    QString m_key, m_host;
+    QDateTime m_changed;
+};
 
 // The records of a report file of styleCode, each as its lines; error says why
 // not when the file cannot be read or does not hold whole records of the style.
@@ -18,23 +57,17 @@ struct ReportRecords {
 };
 ReportRecords readReportFile(const QString &path, int styleCode);
 
-// The relays of a report file as the history keeps them, written on this bench at
-// the file's last change.
-struct ReportEntries {
-    QList<RelayEntry> entries;
-    QString error;
-};
-ReportEntries entriesOfReportFile(const QString &path, int styleCode);
-
 struct ImportResult {
     bool ok = false;
+    bool cancelled = false;
     int records = 0;  // in the file
     int added = 0;    // new to the history
     QString error;
 };
 
-// Brings a report file's records into the history; a record it holds already is
-// left alone, so importing a file twice adds nothing.
-ImportResult importReportFile(Store &store, const QString &path, int styleCode);
+// Brings a report file's records into the history, a thousand at a time; a record
+// it holds already is left alone, so importing a file twice adds nothing, and an
+// import called off or cut short is finished by importing the file again.
+ImportResult importReportFile(Store &store, const QString &path, int styleCode, const Job &job = Job());
 
 } // namespace history

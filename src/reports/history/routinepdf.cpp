@@ -15,6 +15,8 @@
 #include <QPdfWriter>
 #include <QSysInfo>
 
+#include <vector>
+
 namespace history {
 
 namespace {
@@ -146,78 +148,169 @@ private:
 
 } // namespace
 
-QByteArray routinePdf(const QList<RelayEntry> &relays, const PdfHeading &heading)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    {
-        QPdfWriter pdf(&buffer);
-        pdf.setResolution(Dpi);
-        pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(15, 12, 15, 12),
-                                      QPageLayout::Millimeter));
-        pdf.setTitle(QStringLiteral("Routine test report"));
-        pdf.setCreator(QStringLiteral("Quillmark"));
-        QPainter painter(&pdf);
-        const QRect page = pdf.pageLayout().paintRectPixels(Dpi).translated(0, 0);
-        const QRect area(0, 0, page.width(), page.height());
-        Layout layout(painter, area);
+namespace {
 
-        // Where every block goes: a section starts on a new page when it does not
-        // fit on the rest of this one.
-        QList<Block> blocks;
-        const int top = layout.headerHeight(), bottom = area.height() - layout.footerHeight();
-        int pageIndex = 0, y = top;
-        for (const RelayEntry &relay : relays) {
+// Where a block goes; kept from the layout pass for the drawing pass, which makes
+// the blocks again from the relays instead of holding them all.
+struct Placed {
+    int page, top, height;
+};
+
+bool paintRoutinePdf(QIODevice *device, const RelaySource &relays, const PdfHeading &heading, const Job &job,
+                     QString *error)
+{
+    QPdfWriter pdf(device);
+    pdf.setResolution(Dpi);
+    pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(15, 12, 15, 12),
+                                  QPageLayout::Millimeter));
+    pdf.setTitle(QStringLiteral("Routine test report"));
+    pdf.setCreator(QStringLiteral("Quillmark"));
+    QPainter painter(&pdf);
+    const QRect page = pdf.pageLayout().paintRectPixels(Dpi).translated(0, 0);
+    const QRect area(0, 0, page.width(), page.height());
+    Layout layout(painter, area);
+    const qint64 steps = 2 * std::max<qint64>(relays.count, 1);
+    qint64 step = 0;
+    const auto calledOff = [&] {
+        if (job.cancelled()) {
+            *error = QStringLiteral("called off");
+            return true;
+        }
+        job.progress(++step, steps);
+        return false;
+    };
+
+    // Where every block goes: a section starts on a new page when it does not fit
+    // on the rest of this one.
+    std::vector<Placed> placed;
+    const int top = layout.headerHeight(), bottom = area.height() - layout.footerHeight();
+    int pageIndex = 0, y = top;
+    const bool laidOut = relays.forEach(
+        [&](const RelayEntry &relay) {
+            if (calledOff())
+                return false;
             QList<Block> section = sectionOf(relay, heading.reportDate);
             int height = 0;
             for (Block &block : section)
                 height += block.height = layout.measure(block);
             if (y > top && y + height > bottom)
                 ++pageIndex, y = top;
-            for (Block &block : section) {
+            for (const Block &block : std::as_const(section)) {
                 if (y > top && y + block.height > bottom)
                     ++pageIndex, y = top;
-                block.page = pageIndex;
-                block.top = y;
+                placed.push_back({pageIndex, y, block.height});
                 y += block.height;
-                blocks.append(block);
             }
             y += mm(4);
-        }
-        if (relays.isEmpty()) {
-            Block none{Block::Row, QStringLiteral("No relays."), {}};
-            none.height = layout.measure(none);
-            none.top = top;
-            blocks.append(none);
-        }
+            return true;
+        },
+        error);
+    if (!laidOut || !error->isEmpty())
+        return false;
 
-        const int pages = pageIndex + 1;
-        qsizetype next = 0;
-        for (int p = 0; p < pages; ++p) {
-            if (p > 0)
+    const int pages = pageIndex + 1;
+    int drawnPage = -1;
+    const auto turnTo = [&](int p) {
+        for (; drawnPage < p; ++drawnPage) {
+            if (drawnPage >= 0)
                 pdf.newPage();
-            layout.drawFrame(heading, p + 1, pages);
-            for (; next < blocks.size() && blocks[next].page == p; ++next)
-                layout.draw(blocks[next]);
+            layout.drawFrame(heading, drawnPage + 2, pages);
         }
+    };
+    turnTo(0);
+    if (placed.empty()) {
+        Block none{Block::Row, QStringLiteral("No relays."), {}};
+        none.height = layout.measure(none);
+        none.top = top;
+        layout.draw(none);
+        return true;
     }
+    std::size_t next = 0;
+    const bool drawn = relays.forEach(
+        [&](const RelayEntry &relay) {
+            if (calledOff())
+                return false;
+            for (Block &block : sectionOf(relay, heading.reportDate)) {
+                if (next == placed.size()) {
+                    *error = QStringLiteral("the relays changed while they were printed");
+                    return false;
+                }
+                const Placed &at = placed[next++];
+                block.page = at.page;
+                block.top = at.top;
+                block.height = at.height;
+                turnTo(block.page);
+                layout.draw(block);
+            }
+            return true;
+        },
+        error);
+    if (drawn && error->isEmpty() && next != placed.size())
+        *error = QStringLiteral("the relays changed while they were printed");
+    return drawn && error->isEmpty();
+}
+
+} // namespace
+
+RelaySource relaysOf(const QList<RelayEntry> &relays)
+{
+    return {relays.size(), [relays](const std::function<bool(const RelayEntry &)> &visit, QString *) {
+                for (const RelayEntry &relay : relays) {
+                    if (!visit(relay))
+                        break;
+                }
+                return true;
+            }};
+}
+
+QByteArray routinePdf(const QList<RelayEntry> &relays, const PdfHeading &heading)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QString error;
+    paintRoutinePdf(&buffer, relaysOf(relays), heading, Job(), &error);
     return buffer.data();
+}
+
+PdfResult writeRoutinePdf(const QString &path, const RelaySource &relays, const PdfHeading &heading, const Job &job)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QString error;
+    if (!paintRoutinePdf(&buffer, relays, heading, job, &error))
+        return {false, path, error, job.cancelled()};
+    buffer.close();
+    const platform::WriteResult written = platform::replaceFileAtomically(path, buffer.data());
+    return {written.ok, path, written.error, false};
 }
 
 PdfResult writeRoutinePdf(const QString &path, const QList<RelayEntry> &relays, const PdfHeading &heading)
 {
-    const platform::WriteResult written = platform::replaceFileAtomically(path, routinePdf(relays, heading));
-    return {written.ok, path, written.error};
+    return writeRoutinePdf(path, relaysOf(relays), heading);
 }
 
-PdfResult writeFinalReportPdf(const BenchRecord &record, const QString &fileName, const QDate &reportDate)
+PdfResult writeFinalReportPdf(const BenchRecord &record, const QString &fileName, const QDate &reportDate,
+                              const Job &job)
 {
     const QString reportFile = platform::concatenated(record.SaveFolder, fileName);
     const QString path = platform::concatenated(record.SaveFolder, QStringLiteral("RoutineTest.pdf"));
-    ReportEntries read = entriesOfReportFile(reportFile, record.StyleCode);
-    if (!read.error.isEmpty())
-        return {false, path, read.error};
-    return writeRoutinePdf(path, read.entries, {QSysInfo::machineHostName(), reportFile, reportDate});
+    ReportReader reader(reportFile, record.StyleCode);
+    if (!reader.check(job))
+        return {false, path, reader.error(), job.cancelled()};
+    const RelaySource records{reader.records(), [&reader](const std::function<bool(const RelayEntry &)> &visit,
+                                                          QString *error) {
+                                  if (!reader.rewind()) {
+                                      *error = reader.error();
+                                      return false;
+                                  }
+                                  for (RelayEntry relay; reader.next(&relay);) {
+                                      if (!visit(relay))
+                                          return true;
+                                  }
+                                  *error = reader.error();
+                                  return error->isEmpty();
+                              }};
+    return writeRoutinePdf(path, records, {QSysInfo::machineHostName(), reportFile, reportDate}, job);
 }
 
 } // namespace history

@@ -18,63 +18,106 @@ QByteArray lineOf(const RelayEntry &entry)
 
 } // namespace
 
+QString problemWith(const RelayEntry &entry)
+{
+    if (entry.recordSha1.isEmpty())
+        return QStringLiteral("it has no record hash");
+    if (entry.reportFile.isEmpty())
+        return QStringLiteral("it names no report file");
+    if (entry.styleCode < 1 || entry.styleCode > 7)
+        return QStringLiteral("it has no relay style");
+    if (!entry.recordedAt.isValid())
+        return QStringLiteral("it has no time");
+    return {};
+}
+
 Spool::Spool(const QString &path)
     : m_path(path)
 {
-    // A line that a crash cut off is taken out first; what cannot be read is skipped.
+}
+
+Spool::Loaded Spool::load()
+{
+    Loaded loaded;
+    m_entries.clear();
+    m_unread.clear();
+    // A line that a crash cut off is taken out first.
     (void)platform::finishCutOffAppend(m_path);
     QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly))
-        return;
-    while (!file.atEnd()) {
-        const QJsonDocument line = QJsonDocument::fromJson(file.readLine());
-        if (line.isObject())
-            m_entries.append(withCurrentItems(fromJson(line.object())));
+    if (!file.exists())
+        return loaded;
+    if (!file.open(QIODevice::ReadOnly)) {
+        loaded.error = file.errorString();
+        return loaded;
     }
+    QByteArray rejected;
+    while (!file.atEnd()) {
+        QByteArray line = file.readLine();
+        if (!line.endsWith('\n'))
+            line += '\n';
+        if (line.trimmed().isEmpty())
+            continue;
+        const QJsonDocument json = QJsonDocument::fromJson(line);
+        const RelayEntry entry = json.isObject() ? fromJson(json.object()) : RelayEntry();
+        const QString why = json.isObject() ? problemWith(entry) : QStringLiteral("it is not a relay");
+        if (why.isEmpty()) {
+            m_entries.append(withCurrentItems(entry));
+            continue;
+        }
+        if (loaded.rejected++ == 0)
+            loaded.why = why;
+        rejected += line;
+    }
+    file.close();
+    if (rejected.isEmpty())
+        return loaded;
+    const platform::AppendWriteResult aside = platform::appendWhole(rejectedPath(), rejected);
+    if (!aside.ok) {
+        // They stay where they were rather than go nowhere.
+        m_unread = rejected.split('\n');
+        m_unread.removeLast();
+        loaded.error = aside.error;
+        return loaded;
+    }
+    if (!rewrite())
+        loaded.error = m_error;
+    return loaded;
 }
 
 bool Spool::append(const RelayEntry &entry)
 {
-    QMutexLocker lock(&m_mutex);
     m_entries.append(entry);
     const platform::AppendWriteResult written = platform::appendWhole(m_path, lineOf(entry));
     m_error = written.ok ? QString() : written.error;
     return written.ok;
 }
 
-QList<RelayEntry> Spool::entries() const
+bool Spool::setAside(const RelayEntry &entry)
 {
-    QMutexLocker lock(&m_mutex);
-    return m_entries;
+    const platform::AppendWriteResult written = platform::appendWhole(rejectedPath(), lineOf(entry));
+    if (!written.ok)
+        m_error = written.error;
+    return written.ok;
 }
 
 bool Spool::removeFirst(int count)
 {
-    QMutexLocker lock(&m_mutex);
+    if (count <= 0)
+        return true;
     m_entries.remove(0, std::min(count, int(m_entries.size())));
     return rewrite();
 }
 
-int Spool::size() const
-{
-    QMutexLocker lock(&m_mutex);
-    return int(m_entries.size());
-}
-
-QString Spool::error() const
-{
-    QMutexLocker lock(&m_mutex);
-    return m_error;
-}
-
 bool Spool::rewrite()
 {
-    if (m_entries.isEmpty()) {
+    if (m_entries.isEmpty() && m_unread.isEmpty()) {
         const bool gone = !QFile::exists(m_path) || QFile::remove(m_path);
         m_error = gone ? QString() : QStringLiteral("%1 cannot be removed").arg(m_path);
         return gone;
     }
     QByteArray bytes;
+    for (const QByteArray &line : std::as_const(m_unread))
+        bytes += line + '\n';
     for (const RelayEntry &entry : std::as_const(m_entries))
         bytes += lineOf(entry);
     const platform::WriteResult written = platform::replaceFileAtomically(m_path, bytes);

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "reports/history/historystore.h"
+#include "reports/history/job.h"
+
+#include <QHash>
+#include <QMutex>
+#include <QObject>
+#include <QThread>
+#include <QTimer>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+
+// A thread of the results history's own, with its own connection to the history: the
+// bench's thread hands it work and takes the answer back, so a query, an export or a
+// printout never holds up the poll tick or a fixed wait.
+namespace history {
+
+class WorkerThread;
+
+class Worker : public QObject
+{
+    Q_OBJECT
+public:
+    // location: the history whose connection lives on this thread; none for work that
+    // needs no history (a printout of a report file).
+    explicit Worker(const QString &name, const std::optional<Location> &location = std::nullopt,
+                    QObject *parent = nullptr);
+    // Calls off what was handed over, cuts the history's connection after the grace
+    // and waits for the thread to end.
+    ~Worker() override;
+    Worker(const Worker &) = delete;
+    Worker &operator=(const Worker &) = delete;
+
+    // work runs on the thread with the history (nullptr without one), after all work
+    // handed over before it; then runs here afterwards, called off or not, unless the
+    // worker went first. What work leaves for then is handed over through what both
+    // share; then must not delete the worker (deleteLater does).
+    using Work = std::function<void(Store *store, const Job &job)>;
+    void post(Work work, std::function<void()> then = {});
+
+    // Calls off everything handed over so far: the work sees Job::cancelled(). A
+    // work that does not end soon after has its history's connection cut.
+    void cancel();
+    bool busy() const { return !m_then.isEmpty(); }
+
+    // A work that shows no progress for this long waits on a history that stopped
+    // answering: its connection is cut, so the statement under way ends with an
+    // error. Zero: wait as long as the history takes.
+    void setPatience(std::chrono::milliseconds patience) { m_patience = patience; }
+    // How long the destructor lets the work under way go on before it cuts the
+    // connection (the journal's last write); zero by default.
+    void setGrace(std::chrono::milliseconds grace) { m_grace = grace; }
+    // Each statement on the history's connection is ended by the server after this
+    // long (PostgreSQL); zero for none. Set before the first post().
+    void setStatementTimeout(std::chrono::milliseconds timeout);
+
+signals:
+    void progressed(qint64 done, qint64 total);
+    // Nothing handed over is left to run or to answer.
+    void idle();
+
+private:
+    friend class WorkerThread;
+    bool isCancelled(quint64 id) const;
+    void onStarted(quint64 id);
+    void onProgressed(quint64 id, qint64 done, qint64 total);
+    void onDone(quint64 id);
+    void onPatienceLost();
+
+    std::unique_ptr<Store> m_store;
+    QMutex m_switching;       // taken briefly: a work starting or ending, a cut
+    quint64 m_onThread = 0;   // the work on the thread now, under m_switching
+    QThread m_thread;
+    WorkerThread *m_inside;
+    QHash<quint64, std::function<void()>> m_then;
+    quint64 m_posted = 0;
+    quint64 m_running = 0;
+    std::atomic<quint64> m_cancelledUpTo{0};
+    std::atomic<bool> m_ending{false};
+    std::chrono::milliseconds m_patience{0};
+    std::chrono::milliseconds m_grace{0};
+    QTimer m_watchdog;
+};
+
+} // namespace history
