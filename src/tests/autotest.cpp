@@ -33,8 +33,9 @@ platform::Task AutoTest::run()
 
     KitCommands &kit = m_bench.link.commands;
     phase("supply off", 2);
-    kit.send(wire::setVoltage(0.0));
-    co_await settle(1);
+    co_await kit.ResetCoilVoltage();
+    // Sent as it stands, not through CoilOFF: the automatic test leaves the bench's
+    // idea of the coil state as it was.
     kit.send(QString::fromLatin1(wire::cmd::CoilOff));
     co_await settle(1);
 

@@ -57,8 +57,7 @@ platform::Task ContactDelayTest::run(int entry)
     // The kit switches the coil itself while it times a channel; it needs the 24 V
     // set-point, which stays in force after the run.
     KitCommands &kit = m_bench.link.commands;
-    kit.send(wire::setVoltage(24.0));
-    co_await m_bench.link.wait.hold();
+    co_await kit.SetCoilVoltage();
 
     if (entry == catalogue::AllChannelsEntry) {
         run.AllChannels = true;
@@ -129,8 +128,7 @@ platform::Task ContactSequenceTest::run()
     progress.plan(2);
 
     KitCommands &kit = m_bench.link.commands;
-    kit.send(wire::setVoltage(24.0));
-    co_await m_bench.link.wait.hold();
+    co_await kit.SetCoilVoltage();
     kit.send(QString::fromLatin1(wire::cmd::ContactSequence));
     co_await m_bench.link.wait.hold();
 }
