@@ -225,17 +225,9 @@ void ContactResistanceTest::takeReading(const QString &frame)
     }
 }
 
-// The bench's end of a contact run, whether this run is still on or a reading came
-// after it.
 void ContactResistanceTest::endRun()
 {
-    m_runs.ContactResTest = false;
-    if (std::optional<TestRun> &run = m_runs.resistanceRun) {
-        run->end();
-        run.reset();
-    } else {
-        TestRun::unasked(m_bench, BenchView::Busy::ContactResistance).end();
-    }
+    endContactRun(m_bench, m_runs.ContactResTest, m_runs.resistanceRun, BenchView::Busy::ContactResistance);
 }
 
 void ContactResistanceTest::writeResultsFile()

@@ -5,6 +5,17 @@
 
 #include <QObject>
 
+void endContactRun(const Bench &bench, bool &flag, std::optional<TestRun> &run, BenchView::Busy busy)
+{
+    flag = false;
+    if (run) {
+        run->end();
+        run.reset();
+    } else {
+        TestRun::unasked(bench, busy).end();
+    }
+}
+
 platform::Task refuseWithoutChannel(const Bench &bench, QString title, QString test)
 {
     co_await platform::closed(bench.link.waits, bench.view.message(

@@ -62,6 +62,11 @@ struct ContactRuns {
     }
 };
 
+// The bench's end of a contact run, by a reading: its test ends (busy label hidden,
+// polling free, panel unlocked), whether the run is still on or the reading came
+// after it ended, when it ends as the run would have.
+void endContactRun(const Bench &bench, bool &flag, std::optional<TestRun> &run, BenchView::Busy busy);
+
 // A contact run asked for with no channel selected: "@G00" and "@H00" name no
 // channel, the kit would never answer and the panel would stay locked. The operator
 // is told (title: the test's caption; test: its name in a sentence) and nothing starts.

@@ -106,13 +106,7 @@ void ContactDelayTest::takeDelay(const QString &frame)
 
 void ContactDelayTest::endRun()
 {
-    m_runs.ContactDelayTest = false;
-    if (std::optional<TestRun> &run = m_runs.delayRun) {
-        run->end();
-        run.reset();
-    } else {
-        TestRun::unasked(m_bench, BenchView::Busy::ContactDelay).end();
-    }
+    endContactRun(m_bench, m_runs.ContactDelayTest, m_runs.delayRun, BenchView::Busy::ContactDelay);
 }
 
 platform::Task ContactSequenceTest::run()
@@ -138,13 +132,8 @@ void ContactSequenceTest::takeSequence(const QString &frame)
     ContactRuns &run = m_runs;
     // Any 20-character frame ends a sequence run, readable or not; outside a run
     // it must leave the panel and the poll hold of whatever test is running alone.
-    if (run.ContactSeqTest) {
-        run.ContactSeqTest = false;
-        if (run.sequenceRun)
-            run.sequenceRun.reset();
-        else
-            TestRun::unasked(m_bench, BenchView::Busy::ContactSequence).end();
-    }
+    if (run.ContactSeqTest)
+        endContactRun(m_bench, run.ContactSeqTest, run.sequenceRun, BenchView::Busy::ContactSequence);
     const std::optional<wire::Sequence> sequence = wire::decodeSequence(frame);
     if (!sequence)
         return;

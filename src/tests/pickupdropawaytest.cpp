@@ -70,42 +70,36 @@ float PickUpDropAwayTest::voltsAcrossCoil(float milliamps) const
 
 platform::Task PickUpDropAwayTest::pickUp()
 {
-    const Mode mode = modeFor(m_bench.record.CoilResistance1);
-    if (mode == Mode::TooHigh || mode == Mode::TooLow) {
-        co_await refuse(mode);
-        co_return;
-    }
-    const Request ramp = mode == Mode::Voltage ? Request::PickUpVRequest : Request::PickUpIRequest;
-    if (!mayStart(ramp))
-        co_return;
-    m_bench.view.hideResult(BenchView::Result::PickUp);
-    TestRun test(m_bench, BenchView::Busy::PickUp, QStringLiteral("Pick-up"));
-    test.waitOnKit();
-    const QString frame = co_await m_bench.link.poll.answerTo(ramp);
-    if (mode == Mode::Voltage)
-        co_await onPickUp(frame, std::move(test));
-    else
-        onPickUpCurrent(frame, std::move(test));
+    co_await run({Request::PickUpVRequest, Request::PickUpIRequest, BenchView::Result::PickUp, BenchView::Busy::PickUp,
+                  QStringLiteral("Pick-up")});
 }
 
 platform::Task PickUpDropAwayTest::dropAway()
+{
+    co_await run({Request::DropAwayVRequest, Request::DropAwayIRequest, BenchView::Result::DropAway,
+                  BenchView::Busy::DropAway, QStringLiteral("Drop-away")});
+}
+
+platform::Task PickUpDropAwayTest::run(Ramp ramp)
 {
     const Mode mode = modeFor(m_bench.record.CoilResistance1);
     if (mode == Mode::TooHigh || mode == Mode::TooLow) {
         co_await refuse(mode);
         co_return;
     }
-    const Request ramp = mode == Mode::Voltage ? Request::DropAwayVRequest : Request::DropAwayIRequest;
-    if (!mayStart(ramp))
+    const Request request = mode == Mode::Voltage ? ramp.inVolts : ramp.inMilliamps;
+    if (!mayStart(request))
         co_return;
-    m_bench.view.hideResult(BenchView::Result::DropAway);
-    TestRun test(m_bench, BenchView::Busy::DropAway, QStringLiteral("Drop-away"));
+    m_bench.view.hideResult(ramp.result);
+    TestRun test(m_bench, ramp.busy, ramp.name);
     test.waitOnKit();
-    const QString frame = co_await m_bench.link.poll.answerTo(ramp);
-    if (mode == Mode::Voltage)
-        co_await onDropAway(frame, std::move(test));
-    else
-        onDropAwayCurrent(frame, std::move(test));
+    const QString frame = co_await m_bench.link.poll.answerTo(request);
+    switch (request) {
+    case Request::PickUpVRequest: co_await onPickUp(frame, std::move(test)); break;
+    case Request::DropAwayVRequest: co_await onDropAway(frame, std::move(test)); break;
+    case Request::PickUpIRequest: onPickUpCurrent(frame, std::move(test)); break;
+    default: onDropAwayCurrent(frame, std::move(test)); break;
+    }
 }
 
 platform::Task PickUpDropAwayTest::onPickUp(QString frame, TestRun test)

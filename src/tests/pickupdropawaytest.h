@@ -28,6 +28,18 @@ public:
     void onDropAwayCurrent(QString frame, TestRun test);          // "!" of 13 characters
 
 private:
+    // A pick-up or a drop-away: its requests in volts and in milliamperes, where its
+    // result shows, its busy label and its name.
+    struct Ramp {
+        Request inVolts;
+        Request inMilliamps;
+        BenchView::Result result;
+        BenchView::Busy busy;
+        QString name;
+    };
+    // From the button to the result, whichever ramp the coil allows.
+    platform::Task run(Ramp ramp);
+
     // The ramp the measured coil allows, in volts or in milliamperes; none when the
     // coil is out of reach of both, after the operator has been told why.
     enum class Mode { Voltage, Current, TooHigh, TooLow };
