@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
+#include <cerrno>
 #include <csignal>
 #include <pwd.h>
 #include <unistd.h>
@@ -103,7 +104,8 @@ private:
             }
         }
         for (const pid_t pid : pids) {
-            if (::kill(pid, signal) != 0)
+            // A server process that ended since it was listed needs no signal.
+            if (::kill(pid, signal) != 0 && errno != ESRCH)
                 return QStringLiteral("cannot signal %1").arg(pid);
         }
         return {};

@@ -185,7 +185,8 @@ QString described(const RelayEntry &e, const QString &name)
 bool finished(history::HistoryWindow &window, bool started)
 {
     QSignalSpy done(&window, &history::HistoryWindow::taskFinished);
-    return started && (!done.isEmpty() || done.wait(60000)) && done.last().first().toBool();
+    // A liveness bound only: a printout under the sanitizers, on a busy machine, is slow.
+    return started && (!done.isEmpty() || done.wait(180000)) && done.last().first().toBool();
 }
 
 } // namespace
@@ -999,7 +1000,7 @@ private slots:
     void windowWorkGoesOnWhileTheBenchPolls()
     {
         const QString url = u"sqlite:"_s + at(u"polled.sqlite"_s);
-        writeFile(at(u"batch.csv"_s), relays(2, 2000));
+        writeFile(at(u"batch.csv"_s), relays(2, 800));
         PtyBench rig(0);
         QVERIFY(rig.waitUntilKitFree());
         FrmMain &w = *rig.window;
@@ -1014,9 +1015,9 @@ private slots:
         };
         QVERIFY(polledWhile([&] { return window.importReport(at(u"batch.csv"_s)); }) >= 2);
         QTRY_VERIFY(!window.busy());
-        QCOMPARE(window.lblStatus->text(), at(u"batch.csv"_s) + u": 2000 record(s), 2000 new to the history"_s);
+        QCOMPARE(window.lblStatus->text(), at(u"batch.csv"_s) + u": 800 record(s), 800 new to the history"_s);
         QVERIFY(polledWhile([&] { return window.exportChosen(at(u"all.csv"_s)); }) >= 2);
-        QCOMPARE(readFile(at(u"all.csv"_s)).count('\n'), 2001);
+        QCOMPARE(readFile(at(u"all.csv"_s)).count('\n'), 801);
 
         // A contact run holds the polls; its channels go on while the printout runs.
         w.cmbCRChannel->setCurrentIndex(catalogue::ChannelCount);
