@@ -12,7 +12,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QTemporaryDir>
@@ -28,13 +27,11 @@ public:
     }
 
     explicit BenchRig(int relayIndex = 0, const Timings &timings = fastTimings(), double kitTimeScale = 0.02)
-        : m_previousFolder(QDir::currentPath())
     {
-        QDir::setCurrent(folder.path());
         auto port = std::make_unique<SimulatedKitPort>();
         kitPort = port.get();
         kitPort->kit().setTimeScale(kitTimeScale);
-        window = std::make_unique<FrmMain>(record, timings, std::move(port));
+        window = std::make_unique<FrmMain>(record, platform::StartupFolder(folder.path()), timings, std::move(port));
         window->formLoad();
         window->cmbType->setCurrentIndex(relayIndex);
         kitPort->kit().setRelay(relayIndex);
@@ -43,7 +40,6 @@ public:
     ~BenchRig()
     {
         window.reset();
-        QDir::setCurrent(m_previousFolder);
     }
 
     BenchRig(const BenchRig &) = delete;
@@ -98,7 +94,4 @@ public:
     BenchRecord record;
     SimulatedKitPort *kitPort = nullptr;
     std::unique_ptr<FrmMain> window;
-
-private:
-    QString m_previousFolder;
 };

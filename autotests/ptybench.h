@@ -12,7 +12,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
@@ -36,7 +35,6 @@ public:
 
     explicit PtyBench(int relay, const QStringList &faults = {}, const Timings &timings = fastTimings())
     {
-        QDir::setCurrent(folder.path());
         config::PortAndNumbering stored = config::defaultPortAndNumbering();
         stored.portNumber = Port;
         (void)config::saveArt(folder.path(), stored);
@@ -49,7 +47,7 @@ public:
         kit.start(QStringLiteral(KITSIM_PROGRAM), arguments);
         if (!kitSays(QStringLiteral("linked as")))
             return;
-        window = std::make_unique<FrmMain>(record, timings);
+        window = std::make_unique<FrmMain>(record, platform::StartupFolder(folder.path()), timings);
         window->formLoad();
         window->cmbType->setCurrentIndex(relay);
     }
@@ -58,7 +56,6 @@ public:
         window.reset();
         kit.terminate();
         kit.waitForFinished(3000);
-        QDir::setCurrent(m_previousFolder);
     }
     PtyBench(const PtyBench &) = delete;
     PtyBench &operator=(const PtyBench &) = delete;
@@ -149,7 +146,6 @@ public:
     std::unique_ptr<FrmMain> window;
 
 private:
-    QString m_previousFolder = QDir::currentPath();
     QString m_said;
     QString m_heard;
     QTimer m_operator;

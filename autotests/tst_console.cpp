@@ -56,7 +56,8 @@ class TestConsole : public QObject
 
     std::unique_ptr<FrmMain> start(bool shown = false)
     {
-        auto w = std::make_unique<FrmMain>(m_record, Timings{0ms, 1h});  // no splash, no port check
+        // no splash, no port check
+        auto w = std::make_unique<FrmMain>(m_record, platform::StartupFolder(m_folder), Timings{0ms, 1h});
         w->formLoad();
         w->setVisible(shown);
         return w;
@@ -70,11 +71,11 @@ private slots:
         m_prompts.reset();  // the one before goes first, so the new one answers
         m_prompts = std::make_unique<platform::RecordedPrompts>();
         m_temp = std::make_unique<QTemporaryDir>();
-        QVERIFY(QDir(m_temp->path()).mkdir("bench") && QDir::setCurrent(m_temp->filePath("bench")));
-        m_folder = QDir::currentPath();  // as the bench itself will see it
+        QVERIFY(QDir(m_temp->path()).mkdir("bench"));
+        m_folder = m_temp->filePath("bench");
     }
 
-    void cleanup() { QDir::setCurrent(m_previous); }
+    void cleanup() { QDir::setCurrent(m_previous); }  // a test moved the current folder away
 
     // Each row: the files found at start-up (empty: none), and the port selected and
     // the three paths read (empty: the files are not usable, so both are reset to the
@@ -220,7 +221,8 @@ private slots:
         w->cmbPortNo->setCurrentIndex(11);
         m_record.RelayNumbering[1][1] = "0042";
         // A file dialog moved the current folder elsewhere during the run.
-        QVERIFY(QDir().mkdir("../elsewhere") && QDir::setCurrent("../elsewhere"));
+        const QString elsewhere = m_temp->filePath("elsewhere");
+        QVERIFY(QDir().mkdir(elsewhere) && QDir::setCurrent(elsewhere));
         QVERIFY(w->close() && QDir().isEmpty());
         QCOMPARE(readFile(file("art.cfg")), artNamingEachLine("12").replace("r1, f1", "0042"));
         QCOMPARE(readFile(file("artc.cfg")), artcOf(saved.split(u'|')));
@@ -330,6 +332,7 @@ private slots:
         writeFile(file("artc.cfg"), "/bin/calc\n/tpl/\n/out/\n");
         QProcess program;
         program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        program.setWorkingDirectory(m_folder);  // started there, as the bench PC starts it
         program.start(QStringLiteral(QUILLMARK_PROGRAM), {QStringLiteral("--simulate")});
         // The bench takes the signals over once start-up is through (the splash alone is 2 s).
         const auto takesOver = [&program] {  // the signals it has handlers for, one bit each
@@ -350,7 +353,7 @@ private slots:
     void shouldStartBehindTheSplashWithControlsInTheirStartupState()
     {
         QVERIFY(Timings{}.splash == 2000ms && Timings{}.portOpen == 1000ms);  // the bench's own
-        FrmMain w(m_record, Timings{60ms, 1h});
+        FrmMain w(m_record, platform::StartupFolder(m_folder), Timings{60ms, 1h});
         QSignalSpy loaded(&w, &FrmMain::loaded);
         w.formLoad();  // returns with the splash up; start-up goes on when it closes itself
         const QDialog *about = w.findChild<QDialog *>("frmAbout");

@@ -199,6 +199,7 @@ class TestHistory : public QObject
     platform::RecordedPrompts m_prompts;
 
     QString at(const QString &name) const { return m_dir->filePath(name); }
+    platform::StartupFolder startupFolder() const { return platform::StartupFolder(m_dir->path()); }
 
     // An empty history of backend; the SQLite file lies in the folder "db".
     QString newHistory(const QString &backend)
@@ -766,14 +767,15 @@ private slots:
         writeFile(at(u"ql1.csv"_s), relays(4, 5, 1000, 10));
         writeFile(at(u"qn1.csv"_s), relays(2, 2, 1030, 10));
         QFile(at(u"ql1.csv"_s)).setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime);
-        history::HistoryWindow window(*history::Location::parse(url));
+        history::HistoryWindow window(*history::Location::parse(url), platform::StartupFolder(at(u"bench"_s)));
         window.cmbStyle->setCurrentIndex(4);
         QVERIFY(finished(window, window.importReport(at(u"ql1.csv"_s))));
         window.cmbStyle->setCurrentIndex(2);
         QVERIFY(finished(window, window.importReport(at(u"qn1.csv"_s))));
+        window.cmdImport->click();  // no report folder yet: the bench's start-up folder
         window.setReportFolder(m_dir->path());
         window.cmdImport->click();
-        QCOMPARE(m_prompts.fileDialogFolders.constLast(), m_dir->path());
+        QCOMPARE(m_prompts.fileDialogFolders.last(2), QStringList({at(u"bench"_s), m_dir->path()}));
         window.show();
 
         window.cmbStyle->setCurrentIndex(style);
@@ -930,7 +932,7 @@ private slots:
             QCOMPARE(program.exitCode(), 1);
             said = QString::fromUtf8(program.readAllStandardError());
         } else {
-            history::HistoryWindow window(*history::Location::parse(url));
+            history::HistoryWindow window(*history::Location::parse(url), startupFolder());
             QTRY_VERIFY(!window.busy());
             QVERIFY(!finished(window, file.endsWith(u".pdf"_s) ? window.printChosen(target) : window.exportChosen(target)));
             said = window.lblStatus->text();
@@ -1003,7 +1005,7 @@ private slots:
         PtyBench rig(0);
         QVERIFY(rig.waitUntilKitFree());
         FrmMain &w = *rig.window;
-        history::HistoryWindow window(*history::Location::parse(url));
+        history::HistoryWindow window(*history::Location::parse(url), startupFolder());
         window.cmbStyle->setCurrentIndex(2);
         QTRY_VERIFY(!window.busy());
         const auto polledWhile = [&](const std::function<bool()> &start) {
@@ -1044,8 +1046,8 @@ private slots:
         FrmMain &w = *rig.window;
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
-        auto window = std::make_unique<history::HistoryWindow>(*history::Location::parse(url), nullptr, nullptr,
-                                                               std::chrono::milliseconds(500));
+        auto window = std::make_unique<history::HistoryWindow>(*history::Location::parse(url), startupFolder(), nullptr,
+                                                               nullptr, std::chrono::milliseconds(500));
         QTRY_VERIFY(!window->busy());
         QCOMPARE(m_pg.pause(), QString());
         const std::shared_ptr<void> resume(nullptr, [this](void *) { m_pg.resume(); });
@@ -1169,7 +1171,7 @@ private slots:
             QVERIFY(history::importReportFile(store, at(u"batch.csv"_s), 2).ok);
         }
         writeFile(at(file), "yesterday's\n");
-        history::HistoryWindow window(*history::Location::parse(url));
+        history::HistoryWindow window(*history::Location::parse(url), startupFolder());
         window.show();
         QTRY_VERIFY(!window.busy());
         QSignalSpy done(&window, &history::HistoryWindow::taskFinished);

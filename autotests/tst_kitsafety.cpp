@@ -38,11 +38,11 @@ int runChild(char *argv[])
 {
     const QString scenario = QString::fromLocal8Bit(argv[2]);
     const int relay = QByteArray(argv[4]).toInt();
-    QDir::setCurrent(QString::fromLocal8Bit(argv[3]));
+    const platform::StartupFolder folder(QString::fromLocal8Bit(argv[3]));
 
     BenchRecord record;
-    FrmMain window(record, PtyBench::fastTimings(50, WaitMs));
-    BenchSession session(window, history::Location::inFolder(QDir::currentPath()));
+    FrmMain window(record, folder, PtyBench::fastTimings(50, WaitMs));
+    BenchSession session(window, history::Location::inFolder(folder));
 
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
     QObject::connect(&input, &QSocketNotifier::activated, &window, [&window, &input] {

@@ -4,6 +4,7 @@
 
 #include "console/record/benchrecord.h"
 #include "platform/prompts.h"
+#include "platform/startupfolder.h"
 #include "reports/finalreport.h"
 #include "reports/recordnumber.h"
 #include "reports/reportfile.h"
@@ -603,7 +604,7 @@ private slots:
 
         QStringList shown;
         for (int press = 0; press < 2; ++press) {
-            reportdispatch::cmdReport_Click(&mainWindow, m_record, m_dir->path(), listIndex);
+            reportdispatch::cmdReport_Click(&mainWindow, m_record, platform::StartupFolder(m_dir->path()), listIndex);
             for (reports::ReportForm *form : mainWindow.findChildren<reports::ReportForm *>()) {
                 if (form->isVisible() && form->windowModality() == Qt::WindowModal)
                     shown << form->objectName() + ' ' + form->txtRelayID(0)->text();

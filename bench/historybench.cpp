@@ -162,7 +162,7 @@ int main(int argc, char *argv[])
     // the window's thread and painted; then the count and the trend of the latest
     // 2000 as they come in after it.
     clock.start();
-    history::HistoryWindow window(*location);
+    history::HistoryWindow window(*location, platform::StartupFolder(scratch.path()));
     FirstPaint firstPaint(window.tblRelays->model());
     window.tblRelays->viewport()->installEventFilter(&firstPaint);
     window.show();

@@ -114,6 +114,7 @@ public:
     Rig(const QString &folder, bool postgres)
         : m_folder(folder)
         , m_postgres(postgres)
+        , m_window(m_record, platform::StartupFolder(folder))
     {
         m_window.lblVoltage->installEventFilter(this);
         m_paints.reserve(8192);
@@ -134,8 +135,7 @@ public:
     {
         // As src/app/main.cpp: the journal once start-up is over, then the window.
         connect(&m_window, &FrmMain::loaded, this, [this] {
-            m_journal = new history::Journal(location(), platform::inFolder(m_window.StartupFolder,
-                                                                            QStringLiteral("history.pending")),
+            m_journal = new history::Journal(location(), m_window.startupFolder().file(QStringLiteral("history.pending")),
                                              &m_window);
             m_journal->catchUp();
             m_window.show();
@@ -212,7 +212,7 @@ private:
 
     void openHistory()
     {
-        m_history = new history::HistoryWindow(location(), m_journal, &m_window);
+        m_history = new history::HistoryWindow(location(), m_window.startupFolder(), m_journal, &m_window);
         m_history->show();
         whenSettled(m_history, [this] { idle(); });
     }
@@ -307,7 +307,8 @@ private:
             history::Store store(*history::Location::parse(url), QStringLiteral("bench-setup"));
             (void)history::importReportFile(store, m_folder + QStringLiteral("/ql1 small.csv"), 4);
         }
-        auto *window = new history::HistoryWindow(*history::Location::parse(url), nullptr, &m_window);
+        auto *window = new history::HistoryWindow(*history::Location::parse(url), m_window.startupFolder(), nullptr,
+                                                  &m_window);
         window->show();
         whenSettled(window, [this, window, url] {
             begin("postgresql");
@@ -315,7 +316,8 @@ private:
             QTimer::singleShot(100, this, [window] { window->txtRelayId->setText(QStringLiteral("0")); });
             QTimer::singleShot(4000, this, [window] { window->txtRelayId->setText(QStringLiteral("00")); });
             QTimer::singleShot(6000, this, [this, url] {
-                auto *another = new history::HistoryWindow(*history::Location::parse(url), nullptr, &m_window);
+                auto *another = new history::HistoryWindow(*history::Location::parse(url), m_window.startupFolder(),
+                                                           nullptr, &m_window);
                 another->show();
             });
             QTimer::singleShot(15000, this, [this, window, paused] {
@@ -351,7 +353,7 @@ private:
     const bool m_postgres;
     platform::RecordedPrompts m_prompts;  // a message box would wait for nobody
     BenchRecord m_record;
-    FrmMain m_window{m_record};
+    FrmMain m_window;
     history::Journal *m_journal = nullptr;
     history::HistoryWindow *m_history = nullptr;
     PgServer m_pg;

@@ -84,7 +84,8 @@ int main(int argc, char *argv[])
         return 2;
     }
     QTemporaryDir folder;
-    const history::Location location = history::Location::inFolder(folder.path() + QLatin1Char('/'));
+    const platform::StartupFolder bench(folder.path());
+    const history::Location location = history::Location::inFolder(bench);
     {
         history::Store store(location, QStringLiteral("shot-writer"));
         if (!store.add(batch())) {
@@ -98,7 +99,7 @@ int main(int argc, char *argv[])
         QFile file(reports + QLatin1Char('/') + QLatin1String(name));
         (void)file.open(QIODevice::WriteOnly);
     }
-    history::HistoryWindow window(location);
+    history::HistoryWindow window(location, bench);
     window.resize(1100, 760);
     window.setReportFolder(reports);
     window.show();

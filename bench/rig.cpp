@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
 #include <QEvent>
 #include <QFile>
 #include <QLabel>
@@ -61,8 +62,9 @@ long peakResidentKb()
 class Rig final : public QObject
 {
 public:
-    explicit Rig(const Options &options)
+    Rig(const Options &options, const platform::StartupFolder &folder)
         : m_options(options)
+        , m_window(m_record, folder)
     {
         // Room for an hour of ticks: nothing reallocates while the bench runs.
         m_pollTicks.reserve(16384);
@@ -304,7 +306,7 @@ private:
     Options m_options;
     platform::RecordedPrompts m_prompts;  // a message box would wait for nobody
     BenchRecord m_record;
-    FrmMain m_window{m_record};
+    FrmMain m_window;
     QMetaObject::Connection m_logged;
     QMetaObject::Connection m_checkEnds;
 
@@ -365,7 +367,7 @@ int run(int &argc, char *argv[])
     QApplication::setApplicationVersion(QStringLiteral(QUILLMARK_VERSION));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
 
-    Rig bench(options);
+    Rig bench(options, platform::StartupFolder(QDir::currentPath()));  // the folder the parent started it in
     bench.start();
     return app.exec();
 }

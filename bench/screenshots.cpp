@@ -49,13 +49,12 @@ public:
     Shots(const QString &outFolder)
         : m_out(outFolder)
     {
-        QDir::setCurrent(m_folder.path());
         auto port = std::make_unique<SimulatedKitPort>();
         m_kit = port.get();
         m_kit->kit().setTimeScale(1.0 / Speed);
         m_kit->kit().setRelay(QN1);
         m_window = std::make_unique<FrmMain>(
-            m_record, Timings{milliseconds(0), milliseconds(1000 / Speed), milliseconds(250 / Speed),
+            m_record, platform::StartupFolder(m_folder.path()), Timings{milliseconds(0), milliseconds(1000 / Speed), milliseconds(250 / Speed),
                               milliseconds(1000 / Speed)},
             std::move(port));
         m_window->formLoad();

@@ -23,10 +23,10 @@ PortCheck::PortCheck(KitPort &port, KitCommands &commands, FixedWait &wait, Poll
 {
 }
 
-void PortCheck::setPort(int portNumber, const QString &startupFolder)
+void PortCheck::setPort(int portNumber, const platform::StartupFolder &startupFolder)
 {
     PortNumber = portNumber;
-    m_startupFolder = startupFolder;
+    m_startupFolder = startupFolder.path();
 }
 
 platform::Task PortCheck::tick()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/startupfolder.h"
 #include "platform/waitstack.h"
 
 #include <QString>
@@ -27,7 +28,7 @@ public:
               Timers timers);
 
     // The port the check opens: "COM n", found as platform::serialDeviceForPort says.
-    void setPort(int portNumber, const QString &startupFolder);
+    void setPort(int portNumber, const platform::StartupFolder &startupFolder);
 
     // The tmrPortOpen tick.
     platform::Task tick();

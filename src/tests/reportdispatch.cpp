@@ -4,6 +4,7 @@
 #include "platform/atomicfile.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
+#include "platform/startupfolder.h"
 #include "reports/reportfields.h"
 #include "reports/reportform.h"
 
@@ -29,9 +30,9 @@ constexpr std::array<Entry, 9> Entries{{
 // The report folder gets the latest contact resistance results beside the report
 // file. With no results file yet there is nothing to hand over; a copy that fails
 // is told to the operator, and the report can still be made.
-void copyContactResults(QWidget *mainWindow, const QString &startupFolder, const QString &saveFolder)
+void copyContactResults(QWidget *mainWindow, const platform::StartupFolder &startupFolder, const QString &saveFolder)
 {
-    const QString from = platform::inFolder(startupFolder, QStringLiteral("crval.csv"));
+    const QString from = startupFolder.file(QStringLiteral("crval.csv"));
     if (!QFileInfo::exists(from))
         return;
     const QString to = platform::concatenated(saveFolder, QStringLiteral("CR_Values.csv"));
@@ -56,7 +57,8 @@ reports::ReportForm &reportForm(QWidget *mainWindow, BenchRecord &record, int st
     return *form;
 }
 
-void cmdReport_Click(QWidget *mainWindow, BenchRecord &record, const QString &startupFolder, int listIndex)
+void cmdReport_Click(QWidget *mainWindow, BenchRecord &record, const platform::StartupFolder &startupFolder,
+                     int listIndex)
 {
     copyContactResults(mainWindow, startupFolder, record.SaveFolder);
     if (listIndex < 0 || listIndex >= int(Entries.size()))

@@ -1,8 +1,10 @@
 #pragma once
 
 struct BenchRecord;
-class QString;
 class QWidget;
+namespace platform {
+class StartupFolder;
+}
 
 namespace reports {
 class ReportForm;
@@ -16,7 +18,8 @@ namespace reportdispatch {
 // listIndex (and, for the QNA1 and QN1 entries, the contact variant) and shows
 // that style's report form over mainWindow, window-modal, until the operator ends
 // it. With no entry selected (-1) only the copy is made.
-void cmdReport_Click(QWidget *mainWindow, BenchRecord &record, const QString &startupFolder, int listIndex);
+void cmdReport_Click(QWidget *mainWindow, BenchRecord &record, const platform::StartupFolder &startupFolder,
+                     int listIndex);
 
 // The report form of styleCode (1..7), owned by mainWindow: made on first use,
 // the same object every time after.

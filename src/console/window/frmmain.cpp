@@ -63,7 +63,8 @@ void selectEntry(QComboBox *combo, int index, const QString &designText)
 
 } // namespace
 
-FrmMain::FrmMain(BenchRecord &record, const Timings &timings, std::unique_ptr<KitPort> port, QWidget *parent)
+FrmMain::FrmMain(BenchRecord &record, const platform::StartupFolder &startupFolder, const Timings &timings,
+                 std::unique_ptr<KitPort> port, QWidget *parent)
     : formlayout::Form(mainWindowControls(), parent)
     , FrameCPanel(control<QGroupBox>(QStringLiteral("FrameCPanel")))
     , cmdCoilResistance(control<QPushButton>(QStringLiteral("cmdCoilResistance")))
@@ -101,6 +102,7 @@ FrmMain::FrmMain(BenchRecord &record, const Timings &timings, std::unique_ptr<Ki
     , actBenchMonitor(new QAction(tr("Bench Monitor"), this))
     , actHistory(new QAction(tr("Results history"), this))
     , m_record(record)
+    , m_startupFolder(startupFolder)
     , m_timings(timings)
     , m_port(port ? std::move(port) : std::make_unique<SerialKitPort>())
     , m_link(std::make_unique<KitLink>(m_record, *m_port, static_cast<LinkView &>(*this),
@@ -125,7 +127,7 @@ FrmMain::FrmMain(BenchRecord &record, const Timings &timings, std::unique_ptr<Ki
     m_progress = std::make_unique<Progress>([this] { return m_link->wait.ticks(); });
     connect(tmrTout, &QTimer::timeout, m_progress.get(), &Progress::ticked);
     m_procedures = std::make_unique<Procedures>(
-        Bench{m_record, *m_link, static_cast<BenchView &>(*this), *m_progress, StartupFolder});
+        Bench{m_record, *m_link, static_cast<BenchView &>(*this), *m_progress, m_startupFolder});
     // Queued: both come from inside a procedure's run, which closing would end.
     connect(m_procedures.get(), &Procedures::madeSafe, this, &FrmMain::onMadeSafe, Qt::QueuedConnection);
     connect(&m_link->commands, &KitCommands::lineFailure, this, &FrmMain::onMadeSafe, Qt::QueuedConnection);
@@ -224,7 +226,7 @@ void FrmMain::cmdSIG_Click()
 
 void FrmMain::cmdReport_Click()
 {
-    reportdispatch::cmdReport_Click(this, m_record, StartupFolder, cmbType->currentIndex());
+    reportdispatch::cmdReport_Click(this, m_record, m_startupFolder, cmbType->currentIndex());
 }
 
 void FrmMain::cmdOptions_Click()
@@ -290,8 +292,6 @@ platform::Task FrmMain::load()
 
     catalogue::buildContactLayout(record.ContactLayout);
 
-    StartupFolder = QDir::currentPath();
-
     readConfiguration();
 
     if (const QScreen *screen = QGuiApplication::primaryScreen())
@@ -301,10 +301,10 @@ platform::Task FrmMain::load()
 
 void FrmMain::readConfiguration()
 {
-    m_settings = std::make_unique<BenchSettings>(StartupFolder);
+    m_settings = std::make_unique<BenchSettings>(m_startupFolder);
     const BenchSettings::Loaded loaded = m_settings->load();
     BenchRecord &record = m_record;
-    PortNumber = loaded.values.portAndNumbering.portNumber;
+    const qint16 portNumber = loaded.values.portAndNumbering.portNumber;  // 1..255; 0 = none selected
     record.RelayNumbering = loaded.values.portAndNumbering.relayNumbering;
     record.ExcelPath = loaded.values.folders.excelPath;
     record.TemplateFolder = loaded.values.folders.templateFolder;
@@ -314,8 +314,8 @@ void FrmMain::readConfiguration()
     if (!loaded.notice.isEmpty())
         platform::Prompts::current().message(this, tr("Settings file left as it is"), loaded.notice,
                                              platform::PromptIcon::Exclamation);
-    selectEntry(cmbPortNo, PortNumber - 1, QStringLiteral("Combo1"));
-    m_link->portCheck.setPort(PortNumber, StartupFolder);
+    selectEntry(cmbPortNo, portNumber - 1, QStringLiteral("Combo1"));
+    m_link->portCheck.setPort(portNumber, m_startupFolder);
     tmrPortOpen->start();
 }
 
@@ -324,11 +324,11 @@ QDialog *FrmMain::formUnload()
     if (m_unloaded || !m_settings)
         return nullptr;
     m_unloaded = true;
-    PortNumber = static_cast<qint16>(cmbPortNo->currentIndex() + 1);
+    const auto portNumber = static_cast<qint16>(cmbPortNo->currentIndex() + 1);
     BenchMonitor::remember(m_monitor);
     const BenchRecord &record = m_record;
     const BenchSettings::Saved saved = m_settings->save(
-        {{PortNumber, record.RelayNumbering}, {record.ExcelPath, record.TemplateFolder, record.SaveFolder}});
+        {{portNumber, record.RelayNumbering}, {record.ExcelPath, record.TemplateFolder, record.SaveFolder}});
     if (saved.ok)
         return nullptr;
     return platform::Prompts::current().message(this, tr("Settings not saved"), saved.text,
@@ -461,8 +461,8 @@ void FrmMain::showHistory()
 {
     if (!m_history) {
         history::Journal *journal = history::Journal::of(this);
-        m_history = new history::HistoryWindow(journal ? journal->location() : history::Location::inFolder(StartupFolder),
-                                               journal, this);
+        m_history = new history::HistoryWindow(journal ? journal->location() : history::Location::inFolder(m_startupFolder),
+                                               m_startupFolder, journal, this);
         m_history->setAttribute(Qt::WA_DeleteOnClose);
     }
     m_history->setReportFolder(m_record.SaveFolder);

@@ -5,6 +5,7 @@
 #include "kitlink/linkview.h"
 #include "kitlink/timings.h"
 #include "platform/formlayout.h"
+#include "platform/startupfolder.h"
 #include "platform/waitstack.h"
 #include "tests/benchview.h"
 
@@ -38,10 +39,11 @@ class FrmMain : public formlayout::Form, private LinkView, private BenchView
 {
     Q_OBJECT
 public:
-    // record is the bench record of this run; port is the line to the kit (without
-    // one the window opens a serial adapter).
-    explicit FrmMain(BenchRecord &record, const Timings &timings = {}, std::unique_ptr<KitPort> port = {},
-                     QWidget *parent = nullptr);
+    // record is the bench record of this run; startupFolder holds the settings files
+    // and the contact results; port is the line to the kit (without one the window
+    // opens a serial adapter).
+    FrmMain(BenchRecord &record, const platform::StartupFolder &startupFolder, const Timings &timings = {},
+            std::unique_ptr<KitPort> port = {}, QWidget *parent = nullptr);
     ~FrmMain() override;
 
     // The relay drawn at 16, 32, 48 and 128 pixels; every window of the bench wears it.
@@ -56,9 +58,6 @@ public:
     // A stop signal (a logout, a service stop, Ctrl+C): closes as the close box does,
     // but no one is there to read a message before the program ends.
     void closeOnSignal();
-
-    QString StartupFolder;  // the working folder at start-up; the settings live there
-    qint16 PortNumber = 0;  // 1..255; 0 = none selected
 
     // The controls other parts of the bench work with.
     QGroupBox *const FrameCPanel;
@@ -104,6 +103,7 @@ public:
     QAction *const actHistory;
 
     BenchRecord &record() { return m_record; }
+    const platform::StartupFolder &startupFolder() const { return m_startupFolder; }
     KitLink &link() { return *m_link; }
     Procedures &procedures() { return *m_procedures; }
 
@@ -174,6 +174,7 @@ private:
     // the waiting procedures before anything they hold is gone.
     platform::WaitStack m_waits;
     BenchRecord &m_record;
+    const platform::StartupFolder m_startupFolder;
     QPointer<QDialog> m_kitLogWindow;
     Timings m_timings;
     std::unique_ptr<KitPort> m_port;

@@ -237,8 +237,8 @@ private:
     std::atomic<quint64> m_shown{0};  // the latest filter shown; the thread drops pages of an earlier one
 };
 
-HistoryWindow::HistoryWindow(const Location &location, Journal *journal, QWidget *parent,
-                             std::chrono::milliseconds patience)
+HistoryWindow::HistoryWindow(const Location &location, const platform::StartupFolder &startupFolder, Journal *journal,
+                             QWidget *parent, std::chrono::milliseconds patience)
     : QWidget(parent, Qt::Window)
     , txtRelayId(new QLineEdit(this))
     , cmbStyle(new QComboBox(this))
@@ -258,6 +258,7 @@ HistoryWindow::HistoryWindow(const Location &location, Journal *journal, QWidget
     , m_browse(new Worker(QStringLiteral("history-window"), location, this))
     , m_task(new Worker(QStringLiteral("history-task"), location, this))
     , m_table(new RelayTable(*m_browse, this))
+    , m_startupFolder(startupFolder)
 {
     for (Worker *worker : {m_browse, m_task}) {
         worker->setStatementTimeout(StatementTimeout);
@@ -583,16 +584,16 @@ void HistoryWindow::drawTrend(const QString &caption)
     }
 }
 
-// The report folder, where the bench keeps its report files; the current folder
+// The report folder, where the bench keeps its report files; the start-up folder
 // while there is none.
 QString HistoryWindow::importFolder() const
 {
-    return !m_reportFolder.isEmpty() && QFileInfo(m_reportFolder).isDir() ? m_reportFolder : QDir::currentPath();
+    return !m_reportFolder.isEmpty() && QFileInfo(m_reportFolder).isDir() ? m_reportFolder : m_startupFolder.path();
 }
 
 void HistoryWindow::chooseFile(const QString &extension, bool (HistoryWindow::*then)(const QString &))
 {
-    platform::Prompts::current().saveFile(this, {}, QDir::currentPath(), extension,
+    platform::Prompts::current().saveFile(this, {}, m_startupFolder.path(), extension,
                                           [this, then](const platform::FileChoice &choice) {
                                               if (!choice.fullPath.isEmpty())
                                                   (this->*then)(choice.fullPath);

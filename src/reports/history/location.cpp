@@ -1,7 +1,5 @@
 #include "reports/history/location.h"
 
-#include "platform/paths.h"
-
 #include <QByteArrayView>
 #include <QDir>
 #include <QRegularExpression>
@@ -90,10 +88,10 @@ std::optional<Location> Location::parse(const QString &url, QString *why)
     return location;
 }
 
-Location Location::inFolder(const QString &startupFolder)
+Location Location::inFolder(const platform::StartupFolder &startupFolder)
 {
     Location location;
-    location.path = platform::inFolder(startupFolder, QStringLiteral("history.sqlite"));
+    location.path = startupFolder.file(QStringLiteral("history.sqlite"));
     return location;
 }
 
@@ -127,7 +125,7 @@ void hidePassword(char *text)
     }
 }
 
-std::optional<Location> chosenLocation(const QString &url, const QString &startupFolder, QString *why)
+std::optional<Location> chosenLocation(const QString &url, const platform::StartupFolder &startupFolder, QString *why)
 {
     if (!url.isEmpty())
         return Location::parse(url, why);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/startupfolder.h"
+
 #include <QString>
 
 #include <optional>
@@ -23,7 +25,7 @@ struct Location {
     // sqlite:PATH, or a path ending in .sqlite. why tells what is wrong otherwise.
     static std::optional<Location> parse(const QString &url, QString *why = nullptr);
     // history.sqlite in the bench's start-up folder.
-    static Location inFolder(const QString &startupFolder);
+    static Location inFolder(const platform::StartupFolder &startupFolder);
 
     // For the operator: the URL without its password, or the file.
     QString describe() const;
@@ -40,6 +42,7 @@ void hidePassword(char *text);
 
 // The location the bench uses: url when given, else the environment variable
 // QUILLMARK_HISTORY, else history.sqlite in startupFolder.
-std::optional<Location> chosenLocation(const QString &url, const QString &startupFolder, QString *why = nullptr);
+std::optional<Location> chosenLocation(const QString &url, const platform::StartupFolder &startupFolder,
+                                       QString *why = nullptr);
 
 } // namespace history
