@@ -31,7 +31,8 @@ public:
         auto port = std::make_unique<SimulatedKitPort>();
         kitPort = port.get();
         kitPort->kit().setTimeScale(kitTimeScale);
-        window = std::make_unique<FrmMain>(record, platform::StartupFolder(folder.path()), timings, std::move(port));
+        window = std::make_unique<FrmMain>(record, prompts, platform::StartupFolder(folder.path()), timings,
+                                           std::move(port));
         window->formLoad();
         window->cmbType->setCurrentIndex(relayIndex);
         kitPort->kit().setRelay(relayIndex);

@@ -47,7 +47,7 @@ public:
         kit.start(QStringLiteral(KITSIM_PROGRAM), arguments);
         if (!kitSays(QStringLiteral("linked as")))
             return;
-        window = std::make_unique<FrmMain>(record, platform::StartupFolder(folder.path()), timings);
+        window = std::make_unique<FrmMain>(record, prompts, platform::StartupFolder(folder.path()), timings);
         window->formLoad();
         window->cmbType->setCurrentIndex(relay);
     }

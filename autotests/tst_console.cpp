@@ -5,12 +5,15 @@
 #include "console/record/relaycatalogue.h"
 #include "console/monitor/benchmonitor.h"
 #include "console/window/frmmain.h"
-#include "reports/history/historywindow.h"
 #include "console/window/frmoptions.h"
 #include "kitlink/kitlog.h"
 #include "kitlink/kitlogwindow.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
+#include "reports/history/historystore.h"
+#include "reports/history/historywindow.h"
+#include "reports/history/journal.h"
+#include "reports/reportform.h"
 #include "testfiles.h"
 
 #include <QAction>
@@ -54,10 +57,11 @@ class TestConsole : public QObject
     std::unique_ptr<platform::RecordedPrompts> m_prompts;
     BenchRecord m_record;
 
-    std::unique_ptr<FrmMain> start(bool shown = false)
+    std::unique_ptr<FrmMain> start(bool shown = false) { return start(*m_prompts, shown); }
+    std::unique_ptr<FrmMain> start(platform::Prompts &prompts, bool shown)
     {
         // no splash, no port check
-        auto w = std::make_unique<FrmMain>(m_record, platform::StartupFolder(m_folder), Timings{0ms, 1h});
+        auto w = std::make_unique<FrmMain>(m_record, prompts, platform::StartupFolder(m_folder), Timings{0ms, 1h});
         w->formLoad();
         w->setVisible(shown);
         return w;
@@ -68,7 +72,6 @@ private slots:
     void init()
     {
         m_record = BenchRecord{};
-        m_prompts.reset();  // the one before goes first, so the new one answers
         m_prompts = std::make_unique<platform::RecordedPrompts>();
         m_temp = std::make_unique<QTemporaryDir>();
         QVERIFY(QDir(m_temp->path()).mkdir("bench"));
@@ -280,8 +283,8 @@ private slots:
         QFETCH(bool, bySignal);
         QTemporaryDir data;
         qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
-        m_prompts.reset();  // the real message box, to see it stay
-        const auto w = start(true);
+        platform::DialogPrompts dialogs;  // the real message box, to see it stay
+        const auto w = start(dialogs, true);
         QSignalSpy closed(w.get(), &FrmMain::closed);
         w->cmbPortNo->setCurrentIndex(6);
         QVERIFY(QDir(m_folder).removeRecursively());  // running as root, only a folder that is gone stops a write
@@ -353,7 +356,7 @@ private slots:
     void shouldStartBehindTheSplashWithControlsInTheirStartupState()
     {
         QVERIFY(Timings{}.splash == 2000ms && Timings{}.portOpen == 1000ms);  // the bench's own
-        FrmMain w(m_record, platform::StartupFolder(m_folder), Timings{60ms, 1h});
+        FrmMain w(m_record, *m_prompts, platform::StartupFolder(m_folder), Timings{60ms, 1h});
         QSignalSpy loaded(&w, &FrmMain::loaded);
         w.formLoad();  // returns with the splash up; start-up goes on when it closes itself
         const QDialog *about = w.findChild<QDialog *>("frmAbout");
@@ -491,7 +494,7 @@ private slots:
         log.append(KitLog::Direction::Sent, "?D\r");
         log.append(KitLog::Direction::Received, QByteArray("R=\0\xb0\x7f 1\r\n", 9));
         log.note(QStringLiteral("a\n°"));
-        KitLogWindow window(log, m_folder);
+        KitLogWindow window(log, *m_prompts, m_folder);
         for (int i = 0; i < 3; ++i)
             window.findChild<QPushButton *>("cmdSaveLog")->click();
         QCOMPARE(m_prompts->fileDialogFolders.first(2), QStringList({m_folder, m_folder}));  // then the last one chosen
@@ -504,6 +507,29 @@ private slots:
         QCOMPARE(m_prompts->messages.size(), 1);
         QVERIFY(m_prompts->messages[0].text.contains(file("gone/kit.txt")));
         QCOMPARE(KitLog(0).capacity(), 1);  // a capacity below 1 keeps one
+    }
+
+    // The journal handed to the window takes the relay its report form records on to
+    // the results history.
+    void shouldHandItsJournalToTheReportForms()
+    {
+        const auto w = start();
+        const history::Location location = history::Location::inFolder(platform::StartupFolder(m_folder));
+        auto *journal = new history::Journal(location, file("history.pending"), w.get());
+        QTRY_COMPARE(journal->pending(), 0);  // nothing left by an earlier run
+        w->setJournal(*journal);
+        m_record.SaveFolder = m_folder + '/';
+        QSignalSpy settled(journal, &history::Journal::settled);
+        w->findChild<QPushButton *>("cmdReport")->click();
+        auto *form = w->findChild<reports::ReportForm *>();
+        QVERIFY(form && form->isVisible());
+        form->cmdAddTestResult->click();
+        QTRY_COMPARE(settled.size(), 1);
+        QCOMPARE(settled[0], (QVariantList{0, QString()}));
+        history::Store store(location, "test-reader");
+        int relays = 0;
+        QVERIFY(store.forEach({}, [&relays](const history::RelayEntry &) { ++relays; }));
+        QCOMPARE(relays, 1);
     }
 };
 

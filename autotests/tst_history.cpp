@@ -497,7 +497,7 @@ private slots:
         BenchRecord record = relay(4, 0, 1030);
         record.SaveFolder = record.TemplateFolder = folder;
         record.RelayNumbering[4] = {QString(), u"0001"_s, u"A"_s, u"B"_s};
-        reports::ReportForm form(4, record, &bench, [] { return QDate(2022, 4, 15); });
+        reports::ReportForm form(4, record, m_prompts, journal, &bench, [] { return QDate(2022, 4, 15); });
         const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-1);
         for (QPushButton *button : {form.cmdAddTestResult, form.cmdAddTestResult, form.cmdMakeFinalReport}) {
             form.show();
@@ -542,7 +542,7 @@ private slots:
         BenchRecord record = relay(4, 0, 1030);
         record.SaveFolder = record.TemplateFolder = folder;
         record.RelayNumbering[4] = {QString(), u"0001"_s, u"A"_s, u"B"_s};
-        reports::ReportForm form(4, record, nullptr, [] { return QDate(2022, 4, 15); });
+        reports::ReportForm form(4, record, m_prompts, nullptr, nullptr, [] { return QDate(2022, 4, 15); });
         form.show();
         form.cmbOK(2)->setCurrentIndex(1);
         form.cmdMakeFinalReport->click();
@@ -767,7 +767,8 @@ private slots:
         writeFile(at(u"ql1.csv"_s), relays(4, 5, 1000, 10));
         writeFile(at(u"qn1.csv"_s), relays(2, 2, 1030, 10));
         QFile(at(u"ql1.csv"_s)).setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime);
-        history::HistoryWindow window(*history::Location::parse(url), platform::StartupFolder(at(u"bench"_s)));
+        const platform::StartupFolder bench(at(u"bench"_s));
+        history::HistoryWindow window(*history::Location::parse(url), m_prompts, bench);
         window.cmbStyle->setCurrentIndex(4);
         QVERIFY(finished(window, window.importReport(at(u"ql1.csv"_s))));
         window.cmbStyle->setCurrentIndex(2);
@@ -932,7 +933,7 @@ private slots:
             QCOMPARE(program.exitCode(), 1);
             said = QString::fromUtf8(program.readAllStandardError());
         } else {
-            history::HistoryWindow window(*history::Location::parse(url), startupFolder());
+            history::HistoryWindow window(*history::Location::parse(url), m_prompts, startupFolder());
             QTRY_VERIFY(!window.busy());
             QVERIFY(!finished(window, file.endsWith(u".pdf"_s) ? window.printChosen(target) : window.exportChosen(target)));
             said = window.lblStatus->text();
@@ -1005,7 +1006,7 @@ private slots:
         PtyBench rig(0);
         QVERIFY(rig.waitUntilKitFree());
         FrmMain &w = *rig.window;
-        history::HistoryWindow window(*history::Location::parse(url), startupFolder());
+        history::HistoryWindow window(*history::Location::parse(url), m_prompts, startupFolder());
         window.cmbStyle->setCurrentIndex(2);
         QTRY_VERIFY(!window.busy());
         const auto polledWhile = [&](const std::function<bool()> &start) {
@@ -1046,8 +1047,9 @@ private slots:
         FrmMain &w = *rig.window;
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
-        auto window = std::make_unique<history::HistoryWindow>(*history::Location::parse(url), startupFolder(), nullptr,
-                                                               nullptr, std::chrono::milliseconds(500));
+        auto window = std::make_unique<history::HistoryWindow>(*history::Location::parse(url), m_prompts,
+                                                               startupFolder(), nullptr, nullptr,
+                                                               std::chrono::milliseconds(500));
         QTRY_VERIFY(!window->busy());
         QCOMPARE(m_pg.pause(), QString());
         const std::shared_ptr<void> resume(nullptr, [this](void *) { m_pg.resume(); });
@@ -1171,7 +1173,7 @@ private slots:
             QVERIFY(history::importReportFile(store, at(u"batch.csv"_s), 2).ok);
         }
         writeFile(at(file), "yesterday's\n");
-        history::HistoryWindow window(*history::Location::parse(url), startupFolder());
+        history::HistoryWindow window(*history::Location::parse(url), m_prompts, startupFolder());
         window.show();
         QTRY_VERIFY(!window.busy());
         QSignalSpy done(&window, &history::HistoryWindow::taskFinished);

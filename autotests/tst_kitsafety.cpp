@@ -41,7 +41,8 @@ int runChild(char *argv[])
     const platform::StartupFolder folder(QString::fromLocal8Bit(argv[3]));
 
     BenchRecord record;
-    FrmMain window(record, folder, PtyBench::fastTimings(50, WaitMs));
+    platform::DialogPrompts prompts;  // as the program's
+    FrmMain window(record, prompts, folder, PtyBench::fastTimings(50, WaitMs));
     BenchSession session(window, history::Location::inFolder(folder));
 
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);

@@ -114,7 +114,7 @@ public:
     Rig(const QString &folder, bool postgres)
         : m_folder(folder)
         , m_postgres(postgres)
-        , m_window(m_record, platform::StartupFolder(folder))
+        , m_window(m_record, m_prompts, platform::StartupFolder(folder))
     {
         m_window.lblVoltage->installEventFilter(this);
         m_paints.reserve(8192);
@@ -138,6 +138,7 @@ public:
             m_journal = new history::Journal(location(), m_window.startupFolder().file(QStringLiteral("history.pending")),
                                              &m_window);
             m_journal->catchUp();
+            m_window.setJournal(*m_journal);
             m_window.show();
         });
         m_logged = connect(&m_window.link().log, &KitLog::appended, this, [this] {
@@ -212,7 +213,7 @@ private:
 
     void openHistory()
     {
-        m_history = new history::HistoryWindow(location(), m_window.startupFolder(), m_journal, &m_window);
+        m_history = new history::HistoryWindow(location(), m_prompts, m_window.startupFolder(), m_journal, &m_window);
         m_history->show();
         whenSettled(m_history, [this] { idle(); });
     }
@@ -307,8 +308,8 @@ private:
             history::Store store(*history::Location::parse(url), QStringLiteral("bench-setup"));
             (void)history::importReportFile(store, m_folder + QStringLiteral("/ql1 small.csv"), 4);
         }
-        auto *window = new history::HistoryWindow(*history::Location::parse(url), m_window.startupFolder(), nullptr,
-                                                  &m_window);
+        auto *window = new history::HistoryWindow(*history::Location::parse(url), m_prompts, m_window.startupFolder(),
+                                                  nullptr, &m_window);
         window->show();
         whenSettled(window, [this, window, url] {
             begin("postgresql");
@@ -316,8 +317,8 @@ private:
             QTimer::singleShot(100, this, [window] { window->txtRelayId->setText(QStringLiteral("0")); });
             QTimer::singleShot(4000, this, [window] { window->txtRelayId->setText(QStringLiteral("00")); });
             QTimer::singleShot(6000, this, [this, url] {
-                auto *another = new history::HistoryWindow(*history::Location::parse(url), m_window.startupFolder(),
-                                                           nullptr, &m_window);
+                auto *another = new history::HistoryWindow(*history::Location::parse(url), m_prompts,
+                                                           m_window.startupFolder(), nullptr, &m_window);
                 another->show();
             });
             QTimer::singleShot(15000, this, [this, window, paused] {

@@ -8,6 +8,7 @@
 // The second picture is the import dialog, opened on a report folder of three files.
 
 #include "console/record/benchrecord.h"
+#include "platform/prompts.h"
 #include "reports/history/historystore.h"
 #include "reports/history/historywindow.h"
 #include "reports/history/recorditems.h"
@@ -99,7 +100,8 @@ int main(int argc, char *argv[])
         QFile file(reports + QLatin1Char('/') + QLatin1String(name));
         (void)file.open(QIODevice::WriteOnly);
     }
-    history::HistoryWindow window(location, bench);
+    platform::DialogPrompts prompts;
+    history::HistoryWindow window(location, prompts, bench);
     window.resize(1100, 760);
     window.setReportFolder(reports);
     window.show();

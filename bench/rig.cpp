@@ -64,7 +64,7 @@ class Rig final : public QObject
 public:
     Rig(const Options &options, const platform::StartupFolder &folder)
         : m_options(options)
-        , m_window(m_record, folder)
+        , m_window(m_record, m_prompts, folder)
     {
         // Room for an hour of ticks: nothing reallocates while the bench runs.
         m_pollTicks.reserve(16384);

@@ -11,6 +11,7 @@
 #include "kitlink/kitlink.h"
 #include "kitlink/kitlogwindow.h"
 #include "kitsim/simulatedkitport.h"
+#include "platform/prompts.h"
 #include "tests/frmdropaway.h"
 
 #include <QApplication>
@@ -54,7 +55,7 @@ public:
         m_kit->kit().setTimeScale(1.0 / Speed);
         m_kit->kit().setRelay(QN1);
         m_window = std::make_unique<FrmMain>(
-            m_record, platform::StartupFolder(m_folder.path()), Timings{milliseconds(0), milliseconds(1000 / Speed), milliseconds(250 / Speed),
+            m_record, m_prompts, platform::StartupFolder(m_folder.path()), Timings{milliseconds(0), milliseconds(1000 / Speed), milliseconds(250 / Speed),
                               milliseconds(1000 / Speed)},
             std::move(port));
         m_window->formLoad();
@@ -158,6 +159,7 @@ private:
     QTemporaryDir m_folder;
     BenchRecord m_record;
     SimulatedKitPort *m_kit = nullptr;
+    platform::DialogPrompts m_prompts;
     std::unique_ptr<FrmMain> m_window;
     QElapsedTimer m_clock;
     QElapsedTimer m_deadline;

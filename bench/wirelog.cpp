@@ -96,7 +96,7 @@ bool waitFor(const std::function<bool()> &done, int timeoutMs)
 class Run
 {
 public:
-    Run(const Scenario &scenario, const QString &kitProgram)
+    Run(const Scenario &scenario, const QString &kitProgram, platform::Prompts &prompts)
     {
         config::PortAndNumbering stored = config::defaultPortAndNumbering();
         stored.portNumber = Port;
@@ -106,7 +106,7 @@ public:
                                  QString::number(scenario.relay), "--time-scale", "0.2"});
         waitFor([this] { return QFileInfo(m_folder.filePath(QStringLiteral("COM%1").arg(Port))).isSymLink(); }, 5000);
         m_window = std::make_unique<FrmMain>(
-            m_record, platform::StartupFolder(m_folder.path()), Timings{milliseconds(0), milliseconds(20), milliseconds(PollMs), milliseconds(WaitMs)});
+            m_record, prompts, platform::StartupFolder(m_folder.path()), Timings{milliseconds(0), milliseconds(20), milliseconds(PollMs), milliseconds(WaitMs)});
         m_window->formLoad();
         m_window->findChild<QComboBox *>(QStringLiteral("cmbType"))->setCurrentIndex(scenario.relay);
     }
@@ -273,7 +273,7 @@ int main(int argc, char *argv[])
             continue;
         QStringList lines;
         {
-            Run run(scenario, kitProgram);
+            Run run(scenario, kitProgram, prompts);
             lines = run.record(scenario);
         }
         QFile file(out.filePath(scenario.name + QStringLiteral(".log")));

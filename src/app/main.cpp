@@ -1,6 +1,7 @@
 #include "console/window/benchsession.h"
 #include "console/window/frmmain.h"
 #include "kitsim/simulatedkitport.h"
+#include "platform/prompts.h"
 #include "platform/startupfolder.h"
 #include "quillmark_version.h"
 #include "reports/history/exporters.h"
@@ -282,7 +283,8 @@ int main(int argc, char *argv[])
     }
 
     BenchRecord record;
-    FrmMain frmMain(record, *folder, {}, std::move(port));
+    platform::DialogPrompts prompts;  // every message box and file dialog of the bench
+    FrmMain frmMain(record, prompts, *folder, {}, std::move(port));
     if (simulated) {
         frmMain.setWindowTitle(frmMain.windowTitle() + QStringLiteral(" [simulated kit]"));
         // The simulated kit has the relay the operator selects wired to it.

@@ -30,7 +30,8 @@ constexpr std::array<Entry, 9> Entries{{
 // The report folder gets the latest contact resistance results beside the report
 // file. With no results file yet there is nothing to hand over; a copy that fails
 // is told to the operator, and the report can still be made.
-void copyContactResults(QWidget *mainWindow, const platform::StartupFolder &startupFolder, const QString &saveFolder)
+void copyContactResults(QWidget *mainWindow, platform::Prompts &prompts, const platform::StartupFolder &startupFolder,
+                        const QString &saveFolder)
 {
     const QString from = startupFolder.file(QStringLiteral("crval.csv"));
     if (!QFileInfo::exists(from))
@@ -38,7 +39,7 @@ void copyContactResults(QWidget *mainWindow, const platform::StartupFolder &star
     const QString to = platform::concatenated(saveFolder, QStringLiteral("CR_Values.csv"));
     const platform::WriteResult copied = platform::copyFileAtomically(from, to);
     if (!copied.ok) {
-        platform::Prompts::current().message(
+        prompts.message(
             mainWindow, QStringLiteral("Generate Report"),
             QObject::tr("The contact resistance results were not copied to the report folder: %1").arg(copied.error),
             platform::PromptIcon::Exclamation);
@@ -47,20 +48,21 @@ void copyContactResults(QWidget *mainWindow, const platform::StartupFolder &star
 
 } // namespace
 
-reports::ReportForm &reportForm(QWidget *mainWindow, BenchRecord &record, int styleCode)
+reports::ReportForm &reportForm(QWidget *mainWindow, BenchRecord &record, platform::Prompts &prompts,
+                               history::Journal *journal, int styleCode)
 {
     Q_ASSERT(mainWindow);
     const QString name = QString::fromLatin1(reports::styleFields(styleCode)->formName);
     auto *form = mainWindow->findChild<reports::ReportForm *>(name, Qt::FindDirectChildrenOnly);
     if (!form)
-        form = new reports::ReportForm(styleCode, record, mainWindow);
+        form = new reports::ReportForm(styleCode, record, prompts, journal, mainWindow);
     return *form;
 }
 
-void cmdReport_Click(QWidget *mainWindow, BenchRecord &record, const platform::StartupFolder &startupFolder,
-                     int listIndex)
+void cmdReport_Click(QWidget *mainWindow, BenchRecord &record, platform::Prompts &prompts, history::Journal *journal,
+                     const platform::StartupFolder &startupFolder, int listIndex)
 {
-    copyContactResults(mainWindow, startupFolder, record.SaveFolder);
+    copyContactResults(mainWindow, prompts, startupFolder, record.SaveFolder);
     if (listIndex < 0 || listIndex >= int(Entries.size()))
         return;
 
@@ -69,7 +71,7 @@ void cmdReport_Click(QWidget *mainWindow, BenchRecord &record, const platform::S
     if (entry.contactVariant != 0)
         record.ContactVariant = entry.contactVariant;
     // Each showing loads the form afresh from the bench record.
-    reportForm(mainWindow, record, entry.styleCode).open();
+    reportForm(mainWindow, record, prompts, journal, entry.styleCode).open();
 }
 
 } // namespace reportdispatch

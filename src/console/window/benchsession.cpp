@@ -34,6 +34,7 @@ void BenchSession::onLoaded()
     auto *journal = new history::Journal(
         m_history, m_window.startupFolder().file(QStringLiteral("history.pending")), &m_window);
     journal->catchUp();
+    m_window.setJournal(*journal);
     // Stop signals are taken over only once start-up is over: until the settings are
     // read there is nothing in memory to save, and closing would write half-loaded
     // values over the files.

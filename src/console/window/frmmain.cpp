@@ -63,8 +63,8 @@ void selectEntry(QComboBox *combo, int index, const QString &designText)
 
 } // namespace
 
-FrmMain::FrmMain(BenchRecord &record, const platform::StartupFolder &startupFolder, const Timings &timings,
-                 std::unique_ptr<KitPort> port, QWidget *parent)
+FrmMain::FrmMain(BenchRecord &record, platform::Prompts &prompts, const platform::StartupFolder &startupFolder,
+                 const Timings &timings, std::unique_ptr<KitPort> port, QWidget *parent)
     : formlayout::Form(mainWindowControls(), parent)
     , FrameCPanel(control<QGroupBox>(QStringLiteral("FrameCPanel")))
     , cmdCoilResistance(control<QPushButton>(QStringLiteral("cmdCoilResistance")))
@@ -102,6 +102,7 @@ FrmMain::FrmMain(BenchRecord &record, const platform::StartupFolder &startupFold
     , actBenchMonitor(new QAction(tr("Bench Monitor"), this))
     , actHistory(new QAction(tr("Results history"), this))
     , m_record(record)
+    , m_prompts(prompts)
     , m_startupFolder(startupFolder)
     , m_timings(timings)
     , m_port(port ? std::move(port) : std::make_unique<SerialKitPort>())
@@ -226,12 +227,12 @@ void FrmMain::cmdSIG_Click()
 
 void FrmMain::cmdReport_Click()
 {
-    reportdispatch::cmdReport_Click(this, m_record, m_startupFolder, cmbType->currentIndex());
+    reportdispatch::cmdReport_Click(this, m_record, m_prompts, m_journal, m_startupFolder, cmbType->currentIndex());
 }
 
 void FrmMain::cmdOptions_Click()
 {
-    auto *options = new FrmOptions(m_record, this);
+    auto *options = new FrmOptions(m_record, m_prompts, this);
     options->setAttribute(Qt::WA_DeleteOnClose);
     options->open();
 }
@@ -312,8 +313,7 @@ void FrmMain::readConfiguration()
     for (const auto &[path, why] : loaded.unwritable)
         reportUnwritable(path, why);
     if (!loaded.notice.isEmpty())
-        platform::Prompts::current().message(this, tr("Settings file left as it is"), loaded.notice,
-                                             platform::PromptIcon::Exclamation);
+        m_prompts.message(this, tr("Settings file left as it is"), loaded.notice, platform::PromptIcon::Exclamation);
     selectEntry(cmbPortNo, portNumber - 1, QStringLiteral("Combo1"));
     m_link->portCheck.setPort(portNumber, m_startupFolder);
     tmrPortOpen->start();
@@ -331,13 +331,12 @@ QDialog *FrmMain::formUnload()
         {{portNumber, record.RelayNumbering}, {record.ExcelPath, record.TemplateFolder, record.SaveFolder}});
     if (saved.ok)
         return nullptr;
-    return platform::Prompts::current().message(this, tr("Settings not saved"), saved.text,
-                                                platform::PromptIcon::Exclamation);
+    return m_prompts.message(this, tr("Settings not saved"), saved.text, platform::PromptIcon::Exclamation);
 }
 
 void FrmMain::reportUnwritable(const QString &path, const QString &why)
 {
-    platform::Prompts::current().message(
+    m_prompts.message(
         this, tr("Settings not saved"),
         tr("Quillmark could not write its settings file\n%1\n\n%2\n\n"
            "The port choice, the relay serial numbers and the folders of this run are not saved.")
@@ -425,7 +424,7 @@ void FrmMain::onMadeSafe()
 void FrmMain::showKitLog()
 {
     if (!m_kitLogWindow) {
-        m_kitLogWindow = new KitLogWindow(m_link->log, m_record.SaveFolder, this);
+        m_kitLogWindow = new KitLogWindow(m_link->log, m_prompts, m_record.SaveFolder, this);
         m_kitLogWindow->setAttribute(Qt::WA_DeleteOnClose);
     }
     m_kitLogWindow->show();
@@ -441,8 +440,8 @@ BenchMonitor *FrmMain::benchMonitor() const
 void FrmMain::showBenchMonitor()
 {
     if (!m_monitor) {
-        m_monitor = new BenchMonitor({*m_link, *m_progress, *tmrTout, *tmrComm, [this] { m_procedures->stop(); }},
-                                     this);
+        m_monitor = new BenchMonitor(
+            {*m_link, *m_progress, *tmrTout, *tmrComm, [this] { m_procedures->stop(); }, m_prompts}, this);
         m_monitor->restorePlace();
     }
     m_monitor->show();
@@ -455,14 +454,19 @@ history::HistoryWindow *FrmMain::historyWindow() const
     return m_history;
 }
 
+void FrmMain::setJournal(history::Journal &journal)
+{
+    m_journal = &journal;
+}
+
 // The history the bench records into; a run without a journal looks in the
 // start-up folder's own.
 void FrmMain::showHistory()
 {
     if (!m_history) {
-        history::Journal *journal = history::Journal::of(this);
-        m_history = new history::HistoryWindow(journal ? journal->location() : history::Location::inFolder(m_startupFolder),
-                                               m_startupFolder, journal, this);
+        const history::Location location =
+            m_journal ? m_journal->location() : history::Location::inFolder(m_startupFolder);
+        m_history = new history::HistoryWindow(location, m_prompts, m_startupFolder, m_journal, this);
         m_history->setAttribute(Qt::WA_DeleteOnClose);
     }
     m_history->setReportFolder(m_record.SaveFolder);
@@ -478,7 +482,7 @@ void FrmMain::showCommStatus(const QString &text)
 
 void FrmMain::tellPortError(const QString &title, const QString &text)
 {
-    platform::Prompts::current().message(this, title, text, platform::PromptIcon::Exclamation);
+    m_prompts.message(this, title, text, platform::PromptIcon::Exclamation);
 }
 
 void FrmMain::showLiveReadings(const QString &volts, const QString &milliamps, bool busy)
@@ -603,7 +607,7 @@ void FrmMain::enableReport()
 
 QDialog *FrmMain::message(const QString &title, const QString &text, platform::PromptIcon icon)
 {
-    return platform::Prompts::current().message(this, title, text, icon);
+    return m_prompts.message(this, title, text, icon);
 }
 
 QDialog *FrmMain::openDropAwayDialog()

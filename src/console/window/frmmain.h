@@ -31,6 +31,7 @@ class Procedures;
 class StatusLamp;
 namespace history {
 class HistoryWindow;
+class Journal;
 }
 
 // The bench's one top-level window: it owns the link to the kit, the timers, the
@@ -39,11 +40,12 @@ class FrmMain : public formlayout::Form, private LinkView, private BenchView
 {
     Q_OBJECT
 public:
-    // record is the bench record of this run; startupFolder holds the settings files
-    // and the contact results; port is the line to the kit (without one the window
-    // opens a serial adapter).
-    FrmMain(BenchRecord &record, const platform::StartupFolder &startupFolder, const Timings &timings = {},
-            std::unique_ptr<KitPort> port = {}, QWidget *parent = nullptr);
+    // record is the bench record of this run; prompts shows every message and file
+    // dialog of the bench's windows; startupFolder holds the settings files and the
+    // contact results; port is the line to the kit (without one the window opens a
+    // serial adapter).
+    FrmMain(BenchRecord &record, platform::Prompts &prompts, const platform::StartupFolder &startupFolder,
+            const Timings &timings = {}, std::unique_ptr<KitPort> port = {}, QWidget *parent = nullptr);
     ~FrmMain() override;
 
     // The relay drawn at 16, 32, 48 and 128 pixels; every window of the bench wears it.
@@ -112,6 +114,10 @@ public:
     // The live trace, the running procedure and a Stop, in a window of its own (Ctrl+M).
     void showBenchMonitor();
     BenchMonitor *benchMonitor() const;
+    // Every relay recorded from now on goes to the results history through journal
+    // too: the report forms hand it their relays, the history window follows it.
+    // Before the first report form opens.
+    void setJournal(history::Journal &journal);
     // Every relay recorded, with filters, trends, export and printing (Ctrl+H).
     void showHistory();
     history::HistoryWindow *historyWindow() const;
@@ -174,6 +180,7 @@ private:
     // the waiting procedures before anything they hold is gone.
     platform::WaitStack m_waits;
     BenchRecord &m_record;
+    platform::Prompts &m_prompts;
     const platform::StartupFolder m_startupFolder;
     QPointer<QDialog> m_kitLogWindow;
     Timings m_timings;
@@ -183,6 +190,7 @@ private:
     std::unique_ptr<Procedures> m_procedures;
     QPointer<BenchMonitor> m_monitor;
     QPointer<history::HistoryWindow> m_history;
+    QPointer<history::Journal> m_journal;
     std::unique_ptr<BenchSettings> m_settings;
     bool m_unloaded = false;
 

@@ -20,6 +20,9 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QTableView;
+namespace platform {
+class Prompts;
+}
 
 namespace history {
 
@@ -56,8 +59,8 @@ public:
 
     // journal, when given, brings each new relay in as the bench records it. The file
     // dialogs open in startupFolder while there is no report folder.
-    HistoryWindow(const Location &location, const platform::StartupFolder &startupFolder, Journal *journal = nullptr,
-                  QWidget *parent = nullptr, std::chrono::milliseconds patience = Patience);
+    HistoryWindow(const Location &location, platform::Prompts &prompts, const platform::StartupFolder &startupFolder,
+                  Journal *journal = nullptr, QWidget *parent = nullptr, std::chrono::milliseconds patience = Patience);
     ~HistoryWindow() override;
 
     QLineEdit *const txtRelayId;
@@ -124,6 +127,7 @@ private:
     RelayTable *m_table;
     QTimer m_typing;  // the filter follows typing once it pauses
     QList<double> m_trend;
+    platform::Prompts &m_prompts;
     const platform::StartupFolder m_startupFolder;
     QString m_reportFolder;
     std::atomic<quint64> m_refreshes{0};  // the latest refresh; an earlier one's answers are dropped
