@@ -605,8 +605,8 @@ private slots:
 
         QStringList shown;
         for (int press = 0; press < 2; ++press) {
-            reportdispatch::cmdReport_Click(&mainWindow, m_record, m_prompts, nullptr,
-                                            platform::StartupFolder(m_dir->path()), listIndex);
+            reportdispatch::generateReport({mainWindow, m_record, m_prompts, platform::StartupFolder(m_dir->path())},
+                                           listIndex);
             for (reports::ReportForm *form : mainWindow.findChildren<reports::ReportForm *>()) {
                 if (form->isVisible() && form->windowModality() == Qt::WindowModal)
                     shown << form->objectName() + ' ' + form->txtRelayID(0)->text();

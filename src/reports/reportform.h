@@ -66,16 +66,17 @@ public:
     // The relay ID and the report items of this form into the bench record.
     void buildReportRecord();
 
-    void cmdAddTestResult_Click();
-    void cmdMakeFinalReport_Click();
-    void cmdNew_Click();
-    void cmdSelect_Click();
-
     void setVisible(bool visible) override;
     void done(int result) override;
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+
+private slots:
+    void cmdAddTestResult_Click();
+    void cmdMakeFinalReport_Click();
+    void cmdNew_Click();
+    void cmdSelect_Click();
 
 private:
     void formLoad();

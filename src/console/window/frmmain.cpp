@@ -227,7 +227,7 @@ void FrmMain::cmdSIG_Click()
 
 void FrmMain::cmdReport_Click()
 {
-    reportdispatch::cmdReport_Click(this, m_record, m_prompts, m_journal, m_startupFolder, cmbType->currentIndex());
+    reportdispatch::generateReport({*this, m_record, m_prompts, m_startupFolder, m_journal}, cmbType->currentIndex());
 }
 
 void FrmMain::cmdOptions_Click()
