@@ -4,6 +4,8 @@
 // procedures, against the simulated kit with the chosen relay wired to it. Timers
 // run scaled so a test of a one-second-per-step procedure takes milliseconds.
 
+#include "controls.h"
+
 #include "console/window/frmmain.h"
 #include "kitlink/kitlink.h"
 #include "kitsim/simulatedkitport.h"

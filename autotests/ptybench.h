@@ -4,6 +4,8 @@
 // quillmark-kitsim on a pseudo-terminal, with the real settings files in a scratch
 // folder. The kit may be told to misbehave from the start or while it runs.
 
+#include "controls.h"
+
 #include "console/record/configfiles.h"
 #include "console/window/frmmain.h"
 #include "kitlink/kitlink.h"
@@ -134,7 +136,7 @@ public:
             if (looking->elapsed() < afterMs)
                 return false;
             looking->invalidate();
-            dialog.cmdComplete->click();
+            control<QPushButton>(dialog, "cmdComplete").click();
             return false;  // and every dialog after it
         });
     }

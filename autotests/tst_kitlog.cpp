@@ -81,7 +81,7 @@ private slots:
             if (!dialog || !dialog->isVisible() || log.latest().text != QLatin1String("?D<CR>"))
                 return;
             if (++liveWhileAtDialog == 1200)
-                dialog->cmdComplete->click();
+                control<QPushButton>(*dialog, "cmdComplete").click();
         });
         w.cmdAuto->click();
         QVERIFY(rig.waitUntilIdle(200000));

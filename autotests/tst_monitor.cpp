@@ -228,7 +228,7 @@ private slots:
         FrmDropAway *dialog = nullptr;
         QTRY_VERIFY((dialog = w.findChild<FrmDropAway *>()) && dialog->isVisible());
         QTRY_COMPARE(timeLeft->text(), QStringLiteral("time left unknown: waiting for the operator"));
-        dialog->cmdComplete->click();
+        control<QPushButton>(*dialog, "cmdComplete").click();
         QVERIFY(rig.waitUntilIdle());
         QTRY_COMPARE(timeLeft->text(), QString());
     }

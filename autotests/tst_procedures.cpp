@@ -180,12 +180,12 @@ private slots:
                 return;
             if (seen.isNull()) {
                 for (qsizetype i = 0; i < setpoints.size(); ++i)
-                    dialog->cmdDecrease->click();
+                    control<QPushButton>(*dialog, "cmdDecrease").click();
                 seen = QString();
             }
-            seen = dialog->lblVoltage->text();
+            seen = control<QLabel>(*dialog, "lblVoltage").text();
             if (rig.heard().size() == setpoints.size() && seen == last)
-                (complete ? dialog->cmdComplete : dialog->cmdCancel)->click();
+                control<QPushButton>(*dialog, complete ? "cmdComplete" : "cmdCancel").click();
         });
         operatorAtTheDialog.start(5);
         emit rig.kit().transmit(("%:" + centivolts + " I0050\r").toLatin1());

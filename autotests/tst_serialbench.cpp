@@ -372,17 +372,17 @@ private slots:
         QElapsedTimer sincePresses;
         rig.operateDropAwayDialog([&](FrmDropAway &dialog) {
             if (presses == 0)
-                opened = dialog.DropAwaySetpoint;
+                opened = dialog.setpoint();
             if (presses < 5) {
-                dialog.cmdDecrease->click();
+                control<QPushButton>(dialog, "cmdDecrease").click();
                 if (++presses == 5)
                     sincePresses.start();
                 return false;
             }
             if (sincePresses.elapsed() < 500)  // long enough for a few live answers
                 return false;
-            shown = dialog.lblVoltage->text();
-            dialog.cmdComplete->click();
+            shown = control<QLabel>(dialog, "lblVoltage").text();
+            control<QPushButton>(dialog, "cmdComplete").click();
             return true;
         });
         int liveQueries = -1;  // while QL1's second-coil step waits

@@ -6,6 +6,8 @@
 //
 //   quillmark-screenshots OUTDIR    writes monitor.png, kitlog.png and placement.png
 
+#include "controls.h"
+
 #include "console/monitor/benchmonitor.h"
 #include "console/window/frmmain.h"
 #include "kitlink/kitlink.h"
@@ -93,9 +95,9 @@ public:
             // The operator lowers the coil a few tenths of a volt and confirms.
             {[dialog] { return dialog() != nullptr; }, {}},
             {after(8), {}},
-            {after(1), [dialog] { dialog()->cmdDecrease->click(); }},
-            {after(1), [dialog] { dialog()->cmdDecrease->click(); }},
-            {after(4), [dialog] { dialog()->cmdComplete->click(); }},
+            {after(1), [dialog] { control<QPushButton>(*dialog(), "cmdDecrease").click(); }},
+            {after(1), [dialog] { control<QPushButton>(*dialog(), "cmdDecrease").click(); }},
+            {after(4), [dialog] { control<QPushButton>(*dialog(), "cmdComplete").click(); }},
             {idle, {}},
             {after(12), [this] { save(m_window->benchMonitor()->grab(), QStringLiteral("monitor.png")); }},
             {[] { return true; }, [this] { takePlacement(); }},
