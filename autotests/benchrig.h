@@ -36,7 +36,7 @@ public:
         window = std::make_unique<FrmMain>(record, prompts, platform::StartupFolder(folder.path()), timings,
                                            std::move(port));
         window->formLoad();
-        window->cmbType->setCurrentIndex(relayIndex);
+        control<QComboBox>(*window, "cmbType").setCurrentIndex(relayIndex);
         kitPort->kit().setRelay(relayIndex);
     }
 
@@ -63,11 +63,11 @@ public:
     {
         return QTest::qWaitFor(
             [this] {
-                for (const QLabel *busy : window->lblBusy) {
+                for (const QLabel *busy : controlArray<QLabel>(*window, "lblBusy", 6)) {
                     if (busy->isVisibleTo(window.get()))
                         return false;
                 }
-                return window->FrameCPanel->isEnabled() && window->link().waits.idle()
+                return control<QGroupBox>(*window, "FrameCPanel").isEnabled() && window->link().waits.idle()
                        && !QApplication::activeModalWidget();
             },
             timeoutMs);

@@ -4,6 +4,7 @@
 // one (the names its forms' tables and the main window's layout carry), not through
 // members of the window's class.
 
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -17,4 +18,15 @@ T &control(const QObject &window, const QString &name)
         qFatal("no %s named %s in %s", T::staticMetaObject.className(), qPrintable(name),
                qPrintable(window.objectName()));
     return *found;
+}
+
+// The count elements of a control array, named as the bench names them ("lblBusy(0)",
+// "lblBusy(1)", ...), in order.
+template <class T>
+QList<T *> controlArray(const QObject &window, const QString &name, int count)
+{
+    QList<T *> elements;
+    for (int i = 0; i < count; ++i)
+        elements << &control<T>(window, QStringLiteral("%1(%2)").arg(name).arg(i));
+    return elements;
 }

@@ -51,7 +51,7 @@ public:
             return;
         window = std::make_unique<FrmMain>(record, prompts, platform::StartupFolder(folder.path()), timings);
         window->formLoad();
-        window->cmbType->setCurrentIndex(relay);
+        control<QComboBox>(*window, "cmbType").setCurrentIndex(relay);
     }
     ~PtyBench()
     {
@@ -94,7 +94,7 @@ public:
     {
         return window && QTest::qWaitFor(
                              [this] {
-                                 return window->lblCommStatus->text() == QLatin1String("Comm Port Active")
+                                 return control<QLabel>(*window, "lblCommStatus").text() == "Comm Port Active"
                                         && heard().contains(QStringLiteral("@V0000"))
                                         && window->link().receiver.kitFree() && window->link().waits.idle();
                              },
@@ -106,7 +106,7 @@ public:
     {
         return QTest::qWaitFor(
             [this] {
-                return window->FrameCPanel->isEnabled() && window->link().waits.idle()
+                return control<QGroupBox>(*window, "FrameCPanel").isEnabled() && window->link().waits.idle()
                        && !QApplication::activeModalWidget();
             },
             timeoutMs);

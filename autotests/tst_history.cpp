@@ -1022,12 +1022,12 @@ private slots:
         QCOMPARE(readFile(at(u"all.csv"_s)).count('\n'), 2001);
 
         // A contact run holds the polls; its channels go on while the printout runs.
-        w.cmbCRChannel->setCurrentIndex(catalogue::ChannelCount);
-        w.cmdContactResistance->click();
+        control<QComboBox>(w, "cmbCRChannel").setCurrentIndex(catalogue::ChannelCount);
+        control<QPushButton>(w, "cmdContactResistance").click();
         QVERIFY(finished(window, window.printChosen(at(u"all.pdf"_s))));
         QVERIFY(rig.heard().contains(u"@G02"_s));
         QVERIFY(rig.waitUntilIdle());
-        QCOMPARE(w.cmbCR->count(), catalogue::ChannelCount);
+        QCOMPARE(control<QComboBox>(w, "cmbCR").count(), catalogue::ChannelCount);
         QVERIFY(readFile(at(u"all.pdf"_s)).startsWith("%PDF"));
     }
 
@@ -1057,8 +1057,8 @@ private slots:
         window->txtRelayId->setText(u"0001"_s);
         window->refresh();
         const qsizetype heardAtHang = rig.heard().size();
-        w.cmbCRChannel->setCurrentIndex(catalogue::ChannelCount);
-        w.cmdContactResistance->click();
+        control<QComboBox>(w, "cmbCRChannel").setCurrentIndex(catalogue::ChannelCount);
+        control<QPushButton>(w, "cmdContactResistance").click();
         QTRY_VERIFY(rig.heard().mid(heardAtHang).contains(u"@G02"_s));
         QVERIFY(window->busy());
         QTest::keyClick(&w, Qt::Key_Escape);

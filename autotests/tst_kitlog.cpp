@@ -83,7 +83,7 @@ private slots:
             if (++liveWhileAtDialog == 1200)
                 control<QPushButton>(*dialog, "cmdComplete").click();
         });
-        w.cmdAuto->click();
+        control<QPushButton>(w, "cmdAuto").click();
         QVERIFY(rig.waitUntilIdle(200000));
         QCOMPARE(liveWhileAtDialog, 1200);
         QVERIFY2(entries <= log.capacity(), qPrintable(QString::number(entries)));

@@ -20,10 +20,10 @@
 #include "console/record/configfiles.h"
 #include "console/record/relaycatalogue.h"
 #include "console/window/frmmain.h"
+#include "controls.h"
 #include "kitlink/kitlink.h"
 #include "kitlink/wireformat.h"
 #include "pgserver.h"
-#include "platform/paths.h"
 #include "platform/prompts.h"
 #include "quillmark_version.h"
 #include "reports/history/historystore.h"
@@ -116,7 +116,7 @@ public:
         , m_postgres(postgres)
         , m_window(m_record, m_prompts, platform::StartupFolder(folder))
     {
-        m_window.lblVoltage->installEventFilter(this);
+        m_voltage.installEventFilter(this);
         m_paints.reserve(8192);
         // The bench's thread as it turns: a gap between two turns says whether it was
         // busy (its CPU time went on) or not running at all.
@@ -154,8 +154,8 @@ public:
 protected:
     bool eventFilter(QObject *, QEvent *event) override
     {
-        if (event->type() == QEvent::Paint && m_window.lblVoltage->text() != m_painted) {
-            m_painted = m_window.lblVoltage->text();
+        if (event->type() == QEvent::Paint && m_voltage.text() != m_painted) {
+            m_painted = m_voltage.text();
             m_paints.push_back({monotonicNs(), m_painted});
         }
         return false;
@@ -242,18 +242,21 @@ private:
     void exportDuringContactRun()
     {
         begin("contact");
-        m_window.cmbCRChannel->setCurrentIndex(catalogue::ChannelCount);
-        m_window.cmdContactResistance->click();
+        control<QComboBox>(m_window, "cmbCRChannel").setCurrentIndex(catalogue::ChannelCount);
+        control<QPushButton>(m_window, "cmdContactResistance").click();
         const bool started = m_history->exportChosen(m_folder + QStringLiteral("/again.csv"));
         auto exported = std::make_shared<std::optional<bool>>();
         whenTaskEnds([exported, started](bool ok) { *exported = started && ok; });
         auto watch = new QTimer(this);
         connect(watch, &QTimer::timeout, this, [this, watch, exported] {
             // The run ends with the coil supply switched off, after the last result.
-            if (!exported->has_value() || !m_window.FrameCPanel->isEnabled() || !m_window.link().waits.idle())
+            const bool idle = control<QGroupBox>(m_window, "FrameCPanel").isEnabled() && m_window.link().waits.idle();
+            if (!exported->has_value() || !idle)
                 return;
             watch->deleteLater();
-            end(QStringLiteral("%1_results_listed,_export_%2").arg(m_window.cmbCR->count()).arg(**exported ? "done" : "FAILED"));
+            end(QStringLiteral("%1_results_listed,_export_%2")
+                    .arg(control<QComboBox>(m_window, "cmbCR").count())
+                    .arg(**exported ? "done" : "FAILED"));
             say(QStringLiteral("vary on"));
             QTimer::singleShot(1000, this, [this] { printQl1(); });
         });
@@ -355,6 +358,7 @@ private:
     platform::RecordedPrompts m_prompts;  // a message box would wait for nobody
     BenchRecord m_record;
     FrmMain m_window;
+    QLabel &m_voltage = control<QLabel>(m_window, "lblVoltage");  // found once: it is watched on every paint
     history::Journal *m_journal = nullptr;
     history::HistoryWindow *m_history = nullptr;
     PgServer m_pg;

@@ -1,6 +1,7 @@
 #include "rig.h"
 
 #include "clock.h"
+#include "controls.h"
 #include "console/window/frmmain.h"
 #include "kitlink/kitlink.h"
 #include "console/monitor/benchmonitor.h"
@@ -72,10 +73,10 @@ public:
         m_paints.reserve(4096);
 
         m_window.installEventFilter(this);
-        m_window.lblVoltage->installEventFilter(this);
-        m_window.tmrComm->installEventFilter(this);
-        m_window.tmrTout->installEventFilter(this);
-        m_window.cmdReport->installEventFilter(this);
+        m_voltage.installEventFilter(this);
+        m_poll.installEventFilter(this);
+        m_fixedWait.installEventFilter(this);
+        m_reportButton.installEventFilter(this);
         m_logged = connect(&m_window.link().log, &KitLog::appended, this, [this] { onLogged(); });
 
         // Should the bench hang, the parent still gets an answer.
@@ -86,8 +87,8 @@ public:
     void start()
     {
         connect(&m_window, &FrmMain::loaded, this, [this] {
-            if (m_options.relay != m_window.cmbType->currentIndex())
-                m_window.cmbType->setCurrentIndex(m_options.relay);
+            if (m_options.relay != m_relayList.currentIndex())
+                m_relayList.setCurrentIndex(m_options.relay);
             m_window.show();
             if (m_options.shiftHours > 0)
                 m_window.showBenchMonitor();
@@ -104,22 +105,22 @@ protected:
         // The tick is noted as the timer event arrives, before the poll cycle or the
         // fixed wait handles it, so a tick that does long work is not noted late.
         if (type == QEvent::Timer) {
-            if (watched == m_window.tmrComm)
+            if (watched == &m_poll)
                 m_pollTicks.push_back(monotonicNs());
-            else if (watched == m_window.tmrTout)
+            else if (watched == &m_fixedWait)
                 m_waitTicks.push_back(monotonicNs());
             return false;
         }
         // The automatic test ends by enabling "Generate Report".
-        if (watched == m_window.cmdReport) {
-            if (type == QEvent::EnabledChange && m_window.cmdReport->isEnabled() && m_auto.fromNs != 0
+        if (watched == &m_reportButton) {
+            if (type == QEvent::EnabledChange && m_reportButton.isEnabled() && m_auto.fromNs != 0
                 && m_auto.toNs == 0)
                 autoEnded();
             return false;
         }
-        if (watched == m_window.lblVoltage) {
-            if (type == QEvent::Paint && m_window.lblVoltage->text() != m_painted) {
-                m_painted = m_window.lblVoltage->text();
+        if (watched == &m_voltage) {
+            if (type == QEvent::Paint && m_voltage.text() != m_painted) {
+                m_painted = m_voltage.text();
                 m_paints.push_back({monotonicNs(), m_painted});
             }
             return false;
@@ -176,7 +177,7 @@ private:
         if (entry.direction != KitLog::Direction::Sent || !entry.text.startsWith(QLatin1String("@V0000")))
             return;
         disconnect(m_logged);
-        m_checkEnds = connect(m_window.tmrTout, &QTimer::timeout, this, [this] {
+        m_checkEnds = connect(&m_fixedWait, &QTimer::timeout, this, [this] {
             disconnect(m_checkEnds);
             QTimer::singleShot(500, this, [this] { startLive(); });
         });
@@ -249,7 +250,7 @@ private:
 
     void runAuto()
     {
-        if (!m_window.cmdAuto->isEnabled() || !m_window.link().receiver.kitFree()) {
+        if (!m_autoButton.isEnabled() || !m_window.link().receiver.kitFree()) {
             finish("the automatic test could not be started");
             return;
         }
@@ -259,8 +260,8 @@ private:
         const qint64 cpuBefore = benchclock::processCpuNs();
         m_auto.fromNs = monotonicNs();
         m_autoCpuFromNs = cpuBefore;
-        m_window.cmdReport->setEnabled(false);
-        m_window.cmdAuto->click();
+        m_reportButton.setEnabled(false);
+        m_autoButton.click();
     }
 
     void autoEnded()
@@ -307,6 +308,13 @@ private:
     platform::RecordedPrompts m_prompts;  // a message box would wait for nobody
     BenchRecord m_record;
     FrmMain m_window;
+    // What the rig watches and presses, found once by the names the bench gives them.
+    QLabel &m_voltage = control<QLabel>(m_window, "lblVoltage");
+    QTimer &m_poll = control<QTimer>(m_window, "tmrComm");
+    QTimer &m_fixedWait = control<QTimer>(m_window, "tmrTout");
+    QPushButton &m_reportButton = control<QPushButton>(m_window, "cmdReport");
+    QPushButton &m_autoButton = control<QPushButton>(m_window, "cmdAuto");
+    QComboBox &m_relayList = control<QComboBox>(m_window, "cmbType");
     QMetaObject::Connection m_logged;
     QMetaObject::Connection m_checkEnds;
 

@@ -61,7 +61,7 @@ public:
                               milliseconds(1000 / Speed)},
             std::move(port));
         m_window->formLoad();
-        m_window->cmbType->setCurrentIndex(QN1);
+        control<QComboBox>(*m_window, "cmbType").setCurrentIndex(QN1);
         m_window->show();
         m_clock.start();
         m_window->showBenchMonitor();
@@ -72,11 +72,12 @@ public:
     {
         FrmMain &w = *m_window;
         const auto idle = [&w] {
-            for (const QLabel *busy : w.lblBusy) {
+            for (const QLabel *busy : controlArray<QLabel>(w, "lblBusy", 6)) {
                 if (busy->isVisibleTo(&w))
                     return false;
             }
-            return w.FrameCPanel->isEnabled() && w.link().waits.idle() && !QApplication::activeModalWidget();
+            return control<QGroupBox>(w, "FrameCPanel").isEnabled() && w.link().waits.idle()
+                   && !QApplication::activeModalWidget();
         };
         const auto after = [this](double benchSeconds) {
             return [this, until = std::make_shared<qint64>(-1), benchSeconds] {
@@ -90,8 +91,8 @@ public:
             return open && open->isVisible() ? open : nullptr;
         };
         m_steps = {
-            {[&w, idle] { return w.lblCommStatus->text() == QLatin1String("Comm Port Active") && idle(); }, {}},
-            {after(15), [&w] { w.cmdAuto->click(); }},
+            {[&w, idle] { return control<QLabel>(w, "lblCommStatus").text() == "Comm Port Active" && idle(); }, {}},
+            {after(15), [&w] { control<QPushButton>(w, "cmdAuto").click(); }},
             // The operator lowers the coil a few tenths of a volt and confirms.
             {[dialog] { return dialog() != nullptr; }, {}},
             {after(8), {}},

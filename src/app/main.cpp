@@ -11,7 +11,6 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QComboBox>
 #include <QDir>
 #include <QStyleFactory>
 
@@ -288,10 +287,8 @@ int main(int argc, char *argv[])
     if (simulated) {
         frmMain.setWindowTitle(frmMain.windowTitle() + QStringLiteral(" [simulated kit]"));
         // The simulated kit has the relay the operator selects wired to it.
-        QObject::connect(frmMain.cmbType, &QComboBox::currentIndexChanged, simulated, [simulated](int index) {
-            if (index >= 0)
-                simulated->kit().setRelay(index);
-        });
+        QObject::connect(&frmMain, &FrmMain::relaySelected, simulated,
+                         [simulated](int listIndex) { simulated->kit().setRelay(listIndex); });
     }
     BenchSession session(frmMain, *historyAt);
     session.start();

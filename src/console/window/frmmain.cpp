@@ -152,8 +152,10 @@ FrmMain::FrmMain(BenchRecord &record, platform::Prompts &prompts, const platform
     setContextMenuPolicy(Qt::ActionsContextMenu);
 
     connect(cmbType, &QComboBox::currentIndexChanged, this, [this](int index) {
-        if (index >= 0)
-            cmbType_Click(index);
+        if (index < 0)
+            return;
+        cmbType_Click(index);
+        emit relaySelected(index);
     });
 }
 

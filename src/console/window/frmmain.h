@@ -61,7 +61,39 @@ public:
     // but no one is there to read a message before the program ends.
     void closeOnSignal();
 
-    // The controls other parts of the bench work with.
+    BenchRecord &record() { return m_record; }
+    const platform::StartupFolder &startupFolder() const { return m_startupFolder; }
+    KitLink &link() { return *m_link; }
+    Procedures &procedures() { return *m_procedures; }
+
+    // Every command and frame so far, following the traffic live (Ctrl+L).
+    void showKitLog();
+    // The live trace, the running procedure and a Stop, in a window of its own (Ctrl+M).
+    void showBenchMonitor();
+    BenchMonitor *benchMonitor() const;
+    // Every relay recorded from now on goes to the results history through journal
+    // too: the report forms hand it their relays, the history window follows it.
+    // Before the first report form opens.
+    void setJournal(history::Journal &journal);
+    // Every relay recorded, with filters, trends, export and printing (Ctrl+H).
+    void showHistory();
+    history::HistoryWindow *historyWindow() const;
+    Progress &progress() { return *m_progress; }
+
+signals:
+    // Start-up is over: the window may be shown.
+    void loaded();
+    // The operator has selected the catalogue entry listIndex as the relay on test.
+    void relaySelected(int listIndex);
+    // The window has closed for good: the kit is safe and the settings saved. The
+    // program ends here, whatever other windows are still open.
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    // The window's controls, named as the bench names them; tests find them by those names.
     QGroupBox *const FrameCPanel;
     QPushButton *const cmdCoilResistance;
     QPushButton *const cmdPickUp;
@@ -104,36 +136,6 @@ public:
     QAction *const actBenchMonitor;
     QAction *const actHistory;
 
-    BenchRecord &record() { return m_record; }
-    const platform::StartupFolder &startupFolder() const { return m_startupFolder; }
-    KitLink &link() { return *m_link; }
-    Procedures &procedures() { return *m_procedures; }
-
-    // Every command and frame so far, following the traffic live (Ctrl+L).
-    void showKitLog();
-    // The live trace, the running procedure and a Stop, in a window of its own (Ctrl+M).
-    void showBenchMonitor();
-    BenchMonitor *benchMonitor() const;
-    // Every relay recorded from now on goes to the results history through journal
-    // too: the report forms hand it their relays, the history window follows it.
-    // Before the first report form opens.
-    void setJournal(history::Journal &journal);
-    // Every relay recorded, with filters, trends, export and printing (Ctrl+H).
-    void showHistory();
-    history::HistoryWindow *historyWindow() const;
-    Progress &progress() { return *m_progress; }
-
-signals:
-    // Start-up is over: the window may be shown.
-    void loaded();
-    // The window has closed for good: the kit is safe and the settings saved. The
-    // program ends here, whatever other windows are still open.
-    void closed();
-
-protected:
-    void closeEvent(QCloseEvent *event) override;
-
-private:
     void showCommStatus(const QString &text) override;
     void showLiveReadings(const QString &volts, const QString &milliamps, bool busy) override;
     void tellPortError(const QString &title, const QString &text) override;
