@@ -44,7 +44,7 @@ private:
     KitLog &m_log;
     LinkView &m_view;
     Timers m_timers;
-    int PortNumber = 0;
+    int m_portNumber = 0;  // 1..255; 0: none selected
     QString m_startupFolder;
     QString m_portName;  // the port the messages are about: "COM3 → /dev/pts/4"
 };
