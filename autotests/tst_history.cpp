@@ -34,6 +34,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSet>
 #include <QSignalSpy>
 #include <QSqlQuery>
@@ -1218,6 +1219,20 @@ private slots:
         row("a history of a newer Quillmark", "newer tables", exportCsv, 1, "made by a newer Quillmark");
         row("not a history address", "", {u"--export-history"_s, u"{out}/x.csv"_s, u"--history"_s, u"mysql://x"_s}, 2,
             "not a history address");
+    }
+
+    // An SQLite history named without its folder, on the command line or in
+    // QUILLMARK_HISTORY, lies in the folder the bench started in, wherever the
+    // process's current folder is.
+    void relativeHistoryFileLiesInTheStartupFolder()
+    {
+        const platform::StartupFolder bench(at(u"bench"_s));
+        for (const QString &url : {u"sqlite:h.sqlite"_s, u"h.sqlite"_s, u"sqlite:db/../h.sqlite"_s})
+            QCOMPARE(history::chosenLocation(url, bench)->path, at(u"bench/h.sqlite"_s));
+        QCOMPARE(history::chosenLocation(u"sqlite:/elsewhere/h.sqlite"_s, bench)->path, u"/elsewhere/h.sqlite"_s);
+        qputenv("QUILLMARK_HISTORY", "sqlite:h.sqlite");
+        const auto unset = qScopeGuard([] { qunsetenv("QUILLMARK_HISTORY"); });
+        QCOMPARE(history::chosenLocation({}, bench)->path, at(u"bench/h.sqlite"_s));
     }
 
     void scriptsRunWithoutADisplay()
