@@ -4,6 +4,8 @@
 // procedures, against the simulated kit with the chosen relay wired to it. Timers
 // run scaled so a test of a one-second-per-step procedure takes milliseconds.
 
+#include "controls.h"
+
 #include "console/window/frmmain.h"
 #include "kitlink/kitlink.h"
 #include "kitsim/simulatedkitport.h"
@@ -12,7 +14,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QTemporaryDir>
@@ -28,22 +29,20 @@ public:
     }
 
     explicit BenchRig(int relayIndex = 0, const Timings &timings = fastTimings(), double kitTimeScale = 0.02)
-        : m_previousFolder(QDir::currentPath())
     {
-        QDir::setCurrent(folder.path());
         auto port = std::make_unique<SimulatedKitPort>();
         kitPort = port.get();
         kitPort->kit().setTimeScale(kitTimeScale);
-        window = std::make_unique<FrmMain>(record, timings, std::move(port));
+        window = std::make_unique<FrmMain>(record, prompts, platform::StartupFolder(folder.path()), timings,
+                                           std::move(port));
         window->formLoad();
-        window->cmbType->setCurrentIndex(relayIndex);
+        control<QComboBox>(*window, "cmbType").setCurrentIndex(relayIndex);
         kitPort->kit().setRelay(relayIndex);
     }
 
     ~BenchRig()
     {
         window.reset();
-        QDir::setCurrent(m_previousFolder);
     }
 
     BenchRig(const BenchRig &) = delete;
@@ -64,11 +63,11 @@ public:
     {
         return QTest::qWaitFor(
             [this] {
-                for (const QLabel *busy : window->lblBusy) {
+                for (const QLabel *busy : controlArray<QLabel>(*window, "lblBusy", 6)) {
                     if (busy->isVisibleTo(window.get()))
                         return false;
                 }
-                return window->FrameCPanel->isEnabled() && window->link().waits.idle()
+                return control<QGroupBox>(*window, "FrameCPanel").isEnabled() && window->link().waits.idle()
                        && !QApplication::activeModalWidget();
             },
             timeoutMs);
@@ -98,7 +97,4 @@ public:
     BenchRecord record;
     SimulatedKitPort *kitPort = nullptr;
     std::unique_ptr<FrmMain> window;
-
-private:
-    QString m_previousFolder;
 };

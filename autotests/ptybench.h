@@ -4,6 +4,8 @@
 // quillmark-kitsim on a pseudo-terminal, with the real settings files in a scratch
 // folder. The kit may be told to misbehave from the start or while it runs.
 
+#include "controls.h"
+
 #include "console/record/configfiles.h"
 #include "console/window/frmmain.h"
 #include "kitlink/kitlink.h"
@@ -12,7 +14,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
@@ -36,7 +37,6 @@ public:
 
     explicit PtyBench(int relay, const QStringList &faults = {}, const Timings &timings = fastTimings())
     {
-        QDir::setCurrent(folder.path());
         config::PortAndNumbering stored = config::defaultPortAndNumbering();
         stored.portNumber = Port;
         (void)config::saveArt(folder.path(), stored);
@@ -49,16 +49,15 @@ public:
         kit.start(QStringLiteral(KITSIM_PROGRAM), arguments);
         if (!kitSays(QStringLiteral("linked as")))
             return;
-        window = std::make_unique<FrmMain>(record, timings);
+        window = std::make_unique<FrmMain>(record, prompts, platform::StartupFolder(folder.path()), timings);
         window->formLoad();
-        window->cmbType->setCurrentIndex(relay);
+        control<QComboBox>(*window, "cmbType").setCurrentIndex(relay);
     }
     ~PtyBench()
     {
         window.reset();
         kit.terminate();
         kit.waitForFinished(3000);
-        QDir::setCurrent(m_previousFolder);
     }
     PtyBench(const PtyBench &) = delete;
     PtyBench &operator=(const PtyBench &) = delete;
@@ -95,7 +94,7 @@ public:
     {
         return window && QTest::qWaitFor(
                              [this] {
-                                 return window->lblCommStatus->text() == QLatin1String("Comm Port Active")
+                                 return control<QLabel>(*window, "lblCommStatus").text() == "Comm Port Active"
                                         && heard().contains(QStringLiteral("@V0000"))
                                         && window->link().receiver.kitFree() && window->link().waits.idle();
                              },
@@ -107,7 +106,7 @@ public:
     {
         return QTest::qWaitFor(
             [this] {
-                return window->FrameCPanel->isEnabled() && window->link().waits.idle()
+                return control<QGroupBox>(*window, "FrameCPanel").isEnabled() && window->link().waits.idle()
                        && !QApplication::activeModalWidget();
             },
             timeoutMs);
@@ -137,7 +136,7 @@ public:
             if (looking->elapsed() < afterMs)
                 return false;
             looking->invalidate();
-            dialog.cmdComplete->click();
+            control<QPushButton>(dialog, "cmdComplete").click();
             return false;  // and every dialog after it
         });
     }
@@ -149,7 +148,6 @@ public:
     std::unique_ptr<FrmMain> window;
 
 private:
-    QString m_previousFolder = QDir::currentPath();
     QString m_said;
     QString m_heard;
     QTimer m_operator;

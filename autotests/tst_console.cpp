@@ -5,12 +5,16 @@
 #include "console/record/relaycatalogue.h"
 #include "console/monitor/benchmonitor.h"
 #include "console/window/frmmain.h"
-#include "reports/history/historywindow.h"
 #include "console/window/frmoptions.h"
 #include "kitlink/kitlog.h"
 #include "kitlink/kitlogwindow.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
+#include "reports/history/historystore.h"
+#include "reports/history/historywindow.h"
+#include "reports/history/journal.h"
+#include "reports/reportform.h"
+#include "controls.h"
 #include "testfiles.h"
 
 #include <QAction>
@@ -54,9 +58,11 @@ class TestConsole : public QObject
     std::unique_ptr<platform::RecordedPrompts> m_prompts;
     BenchRecord m_record;
 
-    std::unique_ptr<FrmMain> start(bool shown = false)
+    std::unique_ptr<FrmMain> start(bool shown = false) { return start(*m_prompts, shown); }
+    std::unique_ptr<FrmMain> start(platform::Prompts &prompts, bool shown)
     {
-        auto w = std::make_unique<FrmMain>(m_record, Timings{0ms, 1h});  // no splash, no port check
+        // no splash, no port check
+        auto w = std::make_unique<FrmMain>(m_record, prompts, platform::StartupFolder(m_folder), Timings{0ms, 1h});
         w->formLoad();
         w->setVisible(shown);
         return w;
@@ -67,14 +73,13 @@ private slots:
     void init()
     {
         m_record = BenchRecord{};
-        m_prompts.reset();  // the one before goes first, so the new one answers
         m_prompts = std::make_unique<platform::RecordedPrompts>();
         m_temp = std::make_unique<QTemporaryDir>();
-        QVERIFY(QDir(m_temp->path()).mkdir("bench") && QDir::setCurrent(m_temp->filePath("bench")));
-        m_folder = QDir::currentPath();  // as the bench itself will see it
+        QVERIFY(QDir(m_temp->path()).mkdir("bench"));
+        m_folder = m_temp->filePath("bench");
     }
 
-    void cleanup() { QDir::setCurrent(m_previous); }
+    void cleanup() { QDir::setCurrent(m_previous); }  // a test moved the current folder away
 
     // Each row: the files found at start-up (empty: none), and the port selected and
     // the three paths read (empty: the files are not usable, so both are reset to the
@@ -152,14 +157,15 @@ private slots:
         for (const QString &copy : copies)
             QCOMPARE(readFile(file(copy)),
                      !kept.contains(copy) ? "kept before\r\n" : copy.startsWith("artc") ? artc : art);
-        const QStringList shown{w->cmbPortNo->currentText(), m_record.ExcelPath, m_record.TemplateFolder,
-                                m_record.SaveFolder};
+        const QStringList shown{control<QComboBox>(*w, "cmbPortNo").currentText(), m_record.ExcelPath,
+                                m_record.TemplateFolder, m_record.SaveFolder};
         QCOMPARE(shown, usable ? read : QStringList{"COM 1"} + defaults);
         // Whatever was read before a failure is gone from memory too.
         const auto &numbering = m_record.RelayNumbering;
         QCOMPARE(numbering[1][1] + '|' + numbering[8][2] + '|' + numbering[25][3],
                  usable ? QStringLiteral("r1, f1|r8, f2|r25, f3") : QStringLiteral("0001|A|B"));
-        QVERIFY(w->tmrPortOpen->isActive() && m_prompts->messages.isEmpty());  // start-up goes on either way
+        // Start-up goes on either way.
+        QVERIFY(control<QTimer>(*w, "tmrPortOpen").isActive() && m_prompts->messages.isEmpty());
         if (!usable)
             QCOMPARE(readFile(file("art.cfg")) + readFile(file("artc.cfg")), wantArt + wantArtc);
         w->formUnload();  // a run that changes nothing saves what it read, in the bench's own form
@@ -196,7 +202,7 @@ private slots:
         writeFile(file("artc.cfg"), artcOf(Paths));
         m_prompts->fileAnswers = answers.split(u'|');
         const auto w = start(true);
-        w->cmdOptions->click();  // opens the dialog over the window and returns
+        control<QPushButton>(*w, "cmdOptions").click();  // opens the dialog over the window and returns
         const QPointer<FrmOptions> dialog = w->findChild<FrmOptions *>();
         QVERIFY(dialog && dialog->windowModality() == Qt::WindowModal && QTest::qWaitForWindowActive(dialog));
         // "Optoions" is the bench's own spelling of this caption, not a typo to fix.
@@ -217,10 +223,11 @@ private slots:
             QTest::keyClick(dialog->txtExcelPath, closer == "Enter" ? Qt::Key_Return : Qt::Key_Escape);
         QTRY_VERIFY(!dialog);  // gone: the next opening starts afresh
 
-        w->cmbPortNo->setCurrentIndex(11);
+        control<QComboBox>(*w, "cmbPortNo").setCurrentIndex(11);
         m_record.RelayNumbering[1][1] = "0042";
         // A file dialog moved the current folder elsewhere during the run.
-        QVERIFY(QDir().mkdir("../elsewhere") && QDir::setCurrent("../elsewhere"));
+        const QString elsewhere = m_temp->filePath("elsewhere");
+        QVERIFY(QDir().mkdir(elsewhere) && QDir::setCurrent(elsewhere));
         QVERIFY(w->close() && QDir().isEmpty());
         QCOMPARE(readFile(file("art.cfg")), artNamingEachLine("12").replace("r1, f1", "0042"));
         QCOMPARE(readFile(file("artc.cfg")), artcOf(saved.split(u'|')));
@@ -242,7 +249,7 @@ private slots:
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Quillmark: artc.cfg is reset to the defaults"));
         const auto w = start();
         QCOMPARE(readFile(file("art.cfg")), damaged);
-        QCOMPARE(w->cmbPortNo->currentText(), QStringLiteral("COM 1"));
+        QCOMPARE(control<QComboBox>(*w, "cmbPortNo").currentText(), QStringLiteral("COM 1"));
         QCOMPARE(m_prompts->messages.size(), 1);
         QCOMPARE(m_prompts->messages[0].title, QStringLiteral("Settings file left as it is"));
         QVERIFY(m_prompts->messages[0].text.contains(file("art.cfg") + "\n("));
@@ -278,10 +285,10 @@ private slots:
         QFETCH(bool, bySignal);
         QTemporaryDir data;
         qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
-        m_prompts.reset();  // the real message box, to see it stay
-        const auto w = start(true);
+        platform::DialogPrompts dialogs;  // the real message box, to see it stay
+        const auto w = start(dialogs, true);
         QSignalSpy closed(w.get(), &FrmMain::closed);
-        w->cmbPortNo->setCurrentIndex(6);
+        control<QComboBox>(*w, "cmbPortNo").setCurrentIndex(6);
         QVERIFY(QDir(m_folder).removeRecursively());  // running as root, only a folder that is gone stops a write
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Quillmark: Quillmark could not write its settings"));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Quillmark: the settings of this run for .*art.cfg:"));
@@ -330,6 +337,7 @@ private slots:
         writeFile(file("artc.cfg"), "/bin/calc\n/tpl/\n/out/\n");
         QProcess program;
         program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        program.setWorkingDirectory(m_folder);  // started there, as the bench PC starts it
         program.start(QStringLiteral(QUILLMARK_PROGRAM), {QStringLiteral("--simulate")});
         // The bench takes the signals over once start-up is through (the splash alone is 2 s).
         const auto takesOver = [&program] {  // the signals it has handlers for, one bit each
@@ -350,35 +358,43 @@ private slots:
     void shouldStartBehindTheSplashWithControlsInTheirStartupState()
     {
         QVERIFY(Timings{}.splash == 2000ms && Timings{}.portOpen == 1000ms);  // the bench's own
-        FrmMain w(m_record, Timings{60ms, 1h});
+        FrmMain w(m_record, *m_prompts, platform::StartupFolder(m_folder), Timings{60ms, 1h});
         QSignalSpy loaded(&w, &FrmMain::loaded);
         w.formLoad();  // returns with the splash up; start-up goes on when it closes itself
         const QDialog *about = w.findChild<QDialog *>("frmAbout");
-        QVERIFY(about && about->isVisible() && loaded.isEmpty() && w.cmbType->count() == 0);
+        auto &cmbType = control<QComboBox>(w, "cmbType");
+        QVERIFY(about && about->isVisible() && loaded.isEmpty() && cmbType.count() == 0);
         QCOMPARE(about->findChild<QLabel *>("lblVer")->text() + '|' + about->findChild<QLabel *>("lblVerDate")->text(),
                  QStringLiteral("Ver.3.11       Morvayne Tellicor Technologies Pvt. Ltd.|update: 16/04/2022"));
         QVERIFY(loaded.wait(5000));
         QVERIFY(!w.findChild<QDialog *>("frmAbout") && !w.isVisible());  // main() shows the window
 
-        QCOMPARE(w.lblVer[0]->text() + '|' + w.lblVer[1]->text(), QStringLiteral("Ver.3.11|16/04/2022"));
-        QList<const QWidget *> hidden{w.lblPUV, w.lblDAV, w.cmdContactSequence};
-        hidden.append(QList<const QWidget *>(w.lblBusy.begin(), w.lblBusy.end()));
-        for (const QWidget *control : hidden)
-            QVERIFY2(control->isHidden(), qPrintable(control->objectName()));
-        QVERIFY(w.cmbType->currentIndex() == 0 && !w.cmdContactDelay->isEnabled());
-        const QStringList selectors{w.cmbCRChannel->currentText(), w.cmbCDChannel->currentText(),
-                                    w.cmbCDChannel->itemText(16), w.cmbPortNo->itemText(254)};
+        QCOMPARE(control<QLabel>(w, "lblVer(0)").text() + '|' + control<QLabel>(w, "lblVer(1)").text(),
+                 QStringLiteral("Ver.3.11|16/04/2022"));
+        QList<const QWidget *> hidden{&control<QLabel>(w, "lblPUV"), &control<QLabel>(w, "lblDAV"),
+                                      &control<QPushButton>(w, "cmdContactSequence")};
+        for (const QLabel *busy : controlArray<QLabel>(w, "lblBusy", 6))
+            hidden << busy;
+        for (const QWidget *widget : hidden)
+            QVERIFY2(widget->isHidden(), qPrintable(widget->objectName()));
+        QVERIFY(cmbType.currentIndex() == 0 && !control<QPushButton>(w, "cmdContactDelay").isEnabled());
+        const QStringList selectors{control<QComboBox>(w, "cmbCRChannel").currentText(),
+                                    control<QComboBox>(w, "cmbCDChannel").currentText(),
+                                    control<QComboBox>(w, "cmbCDChannel").itemText(16),
+                                    control<QComboBox>(w, "cmbPortNo").itemText(254)};
         QCOMPARE(selectors, (QStringList{"A1", "A1", "ALL", "COM 255"}));
         // Only the port check is armed; polling keeps ticking, the fixed wait is one tick.
-        QVERIFY(w.tmrPortOpen->isActive() && !w.tmrComm->isActive() && !w.tmrTout->isActive());
-        QVERIFY(w.tmrComm->interval() == 250 && !w.tmrComm->isSingleShot() && w.tmrTout->interval() == 1000
-                && w.tmrTout->isSingleShot());
+        const auto &tmrComm = control<QTimer>(w, "tmrComm");
+        const auto &tmrTout = control<QTimer>(w, "tmrTout");
+        QVERIFY(control<QTimer>(w, "tmrPortOpen").isActive() && !tmrComm.isActive() && !tmrTout.isActive());
+        QVERIFY(tmrComm.interval() == 250 && !tmrComm.isSingleShot() && tmrTout.interval() == 1000
+                && tmrTout.isSingleShot());
         // Pixels are twips / 15, inside the container the bench put each control in.
         QCOMPARE(w.size(), QSize(840, 519));
-        QCOMPARE(w.cmdReport->geometry(), QRect(32, 464, 137, 49));
-        QCOMPARE(w.lblBusy[3]->parentWidget()->objectName(), QStringLiteral("FrameCPanel"));
-        QCOMPARE(w.lblBusy[3]->geometry(), QRect(160, 200, 57, 20));
-        QCOMPARE(w.cmbType->geometry(), QRect(16, 48, 305, 23));
+        QCOMPARE(control<QPushButton>(w, "cmdReport").geometry(), QRect(32, 464, 137, 49));
+        QCOMPARE(control<QLabel>(w, "lblBusy(3)").parentWidget()->objectName(), QStringLiteral("FrameCPanel"));
+        QCOMPARE(control<QLabel>(w, "lblBusy(3)").geometry(), QRect(160, 200, 57, 20));
+        QCOMPARE(cmbType.geometry(), QRect(16, 48, 305, 23));
         // The window wears the bench's icon, drawn for the title bar and the task bar.
         const QList<QSize> drawn = w.windowIcon().availableSizes();
         QVERIFY(drawn.contains(QSize(16, 16)) && drawn.contains(QSize(32, 32)));
@@ -387,11 +403,12 @@ private slots:
         // Bench Monitor, Ctrl+H the results history, and the right-click menu lists them.
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w) && w.contextMenuPolicy() == Qt::ActionsContextMenu);
-        QCOMPARE(w.actions(), (QList<QAction *>{w.actStop, w.actKitLog, w.actBenchMonitor, w.actHistory}));
-        QCOMPARE(w.actStop->text() + '|' + w.actKitLog->text() + '|' + w.actBenchMonitor->text() + '|'
-                     + w.actHistory->text(),
-                 QStringLiteral("Stop|Kit log|Bench Monitor|Results history"));
-        QSignalSpy stopped(w.actStop, &QAction::triggered);
+        QStringList menu;
+        for (const QAction *action : w.actions())
+            menu << action->objectName() + ' ' + action->text();
+        QCOMPARE(menu, QStringList({"actStop Stop", "actKitLog Kit log", "actBenchMonitor Bench Monitor",
+                                    "actHistory Results history"}));
+        QSignalSpy stopped(&control<QAction>(w, "actStop"), &QAction::triggered);
         QTest::keyClick(&w, Qt::Key_Escape);
         QTest::keyClick(&w, Qt::Key_L, Qt::ControlModifier);
         QVERIFY(stopped.count() == 1 && w.findChild<KitLogWindow *>() && w.findChild<KitLogWindow *>()->isVisible());
@@ -445,24 +462,31 @@ private slots:
         for (auto &column : m_record.ContactLayout)
             column.fill(7);  // start-up leaves nothing of an earlier table behind
         const auto w = start();
-        w->cmbType->setCurrentIndex(before);
+        auto &cmbType = control<QComboBox>(*w, "cmbType");
+        const auto &pickUpCaption = control<QLabel>(*w, "Label1(0)");
+        QSignalSpy selected(w.get(), &FrmMain::relaySelected);  // the simulated kit follows it
+        cmbType.setCurrentIndex(before);
         m_record.CoilResistance1 = 312.5f;  // results of the relay tested before
         m_record.CoilResistance2 = 298.0f;
-        w->cmbType->setCurrentIndex(after);
-        QVERIFY2(w->cmbType->currentText().contains(style), qPrintable(w->cmbType->currentText()));
-        const QString reads = w->Label1[0]->text().mid(8).chopped(1);  // "Pick-Up Voltage:"
-        QTEST(QStringLiteral("%1%2%3").arg(w->cmdDropAway->isEnabled() ? "drop-away, " : "",
-                                           w->cmdContactDelay->isEnabled() ? "contact delay, " : "", reads),
+        cmbType.setCurrentIndex(after);
+        QCOMPARE(selected.value(selected.size() - 1), QVariantList{after});
+        QVERIFY2(cmbType.currentText().contains(style), qPrintable(cmbType.currentText()));
+        const QString reads = pickUpCaption.text().mid(8).chopped(1);  // "Pick-Up Voltage:"
+        const bool dropAway = control<QPushButton>(*w, "cmdDropAway").isEnabled();
+        const bool contactDelay = control<QPushButton>(*w, "cmdContactDelay").isEnabled();
+        QTEST(QStringLiteral("%1%2%3").arg(dropAway ? "drop-away, " : "", contactDelay ? "contact delay, " : "", reads),
               "offered");
-        QCOMPARE(w->Label1[0]->text() + w->Label1[1]->text(), "Pick-Up " + reads + ":Drop-Away " + reads + ':');
+        QCOMPARE(pickUpCaption.text() + control<QLabel>(*w, "Label1(1)").text(),
+                 "Pick-Up " + reads + ":Drop-Away " + reads + ':');
         // Pick-up and drop-away wait for the new relay's coil to be measured; nothing else is forgotten.
         QVERIFY(m_record.CoilResistance1 == 0.0f && m_record.CoilResistance2 == 298.0f);
-        const int channel = w->cmbCRChannel->findText(contact.left(2)) + 1;  // entry k - 1 is channel k
+        // Entry k - 1 is channel k.
+        const int channel = control<QComboBox>(*w, "cmbCRChannel").findText(contact.left(2)) + 1;
         QCOMPARE(int(m_record.ContactLayout[after][channel]), contact.right(1).toInt());
         // Each column holds as many fronts and backs as its entry's text ends with
         // ("... 11F-4B"), nothing on channel 0; the columns past the catalogue hold none.
         for (int e = 0; e < LayoutEntries; ++e) {
-            const QString text = e < w->cmbType->count() ? w->cmbType->itemText(e) : QStringLiteral("0F-0B");
+            const QString text = e < cmbType.count() ? cmbType.itemText(e) : QStringLiteral("0F-0B");
             const auto m = QRegularExpression("(\\d+)F-(\\d+)B$").match(text);
             const auto &cells = m_record.ContactLayout[e];
             const auto count = [&cells](int kind) { return int(std::count(cells.begin(), cells.end(), kind)); };
@@ -472,9 +496,10 @@ private slots:
         }
         // Typed text names no entry, so no report form may open for it; typing is not choosing.
         m_record.CoilResistance1 = 312.5f;
-        w->cmbType->lineEdit()->selectAll();
-        QTest::keyClicks(w->cmbType->lineEdit(), QStringLiteral("my relay"));
-        QVERIFY(w->cmbType->currentIndex() == -1 && m_record.CoilResistance1 == 312.5f);
+        const qsizetype selections = selected.size();
+        cmbType.lineEdit()->selectAll();
+        QTest::keyClicks(cmbType.lineEdit(), QStringLiteral("my relay"));
+        QVERIFY(cmbType.currentIndex() == -1 && m_record.CoilResistance1 == 312.5f && selected.size() == selections);
     }
 
     // Saved, saved to a folder that is gone (the operator is told), cancelled. The log
@@ -488,7 +513,7 @@ private slots:
         log.append(KitLog::Direction::Sent, "?D\r");
         log.append(KitLog::Direction::Received, QByteArray("R=\0\xb0\x7f 1\r\n", 9));
         log.note(QStringLiteral("a\n°"));
-        KitLogWindow window(log, m_folder);
+        KitLogWindow window(log, *m_prompts, m_folder);
         for (int i = 0; i < 3; ++i)
             window.findChild<QPushButton *>("cmdSaveLog")->click();
         QCOMPARE(m_prompts->fileDialogFolders.first(2), QStringList({m_folder, m_folder}));  // then the last one chosen
@@ -501,6 +526,29 @@ private slots:
         QCOMPARE(m_prompts->messages.size(), 1);
         QVERIFY(m_prompts->messages[0].text.contains(file("gone/kit.txt")));
         QCOMPARE(KitLog(0).capacity(), 1);  // a capacity below 1 keeps one
+    }
+
+    // The journal handed to the window takes the relay its report form records on to
+    // the results history.
+    void shouldHandItsJournalToTheReportForms()
+    {
+        const auto w = start();
+        const history::Location location = history::Location::inFolder(platform::StartupFolder(m_folder));
+        auto *journal = new history::Journal(location, file("history.pending"), w.get());
+        QTRY_COMPARE(journal->pending(), 0);  // nothing left by an earlier run
+        w->setJournal(*journal);
+        m_record.SaveFolder = m_folder + '/';
+        QSignalSpy settled(journal, &history::Journal::settled);
+        control<QPushButton>(*w, "cmdReport").click();
+        auto *form = w->findChild<reports::ReportForm *>();
+        QVERIFY(form && form->isVisible());
+        form->cmdAddTestResult->click();
+        QTRY_COMPARE(settled.size(), 1);
+        QCOMPARE(settled[0], (QVariantList{0, QString()}));
+        history::Store store(location, "test-reader");
+        int relays = 0;
+        QVERIFY(store.forEach({}, [&relays](const history::RelayEntry &) { ++relays; }));
+        QCOMPARE(relays, 1);
     }
 };
 

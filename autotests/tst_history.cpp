@@ -34,6 +34,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSet>
 #include <QSignalSpy>
 #include <QSqlQuery>
@@ -200,6 +201,7 @@ class TestHistory : public QObject
     platform::RecordedPrompts m_prompts;
 
     QString at(const QString &name) const { return m_dir->filePath(name); }
+    platform::StartupFolder startupFolder() const { return platform::StartupFolder(m_dir->path()); }
 
     // An empty history of backend; the SQLite file lies in the folder "db".
     QString newHistory(const QString &backend)
@@ -497,7 +499,7 @@ private slots:
         BenchRecord record = relay(4, 0, 1030);
         record.SaveFolder = record.TemplateFolder = folder;
         record.RelayNumbering[4] = {QString(), u"0001"_s, u"A"_s, u"B"_s};
-        reports::ReportForm form(4, record, &bench, [] { return QDate(2022, 4, 15); });
+        reports::ReportForm form(4, record, m_prompts, journal, &bench, [] { return QDate(2022, 4, 15); });
         const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-1);
         for (QPushButton *button : {form.cmdAddTestResult, form.cmdAddTestResult, form.cmdMakeFinalReport}) {
             form.show();
@@ -542,7 +544,7 @@ private slots:
         BenchRecord record = relay(4, 0, 1030);
         record.SaveFolder = record.TemplateFolder = folder;
         record.RelayNumbering[4] = {QString(), u"0001"_s, u"A"_s, u"B"_s};
-        reports::ReportForm form(4, record, nullptr, [] { return QDate(2022, 4, 15); });
+        reports::ReportForm form(4, record, m_prompts, nullptr, nullptr, [] { return QDate(2022, 4, 15); });
         form.show();
         form.cmbOK(2)->setCurrentIndex(1);
         form.cmdMakeFinalReport->click();
@@ -767,14 +769,16 @@ private slots:
         writeFile(at(u"ql1.csv"_s), relays(4, 5, 1000, 10));
         writeFile(at(u"qn1.csv"_s), relays(2, 2, 1030, 10));
         QFile(at(u"ql1.csv"_s)).setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime);
-        history::HistoryWindow window(*history::Location::parse(url));
+        const platform::StartupFolder bench(at(u"bench"_s));
+        history::HistoryWindow window(*history::Location::parse(url), m_prompts, bench);
         window.cmbStyle->setCurrentIndex(4);
         QVERIFY(finished(window, window.importReport(at(u"ql1.csv"_s))));
         window.cmbStyle->setCurrentIndex(2);
         QVERIFY(finished(window, window.importReport(at(u"qn1.csv"_s))));
+        window.cmdImport->click();  // no report folder yet: the bench's start-up folder
         window.setReportFolder(m_dir->path());
         window.cmdImport->click();
-        QCOMPARE(m_prompts.fileDialogFolders.constLast(), m_dir->path());
+        QCOMPARE(m_prompts.fileDialogFolders.last(2), QStringList({at(u"bench"_s), m_dir->path()}));
         window.show();
 
         window.cmbStyle->setCurrentIndex(style);
@@ -931,7 +935,7 @@ private slots:
             QCOMPARE(program.exitCode(), 1);
             said = QString::fromUtf8(program.readAllStandardError());
         } else {
-            history::HistoryWindow window(*history::Location::parse(url));
+            history::HistoryWindow window(*history::Location::parse(url), m_prompts, startupFolder());
             QTRY_VERIFY(!window.busy());
             QVERIFY(!finished(window, file.endsWith(u".pdf"_s) ? window.printChosen(target) : window.exportChosen(target)));
             said = window.lblStatus->text();
@@ -1004,7 +1008,7 @@ private slots:
         PtyBench rig(0);
         QVERIFY(rig.waitUntilKitFree());
         FrmMain &w = *rig.window;
-        history::HistoryWindow window(*history::Location::parse(url));
+        history::HistoryWindow window(*history::Location::parse(url), m_prompts, startupFolder());
         window.cmbStyle->setCurrentIndex(2);
         QTRY_VERIFY(!window.busy());
         const auto polledWhile = [&](const std::function<bool()> &start) {
@@ -1020,12 +1024,12 @@ private slots:
         QCOMPARE(readFile(at(u"all.csv"_s)).count('\n'), 801);
 
         // A contact run holds the polls; its channels go on while the printout runs.
-        w.cmbCRChannel->setCurrentIndex(catalogue::ChannelCount);
-        w.cmdContactResistance->click();
+        control<QComboBox>(w, "cmbCRChannel").setCurrentIndex(catalogue::ChannelCount);
+        control<QPushButton>(w, "cmdContactResistance").click();
         QVERIFY(finished(window, window.printChosen(at(u"all.pdf"_s))));
         QVERIFY(rig.heard().contains(u"@G02"_s));
         QVERIFY(rig.waitUntilIdle());
-        QCOMPARE(w.cmbCR->count(), catalogue::ChannelCount);
+        QCOMPARE(control<QComboBox>(w, "cmbCR").count(), catalogue::ChannelCount);
         QVERIFY(readFile(at(u"all.pdf"_s)).startsWith("%PDF"));
     }
 
@@ -1045,7 +1049,8 @@ private slots:
         FrmMain &w = *rig.window;
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
-        auto window = std::make_unique<history::HistoryWindow>(*history::Location::parse(url), nullptr, nullptr,
+        auto window = std::make_unique<history::HistoryWindow>(*history::Location::parse(url), m_prompts,
+                                                               startupFolder(), nullptr, nullptr,
                                                                std::chrono::milliseconds(500));
         QTRY_VERIFY(!window->busy());
         QCOMPARE(m_pg.pause(), QString());
@@ -1054,8 +1059,8 @@ private slots:
         window->txtRelayId->setText(u"0001"_s);
         window->refresh();
         const qsizetype heardAtHang = rig.heard().size();
-        w.cmbCRChannel->setCurrentIndex(catalogue::ChannelCount);
-        w.cmdContactResistance->click();
+        control<QComboBox>(w, "cmbCRChannel").setCurrentIndex(catalogue::ChannelCount);
+        control<QPushButton>(w, "cmdContactResistance").click();
         QTRY_VERIFY(rig.heard().mid(heardAtHang).contains(u"@G02"_s));
         QVERIFY(window->busy());
         QTest::keyClick(&w, Qt::Key_Escape);
@@ -1170,7 +1175,7 @@ private slots:
             QVERIFY(history::importReportFile(store, at(u"batch.csv"_s), 2).ok);
         }
         writeFile(at(file), "yesterday's\n");
-        history::HistoryWindow window(*history::Location::parse(url));
+        history::HistoryWindow window(*history::Location::parse(url), m_prompts, startupFolder());
         window.show();
         QTRY_VERIFY(!window.busy());
         QSignalSpy done(&window, &history::HistoryWindow::taskFinished);
@@ -1215,6 +1220,20 @@ private slots:
         row("a history of a newer Quillmark", "newer tables", exportCsv, 1, "made by a newer Quillmark");
         row("not a history address", "", {u"--export-history"_s, u"{out}/x.csv"_s, u"--history"_s, u"mysql://x"_s}, 2,
             "not a history address");
+    }
+
+    // An SQLite history named without its folder, on the command line or in
+    // QUILLMARK_HISTORY, lies in the folder the bench started in, wherever the
+    // process's current folder is.
+    void relativeHistoryFileLiesInTheStartupFolder()
+    {
+        const platform::StartupFolder bench(at(u"bench"_s));
+        for (const QString &url : {u"sqlite:h.sqlite"_s, u"h.sqlite"_s, u"sqlite:db/../h.sqlite"_s})
+            QCOMPARE(history::chosenLocation(url, bench)->path, at(u"bench/h.sqlite"_s));
+        QCOMPARE(history::chosenLocation(u"sqlite:/elsewhere/h.sqlite"_s, bench)->path, u"/elsewhere/h.sqlite"_s);
+        qputenv("QUILLMARK_HISTORY", "sqlite:h.sqlite");
+        const auto unset = qScopeGuard([] { qunsetenv("QUILLMARK_HISTORY"); });
+        QCOMPARE(history::chosenLocation({}, bench)->path, at(u"bench/h.sqlite"_s));
     }
 
     void scriptsRunWithoutADisplay()

@@ -378,7 +378,7 @@ private slots:
         LinkRig rig;
         QTemporaryDir folder;
         QVERIFY(QFile::link(QStringLiteral("/dev/pts/4"), folder.filePath(QStringLiteral("COM3"))));
-        rig.link.portCheck.setPort(3, folder.path());
+        rig.link.portCheck.setPort(3, platform::StartupFolder(folder.path()));
         rig.port.openError = QStringLiteral("No such file or directory");
         rig.tmrPortOpen.start(1000);
         rig.waits.run(rig.link.portCheck.tick());

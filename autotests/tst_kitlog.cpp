@@ -37,7 +37,8 @@ private slots:
         traffic({{D::Sent, "?D\r"}, {D::Received, "V:2400I:0170 F\r"}, {D::Sent, "@R\r"}, {D::Sent, "&D\r"},
                  {D::Received, "V:0000I:1180 B\r"}, {D::Received, "R=03125\r"}, {D::Sent, "?P\r"}});
         log.note(QStringLiteral("Stop"));
-        KitLogWindow window(log);
+        platform::RecordedPrompts prompts;
+        KitLogWindow window(log, prompts);
         const QStringList all{">  ?D<CR>",  "<  V:2400I:0170 F<CR>", ">  @R<CR>",  ">  &D<CR>",
                               "<  V:0000I:1180 B<CR>", "<  R=03125<CR>", ">  ?P<CR>", "!  Stop"};
         QCOMPARE(shownLines(window), all);
@@ -80,15 +81,15 @@ private slots:
             if (!dialog || !dialog->isVisible() || log.latest().text != QLatin1String("?D<CR>"))
                 return;
             if (++liveWhileAtDialog == 1200)
-                dialog->cmdComplete->click();
+                control<QPushButton>(*dialog, "cmdComplete").click();
         });
-        w.cmdAuto->click();
+        control<QPushButton>(w, "cmdAuto").click();
         QVERIFY(rig.waitUntilIdle(200000));
         QCOMPARE(liveWhileAtDialog, 1200);
         QVERIFY2(entries <= log.capacity(), qPrintable(QString::number(entries)));
         QCOMPARE(log.entries().at(log.size() - entries).text, QStringLiteral("@V0000<CR>"));
         // The window shows all of it, filled in a few hundred lines a turn.
-        KitLogWindow window(log);
+        KitLogWindow window(log, rig.prompts);
         QTRY_COMPARE(window.txtLog->blockCount(), log.size());
         QVERIFY(window.txtLog->toPlainText().endsWith(KitLog::formatLine(log.latest())));
     }

@@ -38,11 +38,12 @@ int runChild(char *argv[])
 {
     const QString scenario = QString::fromLocal8Bit(argv[2]);
     const int relay = QByteArray(argv[4]).toInt();
-    QDir::setCurrent(QString::fromLocal8Bit(argv[3]));
+    const platform::StartupFolder folder(QString::fromLocal8Bit(argv[3]));
 
     BenchRecord record;
-    FrmMain window(record, PtyBench::fastTimings(50, WaitMs));
-    BenchSession session(window, history::Location::inFolder(QDir::currentPath()));
+    platform::DialogPrompts prompts;  // as the program's
+    FrmMain window(record, prompts, folder, PtyBench::fastTimings(50, WaitMs));
+    BenchSession session(window, history::Location::inFolder(folder));
 
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
     QObject::connect(&input, &QSocketNotifier::activated, &window, [&window, &input] {
@@ -64,22 +65,22 @@ int runChild(char *argv[])
     QObject::connect(&driver, &QTimer::timeout, &window, [&] {
         KitLink &link = window.link();
         if (stage == 0) {
-            if (window.lblCommStatus->text() != QLatin1String("Comm Port Active") || !sent(link.log, "@V0000")
-                || !link.receiver.kitFree() || !link.waits.idle())
+            if (control<QLabel>(window, "lblCommStatus").text() != QLatin1String("Comm Port Active")
+                || !sent(link.log, "@V0000") || !link.receiver.kitFree() || !link.waits.idle())
                 return;
-            window.cmbType->setCurrentIndex(relay);
+            control<QComboBox>(window, "cmbType").setCurrentIndex(relay);
             stage = 1;
             if (scenario == QLatin1String("idle"))
                 return ready();
             if (scenario == QLatin1String("dropaway"))
-                return window.cmdCoilResistance->click();
+                return control<QPushButton>(window, "cmdCoilResistance").click();
             if (scenario == QLatin1String("delay")) {
                 window.showBenchMonitor();
-                window.cmbCDChannel->setCurrentIndex(catalogue::ChannelCount);
-                return window.cmdContactDelay->click();
+                control<QComboBox>(window, "cmbCDChannel").setCurrentIndex(catalogue::ChannelCount);
+                return control<QPushButton>(window, "cmdContactDelay").click();
             }
-            window.cmbCRChannel->setCurrentIndex(catalogue::ChannelCount);
-            return window.cmdContactResistance->click();
+            control<QComboBox>(window, "cmbCRChannel").setCurrentIndex(catalogue::ChannelCount);
+            return control<QPushButton>(window, "cmdContactResistance").click();
         }
         if (scenario == QLatin1String("contact") && sent(link.log, "@G03"))
             return ready();
@@ -88,15 +89,16 @@ int runChild(char *argv[])
         if (scenario == QLatin1String("safing")) {
             if (stage == 1 && sent(link.log, "@G03")) {
                 stage = 2;
-                window.actStop->trigger();
+                control<QAction>(window, "actStop").trigger();
             }
             if (stage == 2 && window.procedures().makingSafe())
                 return ready();
         }
         if (scenario == QLatin1String("dropaway")) {
-            if (stage == 1 && record.CoilResistance1 > 0 && link.waits.idle() && window.FrameCPanel->isEnabled()) {
+            const bool panelFree = control<QGroupBox>(window, "FrameCPanel").isEnabled();
+            if (stage == 1 && record.CoilResistance1 > 0 && link.waits.idle() && panelFree) {
                 stage = 2;
-                window.cmdDropAway->click();
+                control<QPushButton>(window, "cmdDropAway").click();
             }
             auto *dialog = window.findChild<FrmDropAway *>();
             if (stage == 2 && dialog && dialog->isVisible())
@@ -161,7 +163,7 @@ private slots:
         PtyBench rig(0, {}, PtyBench::fastTimings(50, WaitMs));
         QVERIFY(rig.waitUntilKitFree());
         FrmMain &w = *rig.window;
-        w.cmbCRChannel->setCurrentIndex(catalogue::ChannelCount);
+        control<QComboBox>(w, "cmbCRChannel").setCurrentIndex(catalogue::ChannelCount);
         (void)rig.kit.readAllStandardOutput();
         // The tick that ends the first settle time after the run's first reading
         // request starts the second; the Stop falls into that one.
@@ -171,13 +173,13 @@ private slots:
             const KitLog::Entry &latest = w.link().log.latest();
             readingAsked = readingAsked || (latest.direction == KitLog::Direction::Sent && latest.text.startsWith("@G"));
         });
-        connect(w.tmrTout, &QTimer::timeout, this, [&] {
+        connect(&control<QTimer>(w, "tmrTout"), &QTimer::timeout, this, [&] {
             if (!readingAsked || stopTimed)
                 return;
             stopTimed = true;
-            QTimer::singleShot(int(into * WaitMs), &w, [&w] { w.actStop->trigger(); });
+            QTimer::singleShot(int(into * WaitMs), &w, [&w] { control<QAction>(w, "actStop").trigger(); });
         });
-        w.cmdContactResistance->click();
+        control<QPushButton>(w, "cmdContactResistance").click();
         QVERIFY(QTest::qWaitFor([&] { return w.procedures().makingSafe(); }, 20000));
         QVERIFY(rig.waitUntilIdle());
         QTest::qWait(100);

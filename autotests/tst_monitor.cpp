@@ -26,7 +26,7 @@ class TestMonitor : public QObject
     struct QuietBench : BenchRig {
         QuietBench()
         {
-            w().tmrPortOpen->stop();
+            control<QTimer>(w(), "tmrPortOpen").stop();
             w().showBenchMonitor();
             monitor().setClock([this] { return clock; });
         }
@@ -105,10 +105,11 @@ private slots:
         connect(&w.progress(), &Progress::changed, this,
                 [&] { seen.append({w.progress().report(), w.link().wait.ticks()}); });
         QStringList shownLeft;
-        connect(w.tmrTout, &QTimer::timeout, this, [&] { shownLeft << w.benchMonitor()->lblTimeLeft->text(); });
+        connect(&control<QTimer>(w, "tmrTout"), &QTimer::timeout, this,
+                [&] { shownLeft << w.benchMonitor()->lblTimeLeft->text(); });
         const int ticksBefore = w.link().wait.ticks();
-        w.cmbCRChannel->setCurrentIndex(16);
-        w.cmdContactResistance->click();
+        control<QComboBox>(w, "cmbCRChannel").setCurrentIndex(16);
+        control<QPushButton>(w, "cmdContactResistance").click();
         QVERIFY(rig.waitUntilIdle());
         const int ticksAfter = w.link().wait.ticks();
         QCOMPARE(ticksAfter - ticksBefore, 39);
@@ -144,13 +145,13 @@ private slots:
             if (command == "@G03")
                 w.benchMonitor()->cmdStop->click();
         });
-        w.cmbCRChannel->setCurrentIndex(16);
+        control<QComboBox>(w, "cmbCRChannel").setCurrentIndex(16);
         rig.forgetHeard();
-        w.cmdContactResistance->click();
+        control<QPushButton>(w, "cmdContactResistance").click();
         QVERIFY(rig.waitUntilIdle());
         const QStringList heard = rig.heard();
         QCOMPARE(heard.mid(heard.indexOf("@G03") + 1), (QStringList{"@A00", "&A00", "^R0", "@V0000", "^Q0000"}));
-        QVERIFY(w.FrameCPanel->isEnabled() && !w.lblBusy[3]->isVisibleTo(&w));
+        QVERIFY(control<QGroupBox>(w, "FrameCPanel").isEnabled() && !control<QLabel>(w, "lblBusy(3)").isVisibleTo(&w));
     }
     // The time axis counts back from now in round steps, whenever the monitor opened.
     void timeAxisReadsSecondsBeforeNow()
@@ -221,14 +222,14 @@ private slots:
         FrmMain &w = rig.w();
         w.showBenchMonitor();
         QLabel *timeLeft = w.benchMonitor()->lblTimeLeft;
-        w.cmdCoilResistance->click();
+        control<QPushButton>(w, "cmdCoilResistance").click();
         QVERIFY(rig.waitUntilIdle());
-        w.cmdDropAway->click();
+        control<QPushButton>(w, "cmdDropAway").click();
         QTRY_COMPARE(timeLeft->text(), QStringLiteral("time left unknown: waiting on the kit"));
         FrmDropAway *dialog = nullptr;
         QTRY_VERIFY((dialog = w.findChild<FrmDropAway *>()) && dialog->isVisible());
         QTRY_COMPARE(timeLeft->text(), QStringLiteral("time left unknown: waiting for the operator"));
-        dialog->cmdComplete->click();
+        control<QPushButton>(*dialog, "cmdComplete").click();
         QVERIFY(rig.waitUntilIdle());
         QTRY_COMPARE(timeLeft->text(), QString());
     }

@@ -40,8 +40,8 @@ class TestProcedures : public QObject
     static bool press(BenchRig &rig, const QString &steps, int channelEntry, int &waits)
     {
         if (channelEntry >= 0) {
-            rig.w().cmbCRChannel->setCurrentIndex(channelEntry);
-            rig.w().cmbCDChannel->setCurrentIndex(channelEntry);
+            control<QComboBox>(rig.w(), "cmbCRChannel").setCurrentIndex(channelEntry);
+            control<QComboBox>(rig.w(), "cmbCDChannel").setCurrentIndex(channelEntry);
         }
         const QStringList buttons = steps.split(' ');
         for (const QString &button : buttons) {
@@ -124,9 +124,9 @@ private slots:
         QFETCH(QStringList, shown);
         BenchRig rig(relay);
         QVERIFY(rig.waitUntilKitFree());
-        rig.w().cmdReport->setEnabled(false);
+        control<QPushButton>(rig.w(), "cmdReport").setEnabled(false);
         int waits = 0;
-        connect(rig.w().tmrTout, &QTimer::timeout, this, [&waits] { ++waits; });
+        connect(&control<QTimer>(rig.w(), "tmrTout"), &QTimer::timeout, this, [&waits] { ++waits; });
         QVERIFY(press(rig, steps, channelEntry, waits));
         QTEST(rig.heard(), "commands");
         QTEST(waits, "waits");
@@ -180,19 +180,19 @@ private slots:
                 return;
             if (seen.isNull()) {
                 for (qsizetype i = 0; i < setpoints.size(); ++i)
-                    dialog->cmdDecrease->click();
+                    control<QPushButton>(*dialog, "cmdDecrease").click();
                 seen = QString();
             }
-            seen = dialog->lblVoltage->text();
+            seen = control<QLabel>(*dialog, "lblVoltage").text();
             if (rig.heard().size() == setpoints.size() && seen == last)
-                (complete ? dialog->cmdComplete : dialog->cmdCancel)->click();
+                control<QPushButton>(*dialog, complete ? "cmdComplete" : "cmdCancel").click();
         });
         operatorAtTheDialog.start(5);
         emit rig.kit().transmit(("%:" + centivolts + " I0050\r").toLatin1());
-        QTRY_VERIFY(w.lblDAV->text().contains('/'));
+        QTRY_VERIFY(control<QLabel>(w, "lblDAV").text().contains('/'));
         QCOMPARE(rig.heard(), setpoints);
         QCOMPARE(seen, last);
-        QTEST(w.lblDAV->text(), "result");
+        QTEST(control<QLabel>(w, "lblDAV").text(), "result");
     }
 
     // state: what runs when the frame comes ("all"/"one" channel run of contact
@@ -201,7 +201,7 @@ private slots:
     {
         QTest::addColumn<QString>("state");
         QTest::addColumn<QString>("frame");
-        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("display");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("kept");  // "value of the bench record", where the frame fills one
         QTest::newRow("coil 1 reads to 1200 ohms") << "" << "R=12000\r" << "lblOhms" << "ERROR" << "1200";
@@ -228,7 +228,7 @@ private slots:
     {
         QFETCH(QString, state);
         QFETCH(QString, frame);
-        QFETCH(QString, control);
+        QFETCH(QString, display);
         QFETCH(QString, kept);
         const auto restore = qScopeGuard([] { QLocale::setDefault(QLocale::system()); });
         if (state.contains("comma"))
@@ -236,25 +236,25 @@ private slots:
         BenchRig rig;
         FrmMain &w = rig.w();
         ContactRuns &runs = w.procedures().contactRuns;
-        w.cmbCRChannel->setCurrentIndex(2);
-        w.cmbCDChannel->setCurrentIndex(2);
+        control<QComboBox>(w, "cmbCRChannel").setCurrentIndex(2);
+        control<QComboBox>(w, "cmbCDChannel").setCurrentIndex(2);
         runs.ContactResTest = state.contains("all") || state.contains("one");
         runs.ContactDelayTest = state.contains("delay");
         runs.ContactSeqTest = state == "sequence";
         runs.AllChannels = state.contains("all");
         runs.ChannelNo = 3;
         rig.record.CoilResistance1 = state.toFloat();
-        w.FrameCPanel->setEnabled(false);
+        control<QGroupBox>(w, "FrameCPanel").setEnabled(false);
         w.link().receiver.dispatch(frame);
 
-        const auto *list = w.findChild<QComboBox *>(control);
-        QTEST(list ? list->itemText(0) : w.findChild<QLabel *>(control)->text(), "shown");
+        const auto *list = w.findChild<QComboBox *>(display);
+        QTEST(list ? list->itemText(0) : control<QLabel>(w, display).text(), "shown");
         const float values[] = {rig.record.CoilResistance1, rig.record.CoilResistance2, rig.record.PickUpVoltage,
                                 runs.AllChannels ? rig.record.ContactRes[3] : rig.record.ContactRes[0],
                                 runs.AllChannels ? rig.record.ContactDelay[3] : rig.record.ContactDelay[0]};
         if (!kept.isEmpty())
             QVERIFY2(std::count(std::begin(values), std::end(values), kept.toFloat()) > 0, qPrintable(kept));
-        QTRY_COMPARE(w.FrameCPanel->isEnabled(), !runs.AllChannels || state == "sequence");
+        QTRY_COMPARE(control<QGroupBox>(w, "FrameCPanel").isEnabled(), !runs.AllChannels || state == "sequence");
         QVERIFY(!runs.ContactSeqTest);
     }
 
@@ -293,7 +293,7 @@ private slots:
         QCOMPARE(results->currentText(), QStringLiteral("Results"));
         const auto &values = list == "cmbCR" ? rig.record.ContactRes : rig.record.ContactDelay;
         QTEST(values[ChannelCount + 1], "kept");
-        QVERIFY(rig.w().FrameCPanel->isEnabled());
+        QVERIFY(control<QGroupBox>(rig.w(), "FrameCPanel").isEnabled());
     }
 
     // The relay is read where each step uses it: an operator who changes the style
@@ -304,13 +304,13 @@ private slots:
         BenchRig rig(0);
         QVERIFY(rig.waitUntilKitFree());
         FrmMain &w = rig.w();
-        w.cmbCRChannel->setCurrentIndex(AllChannelsEntry);
+        control<QComboBox>(w, "cmbCRChannel").setCurrentIndex(AllChannelsEntry);
         connect(&rig.kit(), &SimulatedKit::commandReceived, this, [&w](const QString &command) {
             if (command == "@G01")
-                w.cmbType->setCurrentIndex(QTA2);
+                control<QComboBox>(w, "cmbType").setCurrentIndex(QTA2);
         });
         rig.forgetHeard();
-        w.cmdContactResistance->click();
+        control<QPushButton>(w, "cmdContactResistance").click();
         QVERIFY(rig.waitUntilIdle(20000));
         const QStringList heard = rig.heard();
         const qsizetype changed = heard.indexOf("@G01");
@@ -343,8 +343,8 @@ private slots:
         QVERIFY(rig.waitUntilKitFree());
         rig.forgetHeard();
         rig.record.CoilResistance1 = ohms;
-        rig.w().cmdPickUp->click();
-        rig.w().cmdPickUp->click();  // a second press while armed asks nothing more
+        control<QPushButton>(rig.w(), "cmdPickUp").click();
+        control<QPushButton>(rig.w(), "cmdPickUp").click();  // a second press while armed asks nothing more
         if (told.startsWith('@') || told.startsWith('^')) {
             QTRY_VERIFY(!rig.heard().isEmpty());
             QTest::qWait(50);
@@ -400,11 +400,11 @@ private slots:
         atTheDialog.callOnTimeout([&] {
             if (stopAt == "dialog" && w.findChild<FrmDropAway *>() && w.findChild<FrmDropAway *>()->isVisible()) {
                 atTheDialog.stop();
-                w.actStop->trigger();  // the dialog has the keyboard; the menu entry still works
+                control<QAction>(w, "actStop").trigger();  // the dialog has the keyboard; the menu entry still works
             }
         });
         atTheDialog.start(5);
-        w.cmbCRChannel->setCurrentIndex(16);
+        control<QComboBox>(w, "cmbCRChannel").setCurrentIndex(16);
         rig.forgetHeard();
         if (button.isEmpty())
             stop();
@@ -426,11 +426,12 @@ private slots:
         QVERIFY(!w.findChild<FrmDropAway *>());
         // What was measured stays; the results file only comes from a run that ended.
         if (button == "cmdContactResistance") {
-            QVERIFY(w.cmbCR->count() >= 2 && w.cmbCR->itemText(0).startsWith("A1 - "));
-            QCOMPARE(w.cmbCR->currentText(), QStringLiteral("Results"));  // no longer "Testing ..."
+            const auto &cmbCR = control<QComboBox>(w, "cmbCR");
+            QVERIFY(cmbCR.count() >= 2 && cmbCR.itemText(0).startsWith("A1 - "));
+            QCOMPARE(cmbCR.currentText(), QStringLiteral("Results"));  // no longer "Testing ..."
         }
         if (button == "cmdAuto")
-            QVERIFY(rig.record.CoilResistance1 > 0 && w.lblPUV->isVisibleTo(&w));
+            QVERIFY(rig.record.CoilResistance1 > 0 && control<QLabel>(w, "lblPUV").isVisibleTo(&w));
         QVERIFY(!QFile::exists(rig.folder.filePath("crval.csv")));
     }
     // Closing the window in the middle of a run (the same as a stop signal): the run
@@ -443,9 +444,9 @@ private slots:
         FrmMain &w = rig.w();
         w.show();
         QFile::remove(rig.folder.filePath("art.cfg"));
-        w.cmbPortNo->setCurrentIndex(2);
-        w.cmbCRChannel->setCurrentIndex(16);
-        w.cmdContactResistance->click();
+        control<QComboBox>(w, "cmbPortNo").setCurrentIndex(2);
+        control<QComboBox>(w, "cmbCRChannel").setCurrentIndex(16);
+        control<QPushButton>(w, "cmdContactResistance").click();
         QTRY_VERIFY(rig.heard().contains("@G03"));
         rig.forgetHeard();
         QSignalSpy closed(&w, &FrmMain::closed);

@@ -4,6 +4,7 @@
 
 #include "console/record/benchrecord.h"
 #include "platform/prompts.h"
+#include "platform/startupfolder.h"
 #include "reports/finalreport.h"
 #include "reports/recordnumber.h"
 #include "reports/reportfile.h"
@@ -21,7 +22,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRandomGenerator>
-#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -85,10 +85,13 @@ class TestReports : public QObject
 
     QString at(const QString &name) const { return m_folder + name; }
 
-    // A form of styleCode, shown on 15 April 2022 unless said otherwise.
-    std::unique_ptr<reports::ReportForm> openForm(int styleCode, QDate today = QDate(2022, 4, 15))
+    // A form of styleCode, shown on 15 April 2022 unless said otherwise, telling and
+    // asking through m_prompts unless given others.
+    std::unique_ptr<reports::ReportForm> openForm(int styleCode, QDate today = QDate(2022, 4, 15),
+                                                  platform::Prompts *prompts = nullptr)
     {
-        auto form = std::make_unique<reports::ReportForm>(styleCode, m_record, nullptr, [today] { return today; });
+        auto form = std::make_unique<reports::ReportForm>(styleCode, m_record, prompts ? *prompts : m_prompts, nullptr,
+                                                          nullptr, [today] { return today; });
         form->show();
         return form;
     }
@@ -465,9 +468,8 @@ private slots:
         QFETCH(QString, button);
         QFETCH(QString, typed);
         writeFile(at(u"Batch 7"_s), Ql1Golden);
-        platform::Prompts::install(nullptr);  // the dialogs the operator gets
-        const auto recordedAgain = qScopeGuard([this] { platform::Prompts::install(&m_prompts); });
-        const auto form = openForm(4);
+        platform::DialogPrompts dialogs;  // the dialogs the operator gets
+        const auto form = openForm(4, QDate(2022, 4, 15), &dialogs);
         form->findChild<QPushButton *>(button)->click();
         auto *dialog = form->findChild<QFileDialog *>();
         QVERIFY(dialog && dialog->isVisible());
@@ -603,7 +605,8 @@ private slots:
 
         QStringList shown;
         for (int press = 0; press < 2; ++press) {
-            reportdispatch::cmdReport_Click(&mainWindow, m_record, m_dir->path(), listIndex);
+            reportdispatch::generateReport({mainWindow, m_record, m_prompts, platform::StartupFolder(m_dir->path())},
+                                           listIndex);
             for (reports::ReportForm *form : mainWindow.findChildren<reports::ReportForm *>()) {
                 if (form->isVisible() && form->windowModality() == Qt::WindowModal)
                     shown << form->objectName() + ' ' + form->txtRelayID(0)->text();

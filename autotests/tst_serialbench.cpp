@@ -20,11 +20,11 @@ class TestSerialBench : public QObject
     Q_OBJECT
 
     static QString entryName(int channel) { return channelSelectorTexts().at(channel - 1); }
-    static QStringList listed(const QComboBox *list)
+    static QStringList listed(const QComboBox &list)
     {
         QStringList items;
-        for (int i = 0; i < list->count(); ++i)
-            items << list->itemText(i);
+        for (int i = 0; i < list.count(); ++i)
+            items << list.itemText(i);
         return items;
     }
 
@@ -32,7 +32,7 @@ class TestSerialBench : public QObject
     // slowly a loaded machine runs them.
     static bool pollTicks(FrmMain &w, int n)
     {
-        QSignalSpy ticks(w.tmrComm, &QTimer::timeout);
+        QSignalSpy ticks(&control<QTimer>(w, "tmrComm"), &QTimer::timeout);
         return QTest::qWaitFor([&] { return ticks.size() >= n; }, 60000);
     }
 
@@ -48,19 +48,20 @@ class TestSerialBench : public QObject
     static void stopGetsTheBenchBackFromAWait(PtyBench &rig, int waiting, bool byEscape)
     {
         FrmMain &w = *rig.window;
-        QVERIFY(!w.FrameCPanel->isEnabled());
-        for (int busy = 0; busy < int(w.lblBusy.size()); ++busy)
-            QCOMPARE(w.lblBusy[std::size_t(busy)]->isVisibleTo(&w), busy == waiting);
+        QVERIFY(!control<QGroupBox>(w, "FrameCPanel").isEnabled());
+        const QList<QLabel *> busyLabels = controlArray<QLabel>(w, "lblBusy", 6);
+        for (int busy = 0; busy < busyLabels.size(); ++busy)
+            QCOMPARE(busyLabels[busy]->isVisibleTo(&w), busy == waiting);
         const qsizetype heardAtStop = rig.heard().size();
         if (byEscape) {
             w.show();
             QVERIFY(QTest::qWaitForWindowActive(&w));
             QTest::keyClick(&w, Qt::Key_Escape);
         } else {
-            w.actStop->trigger();
+            control<QAction>(w, "actStop").trigger();
         }
         QVERIFY(rig.waitUntilIdle());
-        for (const QLabel *busy : w.lblBusy)
+        for (const QLabel *busy : busyLabels)
             QVERIFY(!busy->isVisibleTo(&w));
         QTRY_COMPARE(withoutLiveQueries(rig.heard().mid(heardAtStop)),
                      (QStringList{"@A00", "&A00", "^R0", "@V0000", "^Q0000"}));
@@ -72,7 +73,7 @@ private slots:
         PtyBench rig(0, {}, PtyBench::fastTimings(10, 50));
         QVERIFY(rig.waitUntilKitFree());
         FrmMain &w = *rig.window;
-        QCOMPARE(w.cmbPortNo->currentText(), QStringLiteral("COM 9"));
+        QCOMPARE(control<QComboBox>(w, "cmbPortNo").currentText(), QStringLiteral("COM 9"));
         const QStringList heard = rig.heard();
         QCOMPARE(heard.first(), QStringLiteral("?"));
         const qsizetype voltageOff = heard.indexOf("@V0000");
@@ -95,8 +96,8 @@ private slots:
         // The coil supply switched on at the kit shows on the bench.
         w.link().commands.send("@V2400");
         w.link().commands.send("@A10");
-        QTRY_COMPARE_WITH_TIMEOUT(w.lblVoltage->text(), QStringLiteral("24.0"), 5000);
-        QVERIFY(w.lblCurrent->text().toDouble() > 10.0);
+        QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(w, "lblVoltage").text(), QStringLiteral("24.0"), 5000);
+        QVERIFY(control<QLabel>(w, "lblCurrent").text().toDouble() > 10.0);
     }
 
     void kitThatDoesNotAnswerOkIsNotFound_data()
@@ -113,9 +114,10 @@ private slots:
         QFETCH(QStringList, faults);
         PtyBench rig(0, faults);
         QVERIFY(rig.window);
-        QTRY_COMPARE_WITH_TIMEOUT(rig.window->lblCommStatus->text(), QStringLiteral("Kit not found"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(*rig.window, "lblCommStatus").text(), QStringLiteral("Kit not found"),
+                                  5000);
         QTest::qWait(500);  // ten poll periods: the kit hears the presence check only
-        QVERIFY(rig.prompts.messages.isEmpty() && !rig.window->tmrComm->isActive());
+        QVERIFY(rig.prompts.messages.isEmpty() && !control<QTimer>(*rig.window, "tmrComm").isActive());
         QCOMPARE(rig.heard(), QStringList{"?"});
     }
 
@@ -143,16 +145,17 @@ private slots:
             QVERIFY(rig.waitUntilKitFree());
             rig.kit.kill();
         }
-        QTRY_COMPARE_WITH_TIMEOUT(rig.window->lblCommStatus->text(), QStringLiteral("Comm Port Error"), 5000);
+        const auto &lblCommStatus = control<QLabel>(*rig.window, "lblCommStatus");
+        QTRY_COMPARE_WITH_TIMEOUT(lblCommStatus.text(), QStringLiteral("Comm Port Error"), 5000);
         // Past the end of the check's wait; or twenty ticks of the polling that goes on.
         QVERIFY(duringTheCheck ? QTest::qWaitFor([&rig] { return rig.window->link().waits.idle(); }, 10000)
                                : pollTicks(*rig.window, 20));
-        QCOMPARE(rig.window->lblCommStatus->text(), QStringLiteral("Comm Port Error"));
+        QCOMPARE(lblCommStatus.text(), QStringLiteral("Comm Port Error"));
         QCOMPARE(rig.prompts.messages.size(), 1);
         QCOMPARE(rig.prompts.messages[0].title, QStringLiteral("Communication Port Error!"));
         QVERIFY2(rig.prompts.messages[0].text.startsWith(QStringLiteral("COM9 \u2192 /dev/pts/")),
                  qPrintable(rig.prompts.messages[0].text));
-        QCOMPARE(rig.window->tmrComm->isActive(), !duringTheCheck);
+        QCOMPARE(control<QTimer>(*rig.window, "tmrComm").isActive(), !duringTheCheck);
     }
 
     // All channels of relay 0 (every channel wired), through a line that splits
@@ -183,8 +186,9 @@ private slots:
         QTimer sampler;
         sampler.callOnTimeout([&] { halfFrameSeen |= !w.link().receiver.pending().isEmpty(); });
         sampler.start(2);
-        w.cmbCRChannel->setCurrentIndex(ChannelCount);
-        w.cmdContactResistance->click();
+        const auto &cmbCR = control<QComboBox>(w, "cmbCR");
+        control<QComboBox>(w, "cmbCRChannel").setCurrentIndex(ChannelCount);
+        control<QPushButton>(w, "cmdContactResistance").click();
         QTRY_VERIFY_WITH_TIMEOUT(rig.heard().contains("@G16"), 10000);
         QTRY_VERIFY_WITH_TIMEOUT(w.link().waits.idle(), 5000);  // the run's commands are all out
 
@@ -194,8 +198,8 @@ private slots:
             for (int channel = 1; channel <= ChannelCount; ++channel)
                 expected << entryName(channel) + " - "
                                 + QString::number(kitsim::madeContactTenthMilliohms(0, channel) / 10.0, 'f', 1);
-            QCOMPARE(listed(w.cmbCR), expected);
-            QCOMPARE(w.cmbCR->currentText(), QStringLiteral("Results"));
+            QCOMPARE(listed(cmbCR), expected);
+            QCOMPARE(cmbCR.currentText(), QStringLiteral("Results"));
             QCOMPARE(readFile(rig.folder.filePath("crval.csv")).count("\r\n"), 16);
             QVERIFY(halfFrameSeen);
             return;
@@ -205,8 +209,8 @@ private slots:
         QTRY_COMPARE(withoutLiveQueries(rig.heard().mid(rig.heard().indexOf("@G16"))),
                      (QStringList{"@G16", "@A00", "@V0000"}));
         const QStringList heard = rig.heard();
-        QCOMPARE(w.cmbCR->count(), 0);
-        QCOMPARE(w.cmbCR->currentText(), QStringLiteral("Testing ..."));
+        QCOMPARE(cmbCR.count(), 0);
+        QCOMPARE(cmbCR.currentText(), QStringLiteral("Testing ..."));
         QVERIFY(w.procedures().contactRuns.ContactResTest && w.link().poll.pollHold());
         // It asks for nothing more, not even live readings, and a second start is refused.
         w.procedures().launch(w.procedures().contactResistance.run(catalogue::AllChannelsEntry));
@@ -266,18 +270,18 @@ private slots:
         PtyBench rig(0);
         QVERIFY(rig.waitUntilKitFree());
         FrmMain &w = *rig.window;
-        w.cmdCoilResistance->click();
+        control<QPushButton>(w, "cmdCoilResistance").click();
         QVERIFY(rig.waitUntilIdle());
-        const QString ohms = w.lblOhms->text();
+        const QString ohms = control<QLabel>(w, "lblOhms").text();
         QCOMPARE(ohms, QString::number(kitsim::relayModel(0).coilOhms, 'f', 1));
         QVERIFY(rig.turnKit(QStringLiteral("drop-result")));
         const qsizetype heardBefore = rig.heard().size();
-        (coil ? w.cmdCoilResistance : w.cmdPickUp)->click();
+        control<QPushButton>(w, coil ? "cmdCoilResistance" : "cmdPickUp").click();
         const QString asked = coil ? QStringLiteral("@R") : QStringLiteral("?P");
         if (!coil) {
             QVERIFY(rig.waitUntilIdle());
             QCOMPARE(rig.heard().mid(heardBefore).count(asked), 2);  // the first answer was lost
-            QCOMPARE(w.lblPUV->text(), QString::number(kitsim::relayModel(0).pickUpVolts, 'f', 2));
+            QCOMPARE(control<QLabel>(w, "lblPUV").text(), QString::number(kitsim::relayModel(0).pickUpVolts, 'f', 2));
             return;
         }
         // Twenty poll periods: the kit has no time-out, and nothing is asked again.
@@ -288,13 +292,13 @@ private slots:
         QCOMPARE(heard.mid(heard.lastIndexOf(asked) + 1).join(u' '), QString());
         QVERIFY(w.link().poll.isOpen(Request::CoilResRequest) && w.link().poll.pollHold());
         QCOMPARE(rig.record.CoilResistance1, 0.0f);
-        QCOMPARE(w.lblOhms->text(), ohms);
+        QCOMPARE(control<QLabel>(w, "lblOhms").text(), ohms);
 
         stopGetsTheBenchBackFromAWait(rig, 0, false);
         if (QTest::currentTestFailed())
             return;
         QVERIFY(!w.link().poll.isOpen(Request::CoilResRequest) && !w.link().poll.pollHold());
-        QCOMPARE(w.lblOhms->text(), ohms);
+        QCOMPARE(control<QLabel>(w, "lblOhms").text(), ohms);
     }
 
     // The automatic test of every catalogue entry, the operator looking at the Drop
@@ -314,10 +318,10 @@ private slots:
         QVERIFY(rig.waitUntilKitFree());
         FrmMain &w = *rig.window;
         rig.completeEveryDropAwayDialog();
-        w.cmdReport->setEnabled(false);
-        w.cmdAuto->click();
+        control<QPushButton>(w, "cmdReport").setEnabled(false);
+        control<QPushButton>(w, "cmdAuto").click();
         // A liveness bound, not a speed: a loaded machine takes several times longer.
-        QVERIFY(QTest::qWaitFor([&] { return w.cmdReport->isEnabled(); }, 120000));
+        QVERIFY(QTest::qWaitFor([&] { return control<QPushButton>(w, "cmdReport").isEnabled(); }, 120000));
         QVERIFY(rig.waitUntilIdle());
 
         QStringList expected;
@@ -338,12 +342,12 @@ private slots:
             }
             expectedFile += '"' + expected.constLast().toLatin1() + "\"\r\n";
         }
-        QCOMPARE(listed(w.cmbCR), expected);
+        QCOMPARE(listed(control<QComboBox>(w, "cmbCR")), expected);
         // A run whose D4 carries no contact ends without a reading, and writes no file.
         const QString results = rig.folder.filePath(QStringLiteral("crval.csv"));
         QCOMPARE(readFile(results), rig.record.ContactLayout[relay][ChannelCount] != 0
                                         ? expectedFile : "<cannot open " + QFile::encodeName(results) + '>');
-        QCOMPARE(w.cmbCD->count(), relay == QNA1K || relay == QSPA1 ? ChannelCount : 0);
+        QCOMPARE(control<QComboBox>(w, "cmbCD").count(), relay == QNA1K || relay == QSPA1 ? ChannelCount : 0);
         QVERIFY(rig.prompts.messages.isEmpty());
     }
 
@@ -363,7 +367,7 @@ private slots:
         PtyBench rig(relay);
         QVERIFY(rig.waitUntilKitFree());
         FrmMain &w = *rig.window;
-        w.cmdCoilResistance->click();
+        control<QPushButton>(w, "cmdCoilResistance").click();
         QVERIFY(rig.waitUntilIdle());
 
         float opened = 0;
@@ -372,17 +376,17 @@ private slots:
         QElapsedTimer sincePresses;
         rig.operateDropAwayDialog([&](FrmDropAway &dialog) {
             if (presses == 0)
-                opened = dialog.DropAwaySetpoint;
+                opened = dialog.setpoint();
             if (presses < 5) {
-                dialog.cmdDecrease->click();
+                control<QPushButton>(dialog, "cmdDecrease").click();
                 if (++presses == 5)
                     sincePresses.start();
                 return false;
             }
             if (sincePresses.elapsed() < 500)  // long enough for a few live answers
                 return false;
-            shown = dialog.lblVoltage->text();
-            dialog.cmdComplete->click();
+            shown = control<QLabel>(dialog, "lblVoltage").text();
+            control<QPushButton>(dialog, "cmdComplete").click();
             return true;
         });
         int liveQueries = -1;  // while QL1's second-coil step waits
@@ -399,11 +403,11 @@ private slots:
                 ++liveFrames;
         });
         const qsizetype heardBefore = rig.heard().size();
-        (relay == QL1 ? w.cmdPickUp : w.cmdDropAway)->click();
+        control<QPushButton>(w, relay == QL1 ? "cmdPickUp" : "cmdDropAway").click();
         QVERIFY(rig.waitUntilIdle());
 
         if (relay == QL1) {
-            QVERIFY(w.lblDAV->isVisibleTo(&w));
+            QVERIFY(control<QLabel>(w, "lblDAV").isVisibleTo(&w));
             // Each of the three waits is two poll periods long, so it holds a poll
             // tick at least, which asks; and the answers are handled meanwhile.
             QVERIFY2(liveQueries >= 3 && liveFrames >= 1,
@@ -416,7 +420,8 @@ private slots:
         for (int i = 1; i <= 5; ++i)
             setpoints << wire::setVoltage(double(opened) - 0.1 * i);
         QCOMPARE(rig.heard().mid(heardBefore).filter(QRegularExpression("^@V")), setpoints);
-        QCOMPARE(w.lblDAV->text(), QString::number(double(rig.record.DropAwayVoltage), 'f', 2) + '/' + lowered);
+        QCOMPARE(control<QLabel>(w, "lblDAV").text(),
+                 QString::number(double(rig.record.DropAwayVoltage), 'f', 2) + '/' + lowered);
     }
 
     // Stop when the kit gave up on a result or is gone: the panel is usable again,
@@ -435,29 +440,30 @@ private slots:
         QVERIFY(rig.waitUntilKitFree());
         FrmMain &w = *rig.window;
         if (kitGone) {
-            w.cmbCRChannel->setCurrentIndex(ChannelCount);
-            w.cmdContactResistance->click();
+            control<QComboBox>(w, "cmbCRChannel").setCurrentIndex(ChannelCount);
+            control<QPushButton>(w, "cmdContactResistance").click();
             QTRY_VERIFY_WITH_TIMEOUT(rig.heard().contains("@G03"), 5000);
             rig.kit.kill();
-            QTRY_COMPARE_WITH_TIMEOUT(w.lblCommStatus->text(), QStringLiteral("Comm Port Error"), 5000);
+            QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(w, "lblCommStatus").text(), QStringLiteral("Comm Port Error"),
+                                      5000);
         } else {
             QVERIFY(rig.turnKit(QStringLiteral("drop-result")));
-            w.cmdAuto->click();
+            control<QPushButton>(w, "cmdAuto").click();
             QTRY_VERIFY_WITH_TIMEOUT(rig.heard().contains("@R"), 5000);
             QTest::qWait(500);
             QVERIFY(w.link().poll.isOpen(Request::CoilResRequest));
         }
         const qsizetype heardAtStop = rig.heard().size();
         const int sentAtStop = w.link().log.size();
-        w.actStop->trigger();
+        control<QAction>(w, "actStop").trigger();
         QVERIFY(rig.waitUntilIdle(5000));
         QTest::qWait(300);
-        QVERIFY(w.FrameCPanel->isEnabled() && w.link().waits.idle());
-        for (const QLabel *busy : w.lblBusy)
+        QVERIFY(control<QGroupBox>(w, "FrameCPanel").isEnabled() && w.link().waits.idle());
+        for (const QLabel *busy : controlArray<QLabel>(w, "lblBusy", 6))
             QVERIFY(!busy->isVisibleTo(&w));
         if (kitGone) {
             QCOMPARE(w.link().log.size(), sentAtStop + 1);  // the Stop noted, nothing written
-            QVERIFY(w.cmbCR->count() >= 2);
+            QVERIFY(control<QComboBox>(w, "cmbCR").count() >= 2);
             return;
         }
         QStringList after = rig.heard().mid(heardAtStop);
@@ -478,7 +484,7 @@ private slots:
         const QRegularExpression counting(QStringLiteral("^No answer from the kit for (\\d+) s$"));
         QTRY_VERIFY_WITH_TIMEOUT(counting.match(monitor.lblSilence->text()).hasMatch(), 3000);
         QTRY_VERIFY_WITH_TIMEOUT(counting.match(monitor.lblSilence->text()).captured(1).toInt() >= 2, 3000);
-        QCOMPARE(w.lblCommStatus->text(), QStringLiteral("Comm Port Active"));
+        QCOMPARE(control<QLabel>(w, "lblCommStatus").text(), QStringLiteral("Comm Port Active"));
         QVERIFY(rig.turnKit(QStringLiteral("healthy")));
         QTRY_COMPARE_WITH_TIMEOUT(monitor.lblSilence->text(), QString(), 3000);
         QCOMPARE(monitor.trace().gaps().size(), std::size_t(1));

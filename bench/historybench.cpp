@@ -9,6 +9,7 @@
 //   quillmark-history-bench [--history URL]   (default: a fresh SQLite file)
 
 #include "console/record/benchrecord.h"
+#include "platform/prompts.h"
 #include "reports/history/exporters.h"
 #include "reports/history/historystore.h"
 #include "reports/history/historywindow.h"
@@ -162,7 +163,8 @@ int main(int argc, char *argv[])
     // the window's thread and painted; then the count and the trend of the latest
     // 2000 as they come in after it.
     clock.start();
-    history::HistoryWindow window(*location);
+    platform::DialogPrompts prompts;
+    history::HistoryWindow window(*location, prompts, platform::StartupFolder(scratch.path()));
     FirstPaint firstPaint(window.tblRelays->model());
     window.tblRelays->viewport()->installEventFilter(&firstPaint);
     window.show();

@@ -20,10 +20,10 @@
 #include "console/record/configfiles.h"
 #include "console/record/relaycatalogue.h"
 #include "console/window/frmmain.h"
+#include "controls.h"
 #include "kitlink/kitlink.h"
 #include "kitlink/wireformat.h"
 #include "pgserver.h"
-#include "platform/paths.h"
 #include "platform/prompts.h"
 #include "quillmark_version.h"
 #include "reports/history/historystore.h"
@@ -114,8 +114,9 @@ public:
     Rig(const QString &folder, bool postgres)
         : m_folder(folder)
         , m_postgres(postgres)
+        , m_window(m_record, m_prompts, platform::StartupFolder(folder))
     {
-        m_window.lblVoltage->installEventFilter(this);
+        m_voltage.installEventFilter(this);
         m_paints.reserve(8192);
         // The bench's thread as it turns: a gap between two turns says whether it was
         // busy (its CPU time went on) or not running at all.
@@ -134,10 +135,10 @@ public:
     {
         // As src/app/main.cpp: the journal once start-up is over, then the window.
         connect(&m_window, &FrmMain::loaded, this, [this] {
-            m_journal = new history::Journal(location(), platform::inFolder(m_window.StartupFolder,
-                                                                            QStringLiteral("history.pending")),
+            m_journal = new history::Journal(location(), m_window.startupFolder().file(QStringLiteral("history.pending")),
                                              &m_window);
             m_journal->catchUp();
+            m_window.setJournal(*m_journal);
             m_window.show();
         });
         m_logged = connect(&m_window.link().log, &KitLog::appended, this, [this] {
@@ -153,8 +154,8 @@ public:
 protected:
     bool eventFilter(QObject *, QEvent *event) override
     {
-        if (event->type() == QEvent::Paint && m_window.lblVoltage->text() != m_painted) {
-            m_painted = m_window.lblVoltage->text();
+        if (event->type() == QEvent::Paint && m_voltage.text() != m_painted) {
+            m_painted = m_voltage.text();
             m_paints.push_back({monotonicNs(), m_painted});
         }
         return false;
@@ -212,7 +213,7 @@ private:
 
     void openHistory()
     {
-        m_history = new history::HistoryWindow(location(), m_journal, &m_window);
+        m_history = new history::HistoryWindow(location(), m_prompts, m_window.startupFolder(), m_journal, &m_window);
         m_history->show();
         whenSettled(m_history, [this] { idle(); });
     }
@@ -241,18 +242,21 @@ private:
     void exportDuringContactRun()
     {
         begin("contact");
-        m_window.cmbCRChannel->setCurrentIndex(catalogue::ChannelCount);
-        m_window.cmdContactResistance->click();
+        control<QComboBox>(m_window, "cmbCRChannel").setCurrentIndex(catalogue::ChannelCount);
+        control<QPushButton>(m_window, "cmdContactResistance").click();
         const bool started = m_history->exportChosen(m_folder + QStringLiteral("/again.csv"));
         auto exported = std::make_shared<std::optional<bool>>();
         whenTaskEnds([exported, started](bool ok) { *exported = started && ok; });
         auto watch = new QTimer(this);
         connect(watch, &QTimer::timeout, this, [this, watch, exported] {
             // The run ends with the coil supply switched off, after the last result.
-            if (!exported->has_value() || !m_window.FrameCPanel->isEnabled() || !m_window.link().waits.idle())
+            const bool idle = control<QGroupBox>(m_window, "FrameCPanel").isEnabled() && m_window.link().waits.idle();
+            if (!exported->has_value() || !idle)
                 return;
             watch->deleteLater();
-            end(QStringLiteral("%1_results_listed,_export_%2").arg(m_window.cmbCR->count()).arg(**exported ? "done" : "FAILED"));
+            end(QStringLiteral("%1_results_listed,_export_%2")
+                    .arg(control<QComboBox>(m_window, "cmbCR").count())
+                    .arg(**exported ? "done" : "FAILED"));
             say(QStringLiteral("vary on"));
             QTimer::singleShot(1000, this, [this] { printQl1(); });
         });
@@ -307,7 +311,8 @@ private:
             history::Store store(*history::Location::parse(url), QStringLiteral("bench-setup"));
             (void)history::importReportFile(store, m_folder + QStringLiteral("/ql1 small.csv"), 4);
         }
-        auto *window = new history::HistoryWindow(*history::Location::parse(url), nullptr, &m_window);
+        auto *window = new history::HistoryWindow(*history::Location::parse(url), m_prompts, m_window.startupFolder(),
+                                                  nullptr, &m_window);
         window->show();
         whenSettled(window, [this, window, url] {
             begin("postgresql");
@@ -315,7 +320,8 @@ private:
             QTimer::singleShot(100, this, [window] { window->txtRelayId->setText(QStringLiteral("0")); });
             QTimer::singleShot(4000, this, [window] { window->txtRelayId->setText(QStringLiteral("00")); });
             QTimer::singleShot(6000, this, [this, url] {
-                auto *another = new history::HistoryWindow(*history::Location::parse(url), nullptr, &m_window);
+                auto *another = new history::HistoryWindow(*history::Location::parse(url), m_prompts,
+                                                           m_window.startupFolder(), nullptr, &m_window);
                 another->show();
             });
             QTimer::singleShot(15000, this, [this, window, paused] {
@@ -351,7 +357,8 @@ private:
     const bool m_postgres;
     platform::RecordedPrompts m_prompts;  // a message box would wait for nobody
     BenchRecord m_record;
-    FrmMain m_window{m_record};
+    FrmMain m_window;
+    QLabel &m_voltage = control<QLabel>(m_window, "lblVoltage");  // found once: it is watched on every paint
     history::Journal *m_journal = nullptr;
     history::HistoryWindow *m_history = nullptr;
     PgServer m_pg;

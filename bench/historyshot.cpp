@@ -8,6 +8,7 @@
 // The second picture is the import dialog, opened on a report folder of three files.
 
 #include "console/record/benchrecord.h"
+#include "platform/prompts.h"
 #include "reports/history/historystore.h"
 #include "reports/history/historywindow.h"
 #include "reports/history/recorditems.h"
@@ -84,7 +85,8 @@ int main(int argc, char *argv[])
         return 2;
     }
     QTemporaryDir folder;
-    const history::Location location = history::Location::inFolder(folder.path() + QLatin1Char('/'));
+    const platform::StartupFolder bench(folder.path());
+    const history::Location location = history::Location::inFolder(bench);
     {
         history::Store store(location, QStringLiteral("shot-writer"));
         if (!store.add(batch())) {
@@ -98,7 +100,8 @@ int main(int argc, char *argv[])
         QFile file(reports + QLatin1Char('/') + QLatin1String(name));
         (void)file.open(QIODevice::WriteOnly);
     }
-    history::HistoryWindow window(location);
+    platform::DialogPrompts prompts;
+    history::HistoryWindow window(location, prompts, bench);
     window.resize(1100, 760);
     window.setReportFolder(reports);
     window.show();

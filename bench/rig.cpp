@@ -1,6 +1,7 @@
 #include "rig.h"
 
 #include "clock.h"
+#include "controls.h"
 #include "console/window/frmmain.h"
 #include "kitlink/kitlink.h"
 #include "console/monitor/benchmonitor.h"
@@ -10,6 +11,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
 #include <QEvent>
 #include <QFile>
 #include <QLabel>
@@ -61,8 +63,9 @@ long peakResidentKb()
 class Rig final : public QObject
 {
 public:
-    explicit Rig(const Options &options)
+    Rig(const Options &options, const platform::StartupFolder &folder)
         : m_options(options)
+        , m_window(m_record, m_prompts, folder)
     {
         // Room for an hour of ticks: nothing reallocates while the bench runs.
         m_pollTicks.reserve(16384);
@@ -70,10 +73,10 @@ public:
         m_paints.reserve(4096);
 
         m_window.installEventFilter(this);
-        m_window.lblVoltage->installEventFilter(this);
-        m_window.tmrComm->installEventFilter(this);
-        m_window.tmrTout->installEventFilter(this);
-        m_window.cmdReport->installEventFilter(this);
+        m_voltage.installEventFilter(this);
+        m_poll.installEventFilter(this);
+        m_fixedWait.installEventFilter(this);
+        m_reportButton.installEventFilter(this);
         m_logged = connect(&m_window.link().log, &KitLog::appended, this, [this] { onLogged(); });
 
         // Should the bench hang, the parent still gets an answer.
@@ -84,8 +87,8 @@ public:
     void start()
     {
         connect(&m_window, &FrmMain::loaded, this, [this] {
-            if (m_options.relay != m_window.cmbType->currentIndex())
-                m_window.cmbType->setCurrentIndex(m_options.relay);
+            if (m_options.relay != m_relayList.currentIndex())
+                m_relayList.setCurrentIndex(m_options.relay);
             m_window.show();
             if (m_options.shiftHours > 0)
                 m_window.showBenchMonitor();
@@ -102,22 +105,22 @@ protected:
         // The tick is noted as the timer event arrives, before the poll cycle or the
         // fixed wait handles it, so a tick that does long work is not noted late.
         if (type == QEvent::Timer) {
-            if (watched == m_window.tmrComm)
+            if (watched == &m_poll)
                 m_pollTicks.push_back(monotonicNs());
-            else if (watched == m_window.tmrTout)
+            else if (watched == &m_fixedWait)
                 m_waitTicks.push_back(monotonicNs());
             return false;
         }
         // The automatic test ends by enabling "Generate Report".
-        if (watched == m_window.cmdReport) {
-            if (type == QEvent::EnabledChange && m_window.cmdReport->isEnabled() && m_auto.fromNs != 0
+        if (watched == &m_reportButton) {
+            if (type == QEvent::EnabledChange && m_reportButton.isEnabled() && m_auto.fromNs != 0
                 && m_auto.toNs == 0)
                 autoEnded();
             return false;
         }
-        if (watched == m_window.lblVoltage) {
-            if (type == QEvent::Paint && m_window.lblVoltage->text() != m_painted) {
-                m_painted = m_window.lblVoltage->text();
+        if (watched == &m_voltage) {
+            if (type == QEvent::Paint && m_voltage.text() != m_painted) {
+                m_painted = m_voltage.text();
                 m_paints.push_back({monotonicNs(), m_painted});
             }
             return false;
@@ -174,7 +177,7 @@ private:
         if (entry.direction != KitLog::Direction::Sent || !entry.text.startsWith(QLatin1String("@V0000")))
             return;
         disconnect(m_logged);
-        m_checkEnds = connect(m_window.tmrTout, &QTimer::timeout, this, [this] {
+        m_checkEnds = connect(&m_fixedWait, &QTimer::timeout, this, [this] {
             disconnect(m_checkEnds);
             QTimer::singleShot(500, this, [this] { startLive(); });
         });
@@ -247,7 +250,7 @@ private:
 
     void runAuto()
     {
-        if (!m_window.cmdAuto->isEnabled() || !m_window.link().receiver.kitFree()) {
+        if (!m_autoButton.isEnabled() || !m_window.link().receiver.kitFree()) {
             finish("the automatic test could not be started");
             return;
         }
@@ -257,8 +260,8 @@ private:
         const qint64 cpuBefore = benchclock::processCpuNs();
         m_auto.fromNs = monotonicNs();
         m_autoCpuFromNs = cpuBefore;
-        m_window.cmdReport->setEnabled(false);
-        m_window.cmdAuto->click();
+        m_reportButton.setEnabled(false);
+        m_autoButton.click();
     }
 
     void autoEnded()
@@ -304,7 +307,14 @@ private:
     Options m_options;
     platform::RecordedPrompts m_prompts;  // a message box would wait for nobody
     BenchRecord m_record;
-    FrmMain m_window{m_record};
+    FrmMain m_window;
+    // What the rig watches and presses, found once by the names the bench gives them.
+    QLabel &m_voltage = control<QLabel>(m_window, "lblVoltage");
+    QTimer &m_poll = control<QTimer>(m_window, "tmrComm");
+    QTimer &m_fixedWait = control<QTimer>(m_window, "tmrTout");
+    QPushButton &m_reportButton = control<QPushButton>(m_window, "cmdReport");
+    QPushButton &m_autoButton = control<QPushButton>(m_window, "cmdAuto");
+    QComboBox &m_relayList = control<QComboBox>(m_window, "cmbType");
     QMetaObject::Connection m_logged;
     QMetaObject::Connection m_checkEnds;
 
@@ -365,7 +375,7 @@ int run(int &argc, char *argv[])
     QApplication::setApplicationVersion(QStringLiteral(QUILLMARK_VERSION));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
 
-    Rig bench(options);
+    Rig bench(options, platform::StartupFolder(QDir::currentPath()));  // the folder the parent started it in
     bench.start();
     return app.exec();
 }

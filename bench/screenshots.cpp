@@ -6,11 +6,14 @@
 //
 //   quillmark-screenshots OUTDIR    writes monitor.png, kitlog.png and placement.png
 
+#include "controls.h"
+
 #include "console/monitor/benchmonitor.h"
 #include "console/window/frmmain.h"
 #include "kitlink/kitlink.h"
 #include "kitlink/kitlogwindow.h"
 #include "kitsim/simulatedkitport.h"
+#include "platform/prompts.h"
 #include "tests/frmdropaway.h"
 
 #include <QApplication>
@@ -49,17 +52,16 @@ public:
     Shots(const QString &outFolder)
         : m_out(outFolder)
     {
-        QDir::setCurrent(m_folder.path());
         auto port = std::make_unique<SimulatedKitPort>();
         m_kit = port.get();
         m_kit->kit().setTimeScale(1.0 / Speed);
         m_kit->kit().setRelay(QN1);
         m_window = std::make_unique<FrmMain>(
-            m_record, Timings{milliseconds(0), milliseconds(1000 / Speed), milliseconds(250 / Speed),
+            m_record, m_prompts, platform::StartupFolder(m_folder.path()), Timings{milliseconds(0), milliseconds(1000 / Speed), milliseconds(250 / Speed),
                               milliseconds(1000 / Speed)},
             std::move(port));
         m_window->formLoad();
-        m_window->cmbType->setCurrentIndex(QN1);
+        control<QComboBox>(*m_window, "cmbType").setCurrentIndex(QN1);
         m_window->show();
         m_clock.start();
         m_window->showBenchMonitor();
@@ -70,11 +72,12 @@ public:
     {
         FrmMain &w = *m_window;
         const auto idle = [&w] {
-            for (const QLabel *busy : w.lblBusy) {
+            for (const QLabel *busy : controlArray<QLabel>(w, "lblBusy", 6)) {
                 if (busy->isVisibleTo(&w))
                     return false;
             }
-            return w.FrameCPanel->isEnabled() && w.link().waits.idle() && !QApplication::activeModalWidget();
+            return control<QGroupBox>(w, "FrameCPanel").isEnabled() && w.link().waits.idle()
+                   && !QApplication::activeModalWidget();
         };
         const auto after = [this](double benchSeconds) {
             return [this, until = std::make_shared<qint64>(-1), benchSeconds] {
@@ -88,14 +91,14 @@ public:
             return open && open->isVisible() ? open : nullptr;
         };
         m_steps = {
-            {[&w, idle] { return w.lblCommStatus->text() == QLatin1String("Comm Port Active") && idle(); }, {}},
-            {after(15), [&w] { w.cmdAuto->click(); }},
+            {[&w, idle] { return control<QLabel>(w, "lblCommStatus").text() == "Comm Port Active" && idle(); }, {}},
+            {after(15), [&w] { control<QPushButton>(w, "cmdAuto").click(); }},
             // The operator lowers the coil a few tenths of a volt and confirms.
             {[dialog] { return dialog() != nullptr; }, {}},
             {after(8), {}},
-            {after(1), [dialog] { dialog()->cmdDecrease->click(); }},
-            {after(1), [dialog] { dialog()->cmdDecrease->click(); }},
-            {after(4), [dialog] { dialog()->cmdComplete->click(); }},
+            {after(1), [dialog] { control<QPushButton>(*dialog(), "cmdDecrease").click(); }},
+            {after(1), [dialog] { control<QPushButton>(*dialog(), "cmdDecrease").click(); }},
+            {after(4), [dialog] { control<QPushButton>(*dialog(), "cmdComplete").click(); }},
             {idle, {}},
             {after(12), [this] { save(m_window->benchMonitor()->grab(), QStringLiteral("monitor.png")); }},
             {[] { return true; }, [this] { takePlacement(); }},
@@ -159,6 +162,7 @@ private:
     QTemporaryDir m_folder;
     BenchRecord m_record;
     SimulatedKitPort *m_kit = nullptr;
+    platform::DialogPrompts m_prompts;
     std::unique_ptr<FrmMain> m_window;
     QElapsedTimer m_clock;
     QElapsedTimer m_deadline;

@@ -96,9 +96,8 @@ bool waitFor(const std::function<bool()> &done, int timeoutMs)
 class Run
 {
 public:
-    Run(const Scenario &scenario, const QString &kitProgram)
+    Run(const Scenario &scenario, const QString &kitProgram, platform::Prompts &prompts)
     {
-        QDir::setCurrent(m_folder.path());
         config::PortAndNumbering stored = config::defaultPortAndNumbering();
         stored.portNumber = Port;
         (void)config::saveArt(m_folder.path(), stored);
@@ -107,7 +106,7 @@ public:
                                  QString::number(scenario.relay), "--time-scale", "0.2"});
         waitFor([this] { return QFileInfo(m_folder.filePath(QStringLiteral("COM%1").arg(Port))).isSymLink(); }, 5000);
         m_window = std::make_unique<FrmMain>(
-            m_record, Timings{milliseconds(0), milliseconds(20), milliseconds(PollMs), milliseconds(WaitMs)});
+            m_record, prompts, platform::StartupFolder(m_folder.path()), Timings{milliseconds(0), milliseconds(20), milliseconds(PollMs), milliseconds(WaitMs)});
         m_window->formLoad();
         m_window->findChild<QComboBox *>(QStringLiteral("cmbType"))->setCurrentIndex(scenario.relay);
     }
@@ -269,16 +268,14 @@ int main(int argc, char *argv[])
     (void)QDir().mkpath(out.path());
     const QString kitProgram = QCoreApplication::applicationDirPath() + QStringLiteral("/../src/kitsim/quillmark-kitsim");
     platform::RecordedPrompts prompts;  // a refused test shows in the log as commands not sent
-    const QString home = QDir::currentPath();
     for (const Scenario &scenario : scenarios()) {
         if (arguments.size() > 1 && !arguments.mid(1).contains(scenario.name))
             continue;
         QStringList lines;
         {
-            Run run(scenario, kitProgram);
+            Run run(scenario, kitProgram, prompts);
             lines = run.record(scenario);
         }
-        QDir::setCurrent(home);
         QFile file(out.filePath(scenario.name + QStringLiteral(".log")));
         if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
             file.write((lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toLatin1());

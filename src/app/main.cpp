@@ -1,6 +1,8 @@
 #include "console/window/benchsession.h"
 #include "console/window/frmmain.h"
 #include "kitsim/simulatedkitport.h"
+#include "platform/prompts.h"
+#include "platform/startupfolder.h"
 #include "quillmark_version.h"
 #include "reports/history/exporters.h"
 #include "reports/history/historystore.h"
@@ -9,7 +11,6 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QComboBox>
 #include <QDir>
 #include <QStyleFactory>
 
@@ -137,18 +138,21 @@ QStringList withoutWindowSystemOptions(const QStringList &arguments)
     return ours;
 }
 
-// The bench folder when asked for; false when it cannot be had.
-bool enterBenchFolder(const CommandLine &line)
+// The folder the bench starts in: the current folder, or the bench folder when asked
+// for, which the program then starts in as if started there (a relative path the
+// operator typed means the same either way); none when it cannot be had. Taken once:
+// whatever moves the current folder later, the bench's files stay here.
+std::optional<platform::StartupFolder> startupFolder(const CommandLine &line)
 {
-    if (!line.parser.isSet(line.inBenchFolder))
-        return true;
-    const QString folder = benchFolder(line.parser.isSet(line.simulate));
-    if (!QDir().mkpath(folder) || !QDir::setCurrent(folder)) {
-        std::fprintf(stderr, "quillmark: cannot start in the bench folder %s\n",
-                     qPrintable(QDir::toNativeSeparators(folder)));
-        return false;
+    if (line.parser.isSet(line.inBenchFolder)) {
+        const QString folder = benchFolder(line.parser.isSet(line.simulate));
+        if (!QDir().mkpath(folder) || !QDir::setCurrent(folder)) {
+            std::fprintf(stderr, "quillmark: cannot start in the bench folder %s\n",
+                         qPrintable(QDir::toNativeSeparators(folder)));
+            return std::nullopt;
+        }
     }
-    return true;
+    return platform::StartupFolder(QDir::currentPath());
 }
 
 // A script reads one line: what went wrong, or what was done.
@@ -175,11 +179,12 @@ int runScript(const CommandLine &line, int argc, char *argv[])
     QCoreApplication app(argc, argv);
     if (line.parser.isSet(line.exportHistory) && line.parser.isSet(line.importReport))
         return say(stderr, QStringLiteral("--export-history and --import-report are two runs; give one"), 2);
-    if (!enterBenchFolder(line))
+    const std::optional<platform::StartupFolder> folder = startupFolder(line);
+    if (!folder)
         return 1;
     QString why;
     const std::optional<history::Location> location =
-        history::chosenLocation(line.parser.value(line.history), QDir::currentPath(), &why);
+        history::chosenLocation(line.parser.value(line.history), *folder, &why);
     hideHistoryPassword();
     if (!location)
         return say(stderr, why, 2);
@@ -255,14 +260,15 @@ int main(int argc, char *argv[])
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));  // coloured button faces everywhere
     QApplication::setWindowIcon(FrmMain::benchIcon());  // the dialogs wear it too
 
-    if (!enterBenchFolder(line))
+    const std::optional<platform::StartupFolder> folder = startupFolder(line);
+    if (!folder)
         return 1;
     QString historyWhy;
     // A simulated kit's relays go to a shared history only when the command line names it.
     const bool ownHistory = line.parser.isSet(line.simulate) && !line.parser.isSet(line.history);
     const std::optional<history::Location> historyAt =
-        ownHistory ? std::optional(history::Location::inFolder(QDir::currentPath()))
-                   : history::chosenLocation(historyUrl, QDir::currentPath(), &historyWhy);
+        ownHistory ? std::optional(history::Location::inFolder(*folder))
+                   : history::chosenLocation(historyUrl, *folder, &historyWhy);
     hideHistoryPassword();
     if (!historyAt)
         return say(stderr, historyWhy, 2);
@@ -276,14 +282,13 @@ int main(int argc, char *argv[])
     }
 
     BenchRecord record;
-    FrmMain frmMain(record, {}, std::move(port));
+    platform::DialogPrompts prompts;  // every message box and file dialog of the bench
+    FrmMain frmMain(record, prompts, *folder, {}, std::move(port));
     if (simulated) {
         frmMain.setWindowTitle(frmMain.windowTitle() + QStringLiteral(" [simulated kit]"));
         // The simulated kit has the relay the operator selects wired to it.
-        QObject::connect(frmMain.cmbType, &QComboBox::currentIndexChanged, simulated, [simulated](int index) {
-            if (index >= 0)
-                simulated->kit().setRelay(index);
-        });
+        QObject::connect(&frmMain, &FrmMain::relaySelected, simulated,
+                         [simulated](int listIndex) { simulated->kit().setRelay(listIndex); });
     }
     BenchSession session(frmMain, *historyAt);
     session.start();

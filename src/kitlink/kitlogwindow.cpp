@@ -14,12 +14,13 @@
 
 #include <algorithm>
 
-KitLogWindow::KitLogWindow(KitLog &log, const QString &folder, QWidget *parent)
+KitLogWindow::KitLogWindow(KitLog &log, platform::Prompts &prompts, const QString &folder, QWidget *parent)
     : QDialog(parent)
     , txtLog(new QPlainTextEdit(this))
     , lblLegend(new QLabel(KitLog::legend(), this))
     , chkHideLive(new QCheckBox(tr("&Hide the live readings (?D, &&D and their answers)"), this))
     , m_log(&log)
+    , m_prompts(prompts)
     , m_folder(folder)
 {
     setObjectName(QStringLiteral("frmKitLog"));
@@ -107,7 +108,7 @@ void KitLogWindow::showLatest()
 
 void KitLogWindow::save()
 {
-    platform::Prompts::current().saveFile(
+    m_prompts.saveFile(
         this, tr("Save Kit Log"), m_folder, QStringLiteral("txt"), [this](const platform::FileChoice &choice) {
             if (!m_log || choice.fullPath.isEmpty())
                 return;
@@ -115,9 +116,9 @@ void KitLogWindow::save()
             if (result.ok) {
                 m_folder = QFileInfo(choice.fullPath).absolutePath();  // the next save starts there
             } else {
-                platform::Prompts::current().message(
-                    this, tr("Kit Log"), tr("The kit log could not be saved to %1.\n%2").arg(choice.fullPath, result.error),
-                    platform::PromptIcon::Exclamation);
+                m_prompts.message(this, tr("Kit Log"),
+                                  tr("The kit log could not be saved to %1.\n%2").arg(choice.fullPath, result.error),
+                                  platform::PromptIcon::Exclamation);
             }
         });
 }

@@ -11,6 +11,9 @@
 class QCheckBox;
 class QLabel;
 class QPlainTextEdit;
+namespace platform {
+class Prompts;
+}
 
 // The kit log on screen: the traffic so far, then each new command and frame as it
 // happens, so the engineer can watch the poll cycle while the kit runs a ramp; or,
@@ -20,7 +23,7 @@ class KitLogWindow : public QDialog
     Q_OBJECT
 public:
     // folder is where the save dialog opens first.
-    explicit KitLogWindow(KitLog &log, const QString &folder = {}, QWidget *parent = nullptr);
+    KitLogWindow(KitLog &log, platform::Prompts &prompts, const QString &folder = {}, QWidget *parent = nullptr);
 
     QPlainTextEdit *const txtLog;
     QLabel *const lblLegend;
@@ -34,6 +37,7 @@ private:
     void save();
 
     QPointer<KitLog> m_log;
+    platform::Prompts &m_prompts;
     QString m_folder;
     // A full log is ten thousand lines: they go into the window a few hundred on
     // each turn of the event loop, so the poll tick never waits for them.

@@ -23,16 +23,16 @@ PortCheck::PortCheck(KitPort &port, KitCommands &commands, FixedWait &wait, Poll
 {
 }
 
-void PortCheck::setPort(int portNumber, const QString &startupFolder)
+void PortCheck::setPort(int portNumber, const platform::StartupFolder &startupFolder)
 {
-    PortNumber = portNumber;
-    m_startupFolder = startupFolder;
+    m_portNumber = portNumber;
+    m_startupFolder = startupFolder.path();
 }
 
 platform::Task PortCheck::tick()
 {
-    const QString device = platform::serialDeviceForPort(PortNumber, m_startupFolder);
-    m_portName = platform::serialPortName(PortNumber, device);
+    const QString device = platform::serialDeviceForPort(m_portNumber, m_startupFolder);
+    m_portName = platform::serialPortName(m_portNumber, device);
     m_port.setReceiveEvents(false);
     if (!m_port.open(device)) {
         reportError(m_port.errorString());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/startupfolder.h"
 #include "platform/waitstack.h"
 
 #include <QString>
@@ -27,7 +28,7 @@ public:
               Timers timers);
 
     // The port the check opens: "COM n", found as platform::serialDeviceForPort says.
-    void setPort(int portNumber, const QString &startupFolder);
+    void setPort(int portNumber, const platform::StartupFolder &startupFolder);
 
     // The tmrPortOpen tick.
     platform::Task tick();
@@ -43,7 +44,7 @@ private:
     KitLog &m_log;
     LinkView &m_view;
     Timers m_timers;
-    int PortNumber = 0;
+    int m_portNumber = 0;  // 1..255; 0: none selected
     QString m_startupFolder;
     QString m_portName;  // the port the messages are about: "COM3 → /dev/pts/4"
 };

@@ -15,8 +15,6 @@ namespace platform {
 
 namespace {
 
-Prompts *g_installed = nullptr;
-
 QMessageBox::Icon toQt(PromptIcon icon)
 {
     switch (icon) {
@@ -106,17 +104,6 @@ void runDialog(QWidget *parent, const QString &title, const QString &folder, con
 
 } // namespace
 
-Prompts &Prompts::current()
-{
-    static DialogPrompts dialogs;
-    return g_installed ? *g_installed : dialogs;
-}
-
-void Prompts::install(Prompts *p)
-{
-    g_installed = p;
-}
-
 void whenClosed(QDialog *box, QObject *context, std::function<void()> then)
 {
     if (!box) {
@@ -152,17 +139,6 @@ void DialogPrompts::saveFile(QWidget *parent, const QString &title, const QStrin
                              const QString &defaultExtension, Chosen chosen, FileListing listing)
 {
     runDialog(parent, title, folder, defaultExtension, listing, QFileDialog::AcceptSave, std::move(chosen));
-}
-
-RecordedPrompts::RecordedPrompts()
-    : m_previous(g_installed)
-{
-    install(this);
-}
-
-RecordedPrompts::~RecordedPrompts()
-{
-    install(m_previous);
 }
 
 QDialog *RecordedPrompts::message(QWidget *, const QString &title, const QString &text, PromptIcon icon)

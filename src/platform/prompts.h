@@ -23,11 +23,11 @@ struct FileChoice {
     QString fileName;  // the name without its folder
 };
 
-// Every message box and file dialog of the program goes through the current
-// Prompts, so that tests can see what the operator was shown and answer it. None of
-// them waits: a message box stays up on its own (a procedure that must wait for the
-// operator to read it waits for the box returned), and a file dialog answers
-// through chosen.
+// Every message box and file dialog of the program goes through the one Prompts that
+// main() makes and hands to the windows, so that tests can hand in their own, see
+// what the operator was shown and answer it. None of them waits: a message box stays
+// up on its own (a procedure that must wait for the operator to read it waits for
+// the box returned), and a file dialog answers through chosen.
 class Prompts
 {
 public:
@@ -45,11 +45,6 @@ public:
     virtual void saveFile(QWidget *parent, const QString &title, const QString &folder,
                           const QString &defaultExtension, Chosen chosen,
                           FileListing listing = FileListing::ByExtension) = 0;
-
-    // The process-wide instance; QMessageBox / QFileDialog until a test installs its own.
-    static Prompts &current();
-    // Installs p (not owned); nullptr goes back to the real dialogs.
-    static void install(Prompts *p);
 };
 
 // Calls then() once the box has been closed, at once when there is none; nothing
@@ -68,7 +63,7 @@ public:
 };
 
 // Records every message and answers file dialogs from a queue at once; for tests
-// and for unattended runs. Installs itself for its lifetime.
+// and for unattended runs.
 class RecordedPrompts final : public Prompts
 {
 public:
@@ -78,8 +73,7 @@ public:
         PromptIcon icon;
     };
 
-    RecordedPrompts();
-    ~RecordedPrompts() override;
+    RecordedPrompts() = default;
     RecordedPrompts(const RecordedPrompts &) = delete;
     RecordedPrompts &operator=(const RecordedPrompts &) = delete;
 
@@ -95,7 +89,6 @@ public:
 
 private:
     FileChoice nextAnswer(const QString &folder);
-    Prompts *m_previous;
 };
 
 } // namespace platform

@@ -54,7 +54,8 @@ void fillList(QComboBox *list, const QString &first, const QString &second)
 
 } // namespace
 
-ReportForm::ReportForm(int styleCode, BenchRecord &record, QWidget *parent, Clock today)
+ReportForm::ReportForm(int styleCode, BenchRecord &record, platform::Prompts &prompts, history::Journal *journal,
+                       QWidget *parent, Clock today)
     : formlayout::DialogForm(formControls(styleOf(styleCode)), parent)
     , txtFileName(control<QLineEdit>(QStringLiteral("txtFileName")))
     , txtDate(control<QLineEdit>(QStringLiteral("txtDate")))
@@ -65,6 +66,8 @@ ReportForm::ReportForm(int styleCode, BenchRecord &record, QWidget *parent, Cloc
     , cmdDiscard(control<QPushButton>(QString::fromLatin1(styleOf(styleCode).discardName)))
     , m_style(styleOf(styleCode))
     , m_record(record)
+    , m_prompts(prompts)
+    , m_journal(journal)
     , m_today(std::move(today))
 {
     setObjectName(QString::fromLatin1(m_style.formName));
@@ -217,10 +220,9 @@ void ReportForm::recordRelay(std::function<void()> then)
     buildReportRecord();
     const AppendResult appended = appendReportRecord(m_record, txtFileName->text());
     // Only a record that is safe in the report file goes on to the results history.
-    if (appended.ok) {
-        if (history::Journal *journal = history::Journal::of(this))
-            journal->recordAppended(m_record, platform::concatenated(m_record.SaveFolder, txtFileName->text()),
-                                    appended.recordIndex);
+    if (appended.ok && m_journal) {
+        m_journal->recordAppended(m_record, platform::concatenated(m_record.SaveFolder, txtFileName->text()),
+                                  appended.recordIndex);
     }
     QStringList told;
     if (!appended.notice.isEmpty())
@@ -228,8 +230,8 @@ void ReportForm::recordRelay(std::function<void()> then)
     if (!appended.ok)
         told << appended.error;
     QDialog *box = told.isEmpty() ? nullptr
-                                  : platform::Prompts::current().message(this, ReportsTitle, told.join(QStringLiteral("\n\n")),
-                                                                         platform::PromptIcon::Exclamation);
+                                  : m_prompts.message(this, ReportsTitle, told.join(QStringLiteral("\n\n")),
+                                                      platform::PromptIcon::Exclamation);
     if (appended.ok)
         platform::whenClosed(box, this, std::move(then));
 }
@@ -250,10 +252,9 @@ void ReportForm::cmdMakeFinalReport_Click()
             const QString success = QStringLiteral("Report successfully created.");
             const QString pdfTold = pdf.ok ? tr("The routine-test report was written as %1.").arg(pdf.path)
                                            : tr("The routine-test report %1 could not be written: %2").arg(pdf.path, pdf.error);
-            platform::Prompts &prompts = platform::Prompts::current();
             QDialog *box = prepared.ok && pdf.ok
-                               ? prompts.message(this, ReportsTitle, success, platform::PromptIcon::Information)
-                               : prompts.message(this, ReportsTitle,
+                               ? m_prompts.message(this, ReportsTitle, success, platform::PromptIcon::Information)
+                               : m_prompts.message(this, ReportsTitle,
                                                  (prepared.ok ? success : prepared.message) + QLatin1Char('\n') + pdfTold,
                                                  platform::PromptIcon::Exclamation);
             platform::whenClosed(box, this, [this] { accept(); });
@@ -276,7 +277,6 @@ void ReportForm::cmdSelect_Click()
 // file may be named without an extension, and has the PC's own title.
 void ReportForm::chooseReportFile(bool newFile)
 {
-    platform::Prompts &prompts = platform::Prompts::current();
     const QString csv = QStringLiteral("csv");
     const auto take = [this](const platform::FileChoice &choice) {
         if (!choice.fullPath.isEmpty())
@@ -284,9 +284,9 @@ void ReportForm::chooseReportFile(bool newFile)
     };
     const platform::FileListing everyFile = platform::FileListing::Everything;
     if (newFile)
-        prompts.saveFile(this, {}, m_record.SaveFolder, csv, take, everyFile);
+        m_prompts.saveFile(this, {}, m_record.SaveFolder, csv, take, everyFile);
     else
-        prompts.openFile(this, {}, m_record.SaveFolder, csv, take, everyFile);
+        m_prompts.openFile(this, {}, m_record.SaveFolder, csv, take, everyFile);
 }
 
 } // namespace reports

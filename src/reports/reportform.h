@@ -3,6 +3,7 @@
 #include "platform/formlayout.h"
 
 #include <QDate>
+#include <QPointer>
 
 #include <functional>
 
@@ -12,12 +13,17 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
+struct BenchRecord;
+namespace history {
+class Journal;
+}
+namespace platform {
+class Prompts;
+}
+
 namespace reports {
 
 struct StyleFields;
-}
-struct BenchRecord;
-namespace reports {
 
 // The routine-test report of one relay: shows the relay's results from the bench
 // record, takes the values and verdicts the kit cannot measure, numbers the relay
@@ -33,8 +39,11 @@ class ReportForm : public formlayout::DialogForm
 public:
     using Clock = std::function<QDate()>;
 
-    // styleCode 1..7; today gives the report date and the relay ID's year and month.
-    ReportForm(int styleCode, BenchRecord &record, QWidget *parent = nullptr, Clock today = &QDate::currentDate);
+    // styleCode 1..7; prompts shows what the operator is told and the report file
+    // dialogs; journal, when given, takes each relay recorded on to the results
+    // history; today gives the report date and the relay ID's year and month.
+    ReportForm(int styleCode, BenchRecord &record, platform::Prompts &prompts, history::Journal *journal = nullptr,
+               QWidget *parent = nullptr, Clock today = &QDate::currentDate);
 
     int styleCode() const;
 
@@ -57,16 +66,17 @@ public:
     // The relay ID and the report items of this form into the bench record.
     void buildReportRecord();
 
-    void cmdAddTestResult_Click();
-    void cmdMakeFinalReport_Click();
-    void cmdNew_Click();
-    void cmdSelect_Click();
-
     void setVisible(bool visible) override;
     void done(int result) override;
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+
+private slots:
+    void cmdAddTestResult_Click();
+    void cmdMakeFinalReport_Click();
+    void cmdNew_Click();
+    void cmdSelect_Click();
 
 private:
     void formLoad();
@@ -78,6 +88,8 @@ private:
 
     const StyleFields &m_style;
     BenchRecord &m_record;
+    platform::Prompts &m_prompts;
+    QPointer<history::Journal> m_journal;
     Clock m_today;
     bool m_loaded = false;  // loaded by a showing, not yet closed
 };

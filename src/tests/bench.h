@@ -1,8 +1,7 @@
 #pragma once
 
 #include "kitlink/kitlink.h"
-
-#include <QString>
+#include "platform/startupfolder.h"
 
 struct BenchRecord;
 class BenchView;
@@ -16,7 +15,7 @@ struct Bench {
     KitLink &link;
     BenchView &view;
     Progress &progress;
-    const QString &startupFolder;
+    const platform::StartupFolder &startupFolder;
 
     // The kit may take a new test: the latest live readings said "F".
     bool kitFree() const { return link.receiver.kitFree(); }

@@ -5,7 +5,6 @@
 #include "platform/atomicfile.h"
 #include "platform/dialogwait.h"
 #include "platform/numbertext.h"
-#include "platform/paths.h"
 #include "tests/progress.h"
 
 #include <QDir>
@@ -236,7 +235,7 @@ void ContactResistanceTest::writeResultsFile()
     for (int i = 0; i < catalogue::ChannelCount; ++i)
         lines += '"' + m_results.lines().value(i).toLatin1() + "\"\r\n";
 
-    const QString path = platform::inFolder(m_bench.startupFolder, ResultsFileName);
+    const QString path = m_bench.startupFolder.file(ResultsFileName);
     const platform::WriteResult written = platform::replaceFileAtomically(path, lines);
     if (written.ok)
         return;

@@ -48,7 +48,7 @@ FrmDropAway::FrmDropAway(KitCommands &kit, BenchRecord &record, QWidget *parent)
     cmdComplete = findChild<QPushButton *>(QStringLiteral("cmdComplete"));
     cmdCancel = findChild<QPushButton *>(QStringLiteral("cmdCancel"));
 
-    DropAwaySetpoint = m_record.LiveVoltage;
+    m_setpoint = m_record.LiveVoltage;
 
     // The live readings keep coming while this dialog is open; show them as the
     // operator lowers the coil.
@@ -69,12 +69,12 @@ void FrmDropAway::cmdDecrease_Click()
     // The set-point is kept at the bench's single precision, as the recorded drop-away
     // voltage is. The coil supply has no negative range, so the set-point stops at
     // 0 V; a press there asks the kit for 0 V again.
-    DropAwaySetpoint = std::max(0.0f, static_cast<float>(double(DropAwaySetpoint) - Step));
-    m_kit.send(wire::setVoltage(double(DropAwaySetpoint)));
+    m_setpoint = std::max(0.0f, static_cast<float>(double(m_setpoint) - Step));
+    m_kit.send(wire::setVoltage(double(m_setpoint)));
 }
 
 void FrmDropAway::cmdComplete_Click()
 {
-    m_record.ManualDropAwayVoltage = DropAwaySetpoint;
+    m_record.ManualDropAwayVoltage = m_setpoint;
     accept();
 }

@@ -17,14 +17,8 @@ class FrmDropAway : public QDialog
 public:
     FrmDropAway(KitCommands &kit, BenchRecord &record, QWidget *parent = nullptr);
 
-    QLabel *lblVoltage = nullptr;
-    QPushButton *cmdDecrease = nullptr;
-    QPushButton *cmdComplete = nullptr;
-    QPushButton *cmdCancel = nullptr;
-    QTimer *tmrScan = nullptr;
-
     // The coil voltage last asked of the kit, in volts.
-    float DropAwaySetpoint = 0;
+    float setpoint() const { return m_setpoint; }
 
 private:
     void cmdDecrease_Click();
@@ -32,4 +26,10 @@ private:
 
     KitCommands &m_kit;
     BenchRecord &m_record;
+    QLabel *lblVoltage = nullptr;
+    QPushButton *cmdDecrease = nullptr;
+    QPushButton *cmdComplete = nullptr;
+    QPushButton *cmdCancel = nullptr;
+    QTimer *tmrScan = nullptr;
+    float m_setpoint = 0;
 };

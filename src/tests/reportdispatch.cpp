@@ -4,6 +4,7 @@
 #include "platform/atomicfile.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
+#include "platform/startupfolder.h"
 #include "reports/reportfields.h"
 #include "reports/reportform.h"
 
@@ -29,45 +30,46 @@ constexpr std::array<Entry, 9> Entries{{
 // The report folder gets the latest contact resistance results beside the report
 // file. With no results file yet there is nothing to hand over; a copy that fails
 // is told to the operator, and the report can still be made.
-void copyContactResults(QWidget *mainWindow, const QString &startupFolder, const QString &saveFolder)
+void copyContactResults(const ReportDesk &desk)
 {
-    const QString from = platform::inFolder(startupFolder, QStringLiteral("crval.csv"));
+    const QString from = desk.startupFolder.file(QStringLiteral("crval.csv"));
     if (!QFileInfo::exists(from))
         return;
-    const QString to = platform::concatenated(saveFolder, QStringLiteral("CR_Values.csv"));
+    const QString to = platform::concatenated(desk.record.SaveFolder, QStringLiteral("CR_Values.csv"));
     const platform::WriteResult copied = platform::copyFileAtomically(from, to);
     if (!copied.ok) {
-        platform::Prompts::current().message(
-            mainWindow, QStringLiteral("Generate Report"),
+        desk.prompts.message(
+            &desk.mainWindow, QStringLiteral("Generate Report"),
             QObject::tr("The contact resistance results were not copied to the report folder: %1").arg(copied.error),
             platform::PromptIcon::Exclamation);
     }
 }
 
-} // namespace
-
-reports::ReportForm &reportForm(QWidget *mainWindow, BenchRecord &record, int styleCode)
+// The report form of styleCode (1..7), owned by the main window: made on first use,
+// the same object every time after.
+reports::ReportForm &reportForm(const ReportDesk &desk, int styleCode)
 {
-    Q_ASSERT(mainWindow);
     const QString name = QString::fromLatin1(reports::styleFields(styleCode)->formName);
-    auto *form = mainWindow->findChild<reports::ReportForm *>(name, Qt::FindDirectChildrenOnly);
+    auto *form = desk.mainWindow.findChild<reports::ReportForm *>(name, Qt::FindDirectChildrenOnly);
     if (!form)
-        form = new reports::ReportForm(styleCode, record, mainWindow);
+        form = new reports::ReportForm(styleCode, desk.record, desk.prompts, desk.journal, &desk.mainWindow);
     return *form;
 }
 
-void cmdReport_Click(QWidget *mainWindow, BenchRecord &record, const QString &startupFolder, int listIndex)
+} // namespace
+
+void generateReport(const ReportDesk &desk, int listIndex)
 {
-    copyContactResults(mainWindow, startupFolder, record.SaveFolder);
+    copyContactResults(desk);
     if (listIndex < 0 || listIndex >= int(Entries.size()))
         return;
 
     const Entry &entry = Entries[std::size_t(listIndex)];
-    record.StyleCode = entry.styleCode;
+    desk.record.StyleCode = entry.styleCode;
     if (entry.contactVariant != 0)
-        record.ContactVariant = entry.contactVariant;
+        desk.record.ContactVariant = entry.contactVariant;
     // Each showing loads the form afresh from the bench record.
-    reportForm(mainWindow, record, entry.styleCode).open();
+    reportForm(desk, entry.styleCode).open();
 }
 
 } // namespace reportdispatch

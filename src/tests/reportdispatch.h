@@ -1,25 +1,32 @@
 #pragma once
 
 struct BenchRecord;
-class QString;
 class QWidget;
-
-namespace reports {
-class ReportForm;
+namespace history {
+class Journal;
+}
+namespace platform {
+class Prompts;
+class StartupFolder;
 }
 
 // "Generate Report": hands the relay on test over to the report form of its style.
 namespace reportdispatch {
 
+// What a report is made with.
+struct ReportDesk {
+    QWidget &mainWindow;  // the report forms open over it, window-modal, and belong to it
+    BenchRecord &record;
+    platform::Prompts &prompts;
+    const platform::StartupFolder &startupFolder;  // where crval.csv is
+    history::Journal *journal = nullptr;           // takes each relay recorded on to the results history
+};
+
 // Copies the latest contact resistance results (crval.csv in the start-up folder)
 // to CR_Values.csv in the report folder, sets the style code of catalogue entry
 // listIndex (and, for the QNA1 and QN1 entries, the contact variant) and shows
-// that style's report form over mainWindow, window-modal, until the operator ends
-// it. With no entry selected (-1) only the copy is made.
-void cmdReport_Click(QWidget *mainWindow, BenchRecord &record, const QString &startupFolder, int listIndex);
-
-// The report form of styleCode (1..7), owned by mainWindow: made on first use,
-// the same object every time after.
-reports::ReportForm &reportForm(QWidget *mainWindow, BenchRecord &record, int styleCode);
+// that style's report form, until the operator ends it. Each style has one form,
+// made on first use. With no entry selected (-1) only the copy is made.
+void generateReport(const ReportDesk &desk, int listIndex);
 
 } // namespace reportdispatch

@@ -498,7 +498,7 @@ QList<QPointF> BenchMonitor::drawnMarkers() const
 
 void BenchMonitor::chooseAndExport(const QString &extension)
 {
-    platform::Prompts::current().saveFile(
+    m_sources.prompts.saveFile(
         this, tr("Export the trace"), m_exportFolder, extension, [this, extension](const platform::FileChoice &choice) {
             if (choice.fullPath.isEmpty())
                 return;
@@ -538,7 +538,7 @@ void BenchMonitor::writeAway(const QString &path, std::function<platform::WriteR
     connect(writer, &QThread::finished, this, [this, writer, path, result] {
         writer->deleteLater();
         if (!result->ok)
-            platform::Prompts::current().message(
+            m_sources.prompts.message(
                 this, tr("Bench Monitor"),
                 tr("The trace was not exported to %1: %2.\nA file of that name is left as it was.")
                     .arg(QDir::toNativeSeparators(path), result->error),

@@ -23,6 +23,9 @@ class QProgressBar;
 class QPushButton;
 class QScatterSeries;
 class QValueAxis;
+namespace platform {
+class Prompts;
+}
 
 // The Bench Monitor: the coil voltage and current as a curve, the running procedure
 // and the time it still takes, a Stop, and a word when the kit goes quiet. A window
@@ -39,6 +42,7 @@ public:
         const QTimer &tmrTout;  // its time left is part of the time left
         const QTimer &tmrComm;  // polling: the kit ought to answer
         std::function<void()> stop;
+        platform::Prompts &prompts;  // the export's file dialog and what went wrong with it
     };
 
     explicit BenchMonitor(Sources sources, QWidget *parent = nullptr);

@@ -33,8 +33,8 @@ QString keptCopyLine(const config::KeptCopy &kept)
 
 } // namespace
 
-BenchSettings::BenchSettings(QString startupFolder)
-    : m_folder(std::move(startupFolder))
+BenchSettings::BenchSettings(const platform::StartupFolder &startupFolder)
+    : m_folder(startupFolder.path())
 {
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "console/record/configfiles.h"
+#include "platform/startupfolder.h"
 
 #include <QSet>
 #include <QString>
@@ -16,7 +17,7 @@
 class BenchSettings
 {
 public:
-    explicit BenchSettings(QString startupFolder);
+    explicit BenchSettings(const platform::StartupFolder &startupFolder);
 
     struct Values {
         config::PortAndNumbering portAndNumbering;

@@ -2,7 +2,6 @@
 
 #include "console/monitor/benchmonitor.h"
 #include "console/window/frmmain.h"
-#include "platform/paths.h"
 #include "platform/shutdownsignals.h"
 #include "reports/history/journal.h"
 
@@ -33,8 +32,9 @@ void BenchSession::onLoaded()
     // Every relay recorded from now on goes to the results history too; what an
     // earlier run left waiting goes first.
     auto *journal = new history::Journal(
-        m_history, platform::inFolder(m_window.StartupFolder, QStringLiteral("history.pending")), &m_window);
+        m_history, m_window.startupFolder().file(QStringLiteral("history.pending")), &m_window);
     journal->catchUp();
+    m_window.setJournal(*journal);
     // Stop signals are taken over only once start-up is over: until the settings are
     // read there is nothing in memory to save, and closing would write half-loaded
     // values over the files.

@@ -63,7 +63,8 @@ void selectEntry(QComboBox *combo, int index, const QString &designText)
 
 } // namespace
 
-FrmMain::FrmMain(BenchRecord &record, const Timings &timings, std::unique_ptr<KitPort> port, QWidget *parent)
+FrmMain::FrmMain(BenchRecord &record, platform::Prompts &prompts, const platform::StartupFolder &startupFolder,
+                 const Timings &timings, std::unique_ptr<KitPort> port, QWidget *parent)
     : formlayout::Form(mainWindowControls(), parent)
     , FrameCPanel(control<QGroupBox>(QStringLiteral("FrameCPanel")))
     , cmdCoilResistance(control<QPushButton>(QStringLiteral("cmdCoilResistance")))
@@ -101,6 +102,8 @@ FrmMain::FrmMain(BenchRecord &record, const Timings &timings, std::unique_ptr<Ki
     , actBenchMonitor(new QAction(tr("Bench Monitor"), this))
     , actHistory(new QAction(tr("Results history"), this))
     , m_record(record)
+    , m_prompts(prompts)
+    , m_startupFolder(startupFolder)
     , m_timings(timings)
     , m_port(port ? std::move(port) : std::make_unique<SerialKitPort>())
     , m_link(std::make_unique<KitLink>(m_record, *m_port, static_cast<LinkView &>(*this),
@@ -125,7 +128,7 @@ FrmMain::FrmMain(BenchRecord &record, const Timings &timings, std::unique_ptr<Ki
     m_progress = std::make_unique<Progress>([this] { return m_link->wait.ticks(); });
     connect(tmrTout, &QTimer::timeout, m_progress.get(), &Progress::ticked);
     m_procedures = std::make_unique<Procedures>(
-        Bench{m_record, *m_link, static_cast<BenchView &>(*this), *m_progress, StartupFolder});
+        Bench{m_record, *m_link, static_cast<BenchView &>(*this), *m_progress, m_startupFolder});
     // Queued: both come from inside a procedure's run, which closing would end.
     connect(m_procedures.get(), &Procedures::madeSafe, this, &FrmMain::onMadeSafe, Qt::QueuedConnection);
     connect(&m_link->commands, &KitCommands::lineFailure, this, &FrmMain::onMadeSafe, Qt::QueuedConnection);
@@ -149,8 +152,10 @@ FrmMain::FrmMain(BenchRecord &record, const Timings &timings, std::unique_ptr<Ki
     setContextMenuPolicy(Qt::ActionsContextMenu);
 
     connect(cmbType, &QComboBox::currentIndexChanged, this, [this](int index) {
-        if (index >= 0)
-            cmbType_Click(index);
+        if (index < 0)
+            return;
+        cmbType_Click(index);
+        emit relaySelected(index);
     });
 }
 
@@ -224,12 +229,12 @@ void FrmMain::cmdSIG_Click()
 
 void FrmMain::cmdReport_Click()
 {
-    reportdispatch::cmdReport_Click(this, m_record, StartupFolder, cmbType->currentIndex());
+    reportdispatch::generateReport({*this, m_record, m_prompts, m_startupFolder, m_journal}, cmbType->currentIndex());
 }
 
 void FrmMain::cmdOptions_Click()
 {
-    auto *options = new FrmOptions(m_record, this);
+    auto *options = new FrmOptions(m_record, m_prompts, this);
     options->setAttribute(Qt::WA_DeleteOnClose);
     options->open();
 }
@@ -290,8 +295,6 @@ platform::Task FrmMain::load()
 
     catalogue::buildContactLayout(record.ContactLayout);
 
-    StartupFolder = QDir::currentPath();
-
     readConfiguration();
 
     if (const QScreen *screen = QGuiApplication::primaryScreen())
@@ -301,10 +304,10 @@ platform::Task FrmMain::load()
 
 void FrmMain::readConfiguration()
 {
-    m_settings = std::make_unique<BenchSettings>(StartupFolder);
+    m_settings = std::make_unique<BenchSettings>(m_startupFolder);
     const BenchSettings::Loaded loaded = m_settings->load();
     BenchRecord &record = m_record;
-    PortNumber = loaded.values.portAndNumbering.portNumber;
+    const qint16 portNumber = loaded.values.portAndNumbering.portNumber;  // 1..255; 0 = none selected
     record.RelayNumbering = loaded.values.portAndNumbering.relayNumbering;
     record.ExcelPath = loaded.values.folders.excelPath;
     record.TemplateFolder = loaded.values.folders.templateFolder;
@@ -312,10 +315,9 @@ void FrmMain::readConfiguration()
     for (const auto &[path, why] : loaded.unwritable)
         reportUnwritable(path, why);
     if (!loaded.notice.isEmpty())
-        platform::Prompts::current().message(this, tr("Settings file left as it is"), loaded.notice,
-                                             platform::PromptIcon::Exclamation);
-    selectEntry(cmbPortNo, PortNumber - 1, QStringLiteral("Combo1"));
-    m_link->portCheck.setPort(PortNumber, StartupFolder);
+        m_prompts.message(this, tr("Settings file left as it is"), loaded.notice, platform::PromptIcon::Exclamation);
+    selectEntry(cmbPortNo, portNumber - 1, QStringLiteral("Combo1"));
+    m_link->portCheck.setPort(portNumber, m_startupFolder);
     tmrPortOpen->start();
 }
 
@@ -324,20 +326,19 @@ QDialog *FrmMain::formUnload()
     if (m_unloaded || !m_settings)
         return nullptr;
     m_unloaded = true;
-    PortNumber = static_cast<qint16>(cmbPortNo->currentIndex() + 1);
+    const auto portNumber = static_cast<qint16>(cmbPortNo->currentIndex() + 1);
     BenchMonitor::remember(m_monitor);
     const BenchRecord &record = m_record;
     const BenchSettings::Saved saved = m_settings->save(
-        {{PortNumber, record.RelayNumbering}, {record.ExcelPath, record.TemplateFolder, record.SaveFolder}});
+        {{portNumber, record.RelayNumbering}, {record.ExcelPath, record.TemplateFolder, record.SaveFolder}});
     if (saved.ok)
         return nullptr;
-    return platform::Prompts::current().message(this, tr("Settings not saved"), saved.text,
-                                                platform::PromptIcon::Exclamation);
+    return m_prompts.message(this, tr("Settings not saved"), saved.text, platform::PromptIcon::Exclamation);
 }
 
 void FrmMain::reportUnwritable(const QString &path, const QString &why)
 {
-    platform::Prompts::current().message(
+    m_prompts.message(
         this, tr("Settings not saved"),
         tr("Quillmark could not write its settings file\n%1\n\n%2\n\n"
            "The port choice, the relay serial numbers and the folders of this run are not saved.")
@@ -425,7 +426,7 @@ void FrmMain::onMadeSafe()
 void FrmMain::showKitLog()
 {
     if (!m_kitLogWindow) {
-        m_kitLogWindow = new KitLogWindow(m_link->log, m_record.SaveFolder, this);
+        m_kitLogWindow = new KitLogWindow(m_link->log, m_prompts, m_record.SaveFolder, this);
         m_kitLogWindow->setAttribute(Qt::WA_DeleteOnClose);
     }
     m_kitLogWindow->show();
@@ -441,8 +442,8 @@ BenchMonitor *FrmMain::benchMonitor() const
 void FrmMain::showBenchMonitor()
 {
     if (!m_monitor) {
-        m_monitor = new BenchMonitor({*m_link, *m_progress, *tmrTout, *tmrComm, [this] { m_procedures->stop(); }},
-                                     this);
+        m_monitor = new BenchMonitor(
+            {*m_link, *m_progress, *tmrTout, *tmrComm, [this] { m_procedures->stop(); }, m_prompts}, this);
         m_monitor->restorePlace();
     }
     m_monitor->show();
@@ -455,14 +456,19 @@ history::HistoryWindow *FrmMain::historyWindow() const
     return m_history;
 }
 
+void FrmMain::setJournal(history::Journal &journal)
+{
+    m_journal = &journal;
+}
+
 // The history the bench records into; a run without a journal looks in the
 // start-up folder's own.
 void FrmMain::showHistory()
 {
     if (!m_history) {
-        history::Journal *journal = history::Journal::of(this);
-        m_history = new history::HistoryWindow(journal ? journal->location() : history::Location::inFolder(StartupFolder),
-                                               journal, this);
+        const history::Location location =
+            m_journal ? m_journal->location() : history::Location::inFolder(m_startupFolder);
+        m_history = new history::HistoryWindow(location, m_prompts, m_startupFolder, m_journal, this);
         m_history->setAttribute(Qt::WA_DeleteOnClose);
     }
     m_history->setReportFolder(m_record.SaveFolder);
@@ -478,7 +484,7 @@ void FrmMain::showCommStatus(const QString &text)
 
 void FrmMain::tellPortError(const QString &title, const QString &text)
 {
-    platform::Prompts::current().message(this, title, text, platform::PromptIcon::Exclamation);
+    m_prompts.message(this, title, text, platform::PromptIcon::Exclamation);
 }
 
 void FrmMain::showLiveReadings(const QString &volts, const QString &milliamps, bool busy)
@@ -603,7 +609,7 @@ void FrmMain::enableReport()
 
 QDialog *FrmMain::message(const QString &title, const QString &text, platform::PromptIcon icon)
 {
-    return platform::Prompts::current().message(this, title, text, icon);
+    return m_prompts.message(this, title, text, icon);
 }
 
 QDialog *FrmMain::openDropAwayDialog()

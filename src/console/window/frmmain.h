@@ -5,6 +5,7 @@
 #include "kitlink/linkview.h"
 #include "kitlink/timings.h"
 #include "platform/formlayout.h"
+#include "platform/startupfolder.h"
 #include "platform/waitstack.h"
 #include "tests/benchview.h"
 
@@ -30,6 +31,7 @@ class Procedures;
 class StatusLamp;
 namespace history {
 class HistoryWindow;
+class Journal;
 }
 
 // The bench's one top-level window: it owns the link to the kit, the timers, the
@@ -38,10 +40,12 @@ class FrmMain : public formlayout::Form, private LinkView, private BenchView
 {
     Q_OBJECT
 public:
-    // record is the bench record of this run; port is the line to the kit (without
-    // one the window opens a serial adapter).
-    explicit FrmMain(BenchRecord &record, const Timings &timings = {}, std::unique_ptr<KitPort> port = {},
-                     QWidget *parent = nullptr);
+    // record is the bench record of this run; prompts shows every message and file
+    // dialog of the bench's windows; startupFolder holds the settings files and the
+    // contact results; port is the line to the kit (without one the window opens a
+    // serial adapter).
+    FrmMain(BenchRecord &record, platform::Prompts &prompts, const platform::StartupFolder &startupFolder,
+            const Timings &timings = {}, std::unique_ptr<KitPort> port = {}, QWidget *parent = nullptr);
     ~FrmMain() override;
 
     // The relay drawn at 16, 32, 48 and 128 pixels; every window of the bench wears it.
@@ -57,10 +61,39 @@ public:
     // but no one is there to read a message before the program ends.
     void closeOnSignal();
 
-    QString StartupFolder;  // the working folder at start-up; the settings live there
-    qint16 PortNumber = 0;  // 1..255; 0 = none selected
+    BenchRecord &record() { return m_record; }
+    const platform::StartupFolder &startupFolder() const { return m_startupFolder; }
+    KitLink &link() { return *m_link; }
+    Procedures &procedures() { return *m_procedures; }
 
-    // The controls other parts of the bench work with.
+    // Every command and frame so far, following the traffic live (Ctrl+L).
+    void showKitLog();
+    // The live trace, the running procedure and a Stop, in a window of its own (Ctrl+M).
+    void showBenchMonitor();
+    BenchMonitor *benchMonitor() const;
+    // Every relay recorded from now on goes to the results history through journal
+    // too: the report forms hand it their relays, the history window follows it.
+    // Before the first report form opens.
+    void setJournal(history::Journal &journal);
+    // Every relay recorded, with filters, trends, export and printing (Ctrl+H).
+    void showHistory();
+    history::HistoryWindow *historyWindow() const;
+    Progress &progress() { return *m_progress; }
+
+signals:
+    // Start-up is over: the window may be shown.
+    void loaded();
+    // The operator has selected the catalogue entry listIndex as the relay on test.
+    void relaySelected(int listIndex);
+    // The window has closed for good: the kit is safe and the settings saved. The
+    // program ends here, whatever other windows are still open.
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    // The window's controls, named as the bench names them; tests find them by those names.
     QGroupBox *const FrameCPanel;
     QPushButton *const cmdCoilResistance;
     QPushButton *const cmdPickUp;
@@ -103,31 +136,6 @@ public:
     QAction *const actBenchMonitor;
     QAction *const actHistory;
 
-    BenchRecord &record() { return m_record; }
-    KitLink &link() { return *m_link; }
-    Procedures &procedures() { return *m_procedures; }
-
-    // Every command and frame so far, following the traffic live (Ctrl+L).
-    void showKitLog();
-    // The live trace, the running procedure and a Stop, in a window of its own (Ctrl+M).
-    void showBenchMonitor();
-    BenchMonitor *benchMonitor() const;
-    // Every relay recorded, with filters, trends, export and printing (Ctrl+H).
-    void showHistory();
-    history::HistoryWindow *historyWindow() const;
-    Progress &progress() { return *m_progress; }
-
-signals:
-    // Start-up is over: the window may be shown.
-    void loaded();
-    // The window has closed for good: the kit is safe and the settings saved. The
-    // program ends here, whatever other windows are still open.
-    void closed();
-
-protected:
-    void closeEvent(QCloseEvent *event) override;
-
-private:
     void showCommStatus(const QString &text) override;
     void showLiveReadings(const QString &volts, const QString &milliamps, bool busy) override;
     void tellPortError(const QString &title, const QString &text) override;
@@ -174,6 +182,8 @@ private:
     // the waiting procedures before anything they hold is gone.
     platform::WaitStack m_waits;
     BenchRecord &m_record;
+    platform::Prompts &m_prompts;
+    const platform::StartupFolder m_startupFolder;
     QPointer<QDialog> m_kitLogWindow;
     Timings m_timings;
     std::unique_ptr<KitPort> m_port;
@@ -182,6 +192,7 @@ private:
     std::unique_ptr<Procedures> m_procedures;
     QPointer<BenchMonitor> m_monitor;
     QPointer<history::HistoryWindow> m_history;
+    QPointer<history::Journal> m_journal;
     std::unique_ptr<BenchSettings> m_settings;
     bool m_unloaded = false;
 

@@ -32,7 +32,7 @@ constexpr std::array OptionsControls = std::to_array<Control>({
 
 } // namespace
 
-FrmOptions::FrmOptions(BenchRecord &record, QWidget *parent)
+FrmOptions::FrmOptions(BenchRecord &record, platform::Prompts &prompts, QWidget *parent)
     : DialogForm(OptionsControls, parent)
     , txtExcelPath(control<QLineEdit>(QStringLiteral("txtExcelPath")))
     , txtTemplatePath(control<QLineEdit>(QStringLiteral("txtTemplatePath")))
@@ -43,6 +43,7 @@ FrmOptions::FrmOptions(BenchRecord &record, QWidget *parent)
     , cmdOK(control<QPushButton>(QStringLiteral("cmdOK")))
     , cmdCancel(control<QPushButton>(QStringLiteral("cmdCancel")))
     , m_record(record)
+    , m_prompts(prompts)
 {
     setObjectName(QStringLiteral("frmOptions"));
     setWindowTitle(QStringLiteral("Optoions"));
@@ -71,14 +72,13 @@ FrmOptions::FrmOptions(BenchRecord &record, QWidget *parent)
 
 void FrmOptions::browse(std::function<void()> fill)
 {
-    platform::Prompts::current().openFile(this, {}, {}, {},
-                                          [this, fill = std::move(fill)](const platform::FileChoice &choice) {
-                                              if (!choice.fullPath.isEmpty()) {
-                                                  m_fileName = choice.fullPath;
-                                                  m_fileTitle = choice.fileName;
-                                              }
-                                              fill();
-                                          });
+    m_prompts.openFile(this, {}, {}, {}, [this, fill = std::move(fill)](const platform::FileChoice &choice) {
+        if (!choice.fullPath.isEmpty()) {
+            m_fileName = choice.fullPath;
+            m_fileTitle = choice.fileName;
+        }
+        fill();
+    });
 }
 
 QString FrmOptions::folderOfChoice() const

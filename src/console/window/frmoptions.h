@@ -7,6 +7,9 @@
 struct BenchRecord;
 class QLineEdit;
 class QPushButton;
+namespace platform {
+class Prompts;
+}
 
 // The three paths of the bench: spreadsheet program, template folder and report
 // folder. OK changes them in memory; they reach artc.cfg when the bench closes.
@@ -14,7 +17,7 @@ class FrmOptions : public formlayout::DialogForm
 {
     Q_OBJECT
 public:
-    explicit FrmOptions(BenchRecord &record, QWidget *parent = nullptr);
+    FrmOptions(BenchRecord &record, platform::Prompts &prompts, QWidget *parent = nullptr);
 
     QLineEdit *const txtExcelPath;
     QLineEdit *const txtTemplatePath;
@@ -34,6 +37,7 @@ private:
     void cmdOK_Click();
 
     BenchRecord &m_record;
+    platform::Prompts &m_prompts;
     QString m_fileName;   // full name of the last chosen file
     QString m_fileTitle;  // its name without the folder
 };

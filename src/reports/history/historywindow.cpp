@@ -237,7 +237,8 @@ private:
     std::atomic<quint64> m_shown{0};  // the latest filter shown; the thread drops pages of an earlier one
 };
 
-HistoryWindow::HistoryWindow(const Location &location, Journal *journal, QWidget *parent,
+HistoryWindow::HistoryWindow(const Location &location, platform::Prompts &prompts,
+                             const platform::StartupFolder &startupFolder, Journal *journal, QWidget *parent,
                              std::chrono::milliseconds patience)
     : QWidget(parent, Qt::Window)
     , txtRelayId(new QLineEdit(this))
@@ -258,6 +259,8 @@ HistoryWindow::HistoryWindow(const Location &location, Journal *journal, QWidget
     , m_browse(new Worker(QStringLiteral("history-window"), location, this))
     , m_task(new Worker(QStringLiteral("history-task"), location, this))
     , m_table(new RelayTable(*m_browse, this))
+    , m_prompts(prompts)
+    , m_startupFolder(startupFolder)
 {
     for (Worker *worker : {m_browse, m_task}) {
         worker->setStatementTimeout(StatementTimeout);
@@ -339,11 +342,11 @@ HistoryWindow::HistoryWindow(const Location &location, Journal *journal, QWidget
     connect(cmdExportJson, &QPushButton::clicked, this, [this] { chooseFile(QStringLiteral("json"), &HistoryWindow::exportChosen); });
     connect(cmdPrint, &QPushButton::clicked, this, [this] { chooseFile(QStringLiteral("pdf"), &HistoryWindow::printChosen); });
     connect(cmdImport, &QPushButton::clicked, this, [this] {
-        platform::Prompts::current().openFile(this, tr("Import a report file"), importFolder(),
-                                              QStringLiteral("csv"), [this](const platform::FileChoice &choice) {
-                                                  if (!choice.fullPath.isEmpty())
-                                                      importReport(choice.fullPath);
-                                              });
+        m_prompts.openFile(this, tr("Import a report file"), importFolder(), QStringLiteral("csv"),
+                           [this](const platform::FileChoice &choice) {
+                               if (!choice.fullPath.isEmpty())
+                                   importReport(choice.fullPath);
+                           });
     });
     connect(cmdCancel, &QPushButton::clicked, m_task, &Worker::cancel);
     connect(m_task, &Worker::progressed, this, [this](qint64 done, qint64 total) {
@@ -583,20 +586,19 @@ void HistoryWindow::drawTrend(const QString &caption)
     }
 }
 
-// The report folder, where the bench keeps its report files; the current folder
+// The report folder, where the bench keeps its report files; the start-up folder
 // while there is none.
 QString HistoryWindow::importFolder() const
 {
-    return !m_reportFolder.isEmpty() && QFileInfo(m_reportFolder).isDir() ? m_reportFolder : QDir::currentPath();
+    return !m_reportFolder.isEmpty() && QFileInfo(m_reportFolder).isDir() ? m_reportFolder : m_startupFolder.path();
 }
 
 void HistoryWindow::chooseFile(const QString &extension, bool (HistoryWindow::*then)(const QString &))
 {
-    platform::Prompts::current().saveFile(this, {}, QDir::currentPath(), extension,
-                                          [this, then](const platform::FileChoice &choice) {
-                                              if (!choice.fullPath.isEmpty())
-                                                  (this->*then)(choice.fullPath);
-                                          });
+    m_prompts.saveFile(this, {}, m_startupFolder.path(), extension, [this, then](const platform::FileChoice &choice) {
+        if (!choice.fullPath.isEmpty())
+            (this->*then)(choice.fullPath);
+    });
 }
 
 bool HistoryWindow::startTask(const QString &doing, std::function<void(Store *store, const Job &job)> work,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/startupfolder.h"
 #include "reports/history/historystore.h"
 #include "reports/history/job.h"
 
@@ -19,6 +20,9 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QTableView;
+namespace platform {
+class Prompts;
+}
 
 namespace history {
 
@@ -53,9 +57,10 @@ public:
     // statement is cut and the operator told.
     static constexpr std::chrono::milliseconds Patience{8000};
 
-    // journal, when given, brings each new relay in as the bench records it.
-    HistoryWindow(const Location &location, Journal *journal = nullptr, QWidget *parent = nullptr,
-                  std::chrono::milliseconds patience = Patience);
+    // journal, when given, brings each new relay in as the bench records it. The file
+    // dialogs open in startupFolder while there is no report folder.
+    HistoryWindow(const Location &location, platform::Prompts &prompts, const platform::StartupFolder &startupFolder,
+                  Journal *journal = nullptr, QWidget *parent = nullptr, std::chrono::milliseconds patience = Patience);
     ~HistoryWindow() override;
 
     QLineEdit *const txtRelayId;
@@ -82,7 +87,7 @@ public:
     QList<double> trendValues() const { return m_trend; }
     Spread trendSpread() const { return spreadOf(m_trend); }
 
-    // Where the import dialog opens: the bench's report folder.
+    // Where the import dialog opens: the bench's report folder, when there is one.
     void setReportFolder(const QString &folder) { m_reportFolder = folder; }
     QString importFolder() const;
 
@@ -122,6 +127,8 @@ private:
     RelayTable *m_table;
     QTimer m_typing;  // the filter follows typing once it pauses
     QList<double> m_trend;
+    platform::Prompts &m_prompts;
+    const platform::StartupFolder m_startupFolder;
     QString m_reportFolder;
     std::atomic<quint64> m_refreshes{0};  // the latest refresh; an earlier one's answers are dropped
     std::atomic<quint64> m_trends{0};

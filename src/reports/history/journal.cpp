@@ -152,19 +152,6 @@ Journal::~Journal()
     delete m_worker;
 }
 
-Journal *Journal::of(const QObject *object)
-{
-    for (const QObject *o = object; o; o = o->parent()) {
-        if (auto *journal = qobject_cast<Journal *>(const_cast<QObject *>(o)))
-            return journal;
-        for (QObject *child : o->children()) {
-            if (auto *journal = qobject_cast<Journal *>(child))
-                return journal;
-        }
-    }
-    return nullptr;
-}
-
 void Journal::recordAppended(const BenchRecord &record, const QString &reportFile, int recordIndex)
 {
     ++m_handedOver;

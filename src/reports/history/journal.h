@@ -24,8 +24,9 @@ struct WriteAttempt;
 // record or at the next start. The operator is told once, in a notice that does not
 // block, why it waits.
 //
-// The bench's main window owns the one journal; the report forms find it among
-// their parents' children.
+// The bench makes the one journal once start-up is over, as a child of the main
+// window (its notice shows over it), and hands it to the window, which hands it on
+// to the report forms and the history window.
 class Journal : public QObject
 {
     Q_OBJECT
@@ -40,10 +41,6 @@ public:
     Journal(const Location &location, const QString &spoolPath, QObject *parent = nullptr,
             std::chrono::milliseconds patience = Patience);
     ~Journal() override;
-
-    // The journal among the children of object or of one of its parents; nullptr
-    // when there is none (a bench run without a history).
-    static Journal *of(const QObject *object);
 
     const Location &location() const { return m_location; }
     // Relays handed over, or left by an earlier run, that the history does not hold

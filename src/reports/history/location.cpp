@@ -1,7 +1,5 @@
 #include "reports/history/location.h"
 
-#include "platform/paths.h"
-
 #include <QByteArrayView>
 #include <QDir>
 #include <QRegularExpression>
@@ -58,12 +56,12 @@ std::optional<Location> Location::parse(const QString &url, QString *why)
         if (path.isEmpty())
             return refuse(QStringLiteral("%1 names no file").arg(withoutPassword(url)));
         Location location;
-        location.path = QDir::cleanPath(QDir::current().absoluteFilePath(decoded(path)));
+        location.path = QDir::cleanPath(decoded(path));
         return location;
     }
     if (url.endsWith(QLatin1String(".sqlite")) && !url.contains(QLatin1String("://"))) {
         Location location;
-        location.path = QDir::cleanPath(QDir::current().absoluteFilePath(url));
+        location.path = QDir::cleanPath(url);
         return location;
     }
 
@@ -90,10 +88,10 @@ std::optional<Location> Location::parse(const QString &url, QString *why)
     return location;
 }
 
-Location Location::inFolder(const QString &startupFolder)
+Location Location::inFolder(const platform::StartupFolder &startupFolder)
 {
     Location location;
-    location.path = platform::inFolder(startupFolder, QStringLiteral("history.sqlite"));
+    location.path = startupFolder.file(QStringLiteral("history.sqlite"));
     return location;
 }
 
@@ -127,14 +125,16 @@ void hidePassword(char *text)
     }
 }
 
-std::optional<Location> chosenLocation(const QString &url, const QString &startupFolder, QString *why)
+std::optional<Location> chosenLocation(const QString &url, const platform::StartupFolder &startupFolder, QString *why)
 {
-    if (!url.isEmpty())
-        return Location::parse(url, why);
-    const QString fromEnvironment = qEnvironmentVariable("QUILLMARK_HISTORY");
-    if (!fromEnvironment.isEmpty())
-        return Location::parse(fromEnvironment, why);
-    return Location::inFolder(startupFolder);
+    const QString given = !url.isEmpty() ? url : qEnvironmentVariable("QUILLMARK_HISTORY");
+    if (given.isEmpty())
+        return Location::inFolder(startupFolder);
+    std::optional<Location> location = Location::parse(given, why);
+    // A file named without its folder lies in the folder the bench started in.
+    if (location && location->kind == Location::Kind::SQLite)
+        location->path = QDir::cleanPath(QDir(startupFolder.path()).absoluteFilePath(location->path));
+    return location;
 }
 
 } // namespace history
