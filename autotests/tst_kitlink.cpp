@@ -68,6 +68,29 @@ private slots:
         QVERIFY(!rig.tmrTout.isActive());
     }
 
+    // A wait that starts part-way through an older one rides on the running tick: the
+    // older procedure's settle time is not stretched by the newer one. Compared on the
+    // timer itself (what is left of the tick before and after), not on a clock.
+    void aNewerWaitDoesNotRestartTheRunningTick()
+    {
+        LinkRig rig(1000);
+        QStringList trace;
+        rig.waits.run(procedure(rig, trace, "older", 1));
+        int leftBefore = -1, leftAfter = -1;
+        QTimer::singleShot(100, Qt::PreciseTimer, &rig.port, [&] {
+            QCOMPARE(rig.link.wait.waiters(), 1);
+            leftBefore = rig.tmrTout.remainingTime();
+            rig.waits.run(procedure(rig, trace, "newer", 1));
+            leftAfter = rig.tmrTout.remainingTime();
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(rig.waits.idle(), 10000);
+        QVERIFY(leftBefore >= 0 && leftBefore < 1000);
+        QVERIFY2(leftAfter <= leftBefore, qPrintable(QStringLiteral("%1 ms left of the tick before the newer wait, %2 ms after")
+                                                         .arg(leftBefore).arg(leftAfter)));
+        QCOMPARE(trace, (QStringList{"newer", "older"}));
+        QCOMPARE(rig.link.wait.ticks(), 1);
+    }
+
     void flagAndDialogWaitsEndWhenTheirConditionHolds()
     {
         LinkRig rig;
