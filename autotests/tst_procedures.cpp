@@ -460,6 +460,22 @@ private slots:
         QTest::qWait(100);
         QCOMPARE(rig.heard().size(), 5);
     }
+
+    // Closed during the kit check at start-up: nothing runs, so the window goes at
+    // once, and the check it cut short does not go on to poll a kit nobody watches.
+    void closingDuringTheKitCheckEndsIt()
+    {
+        using std::chrono::milliseconds;
+        BenchRig rig(0, {milliseconds(0), milliseconds(5), milliseconds(10), milliseconds(1000)});
+        FrmMain &w = rig.w();
+        w.show();
+        QTRY_VERIFY(!w.link().waits.idle());  // the check waits a whole second for the kit's "OK"
+        QVERIFY(w.close());
+        QVERIFY(w.link().waits.idle());
+        rig.forgetHeard();
+        QTest::qWait(1500);  // longer than the check's wait
+        QCOMPARE(rig.heard(), QStringList{});
+    }
 };
 
 QTEST_MAIN(TestProcedures)
