@@ -135,24 +135,6 @@ private slots:
         QCOMPARE(w.benchMonitor()->lblProcedure->text(), QStringLiteral("No test running"));
     }
 
-    void stopFromTheMonitor()
-    {
-        BenchRig rig;
-        QVERIFY(rig.waitUntilKitFree());
-        FrmMain &w = rig.w();
-        w.showBenchMonitor();
-        connect(&rig.kit(), &SimulatedKit::commandReceived, this, [&](const QString &command) {
-            if (command == "@G03")
-                w.benchMonitor()->cmdStop->click();
-        });
-        control<QComboBox>(w, "cmbCRChannel").setCurrentIndex(16);
-        rig.forgetHeard();
-        control<QPushButton>(w, "cmdContactResistance").click();
-        QVERIFY(rig.waitUntilIdle());
-        const QStringList heard = rig.heard();
-        QCOMPARE(heard.mid(heard.indexOf("@G03") + 1), (QStringList{"@A00", "&A00", "^R0", "@V0000", "^Q0000"}));
-        QVERIFY(control<QGroupBox>(w, "FrameCPanel").isEnabled() && !control<QLabel>(w, "lblBusy(3)").isVisibleTo(&w));
-    }
     // The time axis counts back from now in round steps, whenever the monitor opened.
     void timeAxisReadsSecondsBeforeNow()
     {

@@ -1,5 +1,6 @@
 #include "benchrig.h"
 
+#include "console/monitor/benchmonitor.h"
 #include "console/record/relaycatalogue.h"
 #include "kitsim/relaymodel.h"
 #include "tests/frmdropaway.h"
@@ -362,18 +363,20 @@ private slots:
     }
     // The operator's Stop: the procedure ends where it stands, the kit is left safe
     // once, and what was measured before stays. stopAt: the command the kit hears
-    // (or "dialog") when the operator presses Escape.
+    // (or "dialog") when the operator presses Escape, or the Bench Monitor's Stop.
     void stopLeavesTheKitSafe_data()
     {
         QTest::addColumn<int>("relay");
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("stopAt");
         QTest::addColumn<int>("presses");
-        QTest::newRow("all-channel contact run") << 0 << "cmdContactResistance" << "@G03" << 1;
-        QTest::newRow("pressed twice, made safe once") << 0 << "cmdContactResistance" << "@G03" << 2;
-        QTest::newRow("QL1's second-coil step in the poll tick") << QL1 << "cmdCoilResistance" << "@A10" << 1;
-        QTest::newRow("automatic test at the Drop Away Test dialog") << 0 << "cmdAuto" << "dialog" << 1;
-        QTest::newRow("nothing running: nothing sent") << 0 << "" << "" << 1;
+        QTest::addColumn<bool>("fromMonitor");
+        QTest::newRow("all-channel contact run") << 0 << "cmdContactResistance" << "@G03" << 1 << false;
+        QTest::newRow("pressed twice, made safe once") << 0 << "cmdContactResistance" << "@G03" << 2 << false;
+        QTest::newRow("from the Bench Monitor") << 0 << "cmdContactResistance" << "@G03" << 1 << true;
+        QTest::newRow("QL1's second-coil step in the poll tick") << QL1 << "cmdCoilResistance" << "@A10" << 1 << false;
+        QTest::newRow("automatic test at the Drop Away Test dialog") << 0 << "cmdAuto" << "dialog" << 1 << false;
+        QTest::newRow("nothing running: nothing sent") << 0 << "" << "" << 1 << false;
     }
 
     void stopLeavesTheKitSafe()
@@ -382,15 +385,18 @@ private slots:
         QFETCH(QString, button);
         QFETCH(QString, stopAt);
         QFETCH(int, presses);
+        QFETCH(bool, fromMonitor);
         BenchRig rig(relay);
         QVERIFY(rig.waitUntilKitFree());
         FrmMain &w = rig.w();
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
+        if (fromMonitor)
+            w.showBenchMonitor();
         QFile::remove(rig.folder.filePath("crval.csv"));
-        const auto stop = [&w, presses] {
+        const auto stop = [&w, presses, fromMonitor] {
             for (int i = 0; i < presses; ++i)
-                QTest::keyClick(&w, Qt::Key_Escape);
+                fromMonitor ? w.benchMonitor()->cmdStop->click() : QTest::keyClick(&w, Qt::Key_Escape);
         };
         connect(&rig.kit(), &SimulatedKit::commandReceived, this, [&](const QString &command) {
             if (command == stopAt)
@@ -418,8 +424,10 @@ private slots:
         const bool stopped = !button.isEmpty();
         QCOMPARE(w.link().log.formatted().contains("Stop"), stopped);
         QCOMPARE(heard.mid(heard.size() - (stopped ? safe.size() : 0)), stopped ? safe : QStringList{});
-        if (stopped)
-            QCOMPARE(heard.mid(heard.indexOf(stopAt == "dialog" ? "?A" : stopAt) + 1, -1).count("&A00"), 1);
+        if (stopped && stopAt == "dialog")
+            QCOMPARE(heard.mid(heard.indexOf("?A") + 1, -1).count("&A00"), 1);
+        else if (stopped)  // nothing between the command it stopped at and the safe sequence
+            QCOMPARE(heard.mid(heard.indexOf(stopAt) + 1), safe);
         for (const Request request : {Request::CoilResRequest, Request::Coil2ResRequest, Request::DropAwayVRequest})
             QVERIFY(!w.link().poll.isOpen(request));
         QVERIFY(!w.procedures().contactRuns.ContactResTest && !w.link().poll.pollHold());
