@@ -40,17 +40,13 @@
 #include <QSqlQuery>
 #include <QSysInfo>
 #include <QTableView>
+#include <QTcpServer>
 #include <QTest>
 #include <QValueAxis>
 
 #include <memory>
 #include <optional>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
@@ -136,42 +132,6 @@ QList<RelayEntry> storedIn(const QString &url)
         qWarning() << store.error();
     return out;
 }
-
-// A server on a local port that takes a connection and never answers.
-class SilentServer
-{
-public:
-    SilentServer()
-    {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        if (::bind(m_listener, reinterpret_cast<sockaddr *>(&address), length) == 0 && ::listen(m_listener, 4) == 0
-            && ::getsockname(m_listener, reinterpret_cast<sockaddr *>(&address), &length) == 0)
-            m_port = ntohs(address.sin_port);
-    }
-    ~SilentServer()
-    {
-        if (m_client >= 0)
-            ::close(m_client);
-        ::close(m_listener);
-    }
-    int port() const { return m_port; }
-    bool waitForConnection(int milliseconds)
-    {
-        pollfd waiting{m_listener, POLLIN, 0};
-        if (::poll(&waiting, 1, milliseconds) != 1)
-            return false;
-        m_client = ::accept(m_listener, nullptr, nullptr);
-        return m_client >= 0;
-    }
-
-private:
-    int m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
-    int m_client = -1;
-    int m_port = 0;
-};
 
 history::Filter byRelayId(const QString &text)
 {
@@ -885,9 +845,9 @@ private slots:
         QFETCH(QString, url);
         QFETCH(bool, inEnvironment);
         QFETCH(QString, said);
-        SilentServer silent;
-        QVERIFY(silent.port() > 0);
-        url.replace(u"{port}"_s, QString::number(silent.port()));
+        QTcpServer silent;  // takes the connection and never answers
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        url.replace(u"{port}"_s, QString::number(silent.serverPort()));
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.remove(u"QUILLMARK_HISTORY"_s);
         QStringList arguments{u"--export-history"_s, at(u"out.csv"_s)};
@@ -899,7 +859,7 @@ private slots:
         program.setProcessEnvironment(environment);
         program.start(QStringLiteral(QUILLMARK_PROGRAM), arguments);
         QVERIFY(program.waitForStarted());
-        if (silent.waitForConnection(20000)) {
+        if (silent.waitForNewConnection(20000)) {
             for (const char *shown : {"cmdline", "environ"}) {
                 const QByteArray bytes = readFile(u"/proc/%1/%2"_s.arg(program.processId()).arg(QLatin1String(shown)));
                 QVERIFY2(!bytes.contains("s3cret") && !bytes.startsWith("<cannot"), shown);
@@ -907,7 +867,7 @@ private slots:
         }
         QVERIFY(program.waitForFinished(30000));
         const QString out = QString::fromUtf8(program.readAllStandardError());
-        QVERIFY2(!out.contains(u"s3cret"_s) && out.contains(said.replace(u"{port}"_s, QString::number(silent.port()))),
+        QVERIFY2(!out.contains(u"s3cret"_s) && out.contains(said.replace(u"{port}"_s, QString::number(silent.serverPort()))),
                  qPrintable(out));
     }
 
