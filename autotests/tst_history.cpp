@@ -98,12 +98,17 @@ RelayEntry entryOf(int style, int serial, float coil)
 }
 
 // Lines of history.pending for the QL1 relays first .. first + count - 1, as the
-// journal keeps them.
-QByteArray pendingLines(int first, int count)
+// journal keeps them; contactUnit: the contact resistances' unit a bench before the
+// units were corrected wrote there.
+QByteArray pendingLines(int first, int count, const QString &contactUnit = {})
 {
     QByteArray out;
     for (int serial = first; serial < first + count; ++serial) {
         RelayEntry e = entryOf(4, serial, 1000);
+        for (history::Item &item : e.items) {
+            if (!contactUnit.isEmpty() && item.name.startsWith(u"contact_resistance_"_s))
+                item.unit = contactUnit;
+        }
         e.recordedAt = QDateTime::currentDateTimeUtc();
         e.host = u"bench-7"_s;
         e.reportFile = u"/bench/Batch.csv"_s;
@@ -421,26 +426,6 @@ private slots:
             QVERIFY2(json.contains(number), number);
         QVERIFY(history::exportRelays(store, {}, at(u"out.csv"_s)).ok);
         QVERIFY(readFile(at(u"out.csv"_s)).contains(",contact_resistance_front (mOhms),contact_resistance_back (mOhms),"));
-    }
-
-    // A relay that waited in the spool while the bench was updated goes in with
-    // today's units, not with those its line was written with.
-    void spooledRelayGoesInWithTodaysUnits()
-    {
-        const QString url = newHistory(u"sqlite"_s), spool = at(u"history.pending"_s);
-        RelayEntry waiting = history::entryFromRecord(relay(4, 1, 1000));
-        waiting.recordedAt = QDateTime::currentDateTimeUtc();
-        waiting.reportFile = at(u"Batch 1.csv"_s);  // as the bench spools it: a relay of a report file
-        for (history::Item &item : waiting.items) {
-            if (item.name.startsWith(u"contact_resistance_"_s))
-                item.unit = u"Ohms"_s;
-        }
-        writeFile(spool, QJsonDocument(history::toJson(waiting)).toJson(QJsonDocument::Compact) + '\n');
-        QWidget bench;
-        auto *journal = new history::Journal(*history::Location::parse(url), spool, &bench);
-        journal->catchUp();
-        QTRY_COMPARE(journal->pending(), 0);
-        QCOMPARE(described(storedIn(url).value(0), u"contact_resistance_front"_s), u"contact_resistance_front=3.0|3|mOhms"_s);
     }
 
     // The relay-ID filter folds every letter, not only ASCII ones, on both databases.
@@ -933,7 +918,8 @@ private slots:
     }
 
     // A line of history.pending that cannot be taken is moved aside, named in a
-    // notice; the good relays beside it go in.
+    // notice; the good relays beside it go in, one that waited while the bench was
+    // updated with today's units, not with those its line was written with.
     void pendingLineThatCannotBeTakenIsSetAside_data() { backendRows("a relay without its record hash, and a line cut off"); }
 
     void pendingLineThatCannotBeTakenIsSetAside()
@@ -943,15 +929,17 @@ private slots:
         QJsonObject noHash = QJsonDocument::fromJson(pendingLines(2, 1)).object();
         noHash.remove(u"record_sha1"_s);
         const QByteArray bad = QJsonDocument(noHash).toJson(QJsonDocument::Compact) + '\n', cut = "{\"recorded_at\":\"20\n";
-        writeFile(spool, pendingLines(1, 1) + bad + cut + pendingLines(3, 1));
+        writeFile(spool, pendingLines(1, 1) + bad + cut + pendingLines(3, 1, u"Ohms"_s));
         QWidget bench;
         auto *journal = new history::Journal(*history::Location::parse(url), spool, &bench);
         journal->catchUp();
         QTRY_COMPARE_WITH_TIMEOUT(journal->pending(), 0, 20000);
+        const QList<RelayEntry> stored = storedIn(url);
         QStringList kept;
-        for (const RelayEntry &e : storedIn(url))
+        for (const RelayEntry &e : stored)
             kept << e.relayId;
         QCOMPARE(kept, (QStringList{u"0001/22DAB"_s, u"0003/22DAB"_s}));
+        QCOMPARE(described(stored[1], u"contact_resistance_front"_s), u"contact_resistance_front=3.0|3|mOhms"_s);
         QVERIFY(!QFile::exists(spool));
         QCOMPARE(readFile(spool + u".rejected"_s), bad + cut);
         QVERIFY(journal->notice());
