@@ -138,18 +138,8 @@ private slots:
         QVERIFY(rig.waits.idle());
     }
 
-    // Stopped where it waits for an answer, a procedure's request is closed with it.
-    void aStoppedAnswerClosesItsRequest()
-    {
-        LinkRig rig;
-        rig.ask(Request::DropAwayVRequest);
-        QVERIFY(rig.link.poll.isOpen(Request::DropAwayVRequest) && !rig.waits.idle());
-        QVERIFY(rig.waits.cancelOnStop());
-        QVERIFY(!rig.link.poll.isOpen(Request::DropAwayVRequest) && rig.waits.idle());
-        QVERIFY(!rig.link.poll.deliver(Request::DropAwayVRequest, "%V0520 I0101\r"));
-    }
-
-    // A Stop ends what a Stop may end; what it holds is released as it ends.
+    // A Stop ends what a Stop may end; what it holds is released as it ends, and a
+    // procedure stopped where it waits for an answer has its request closed with it.
     void cancellingEndsProceduresWhereTheyStand()
     {
         LinkRig rig;
@@ -159,10 +149,12 @@ private slots:
             const QScopedValueRollback holding(flag, true);
             co_await r.waits.until([] { return false; });
         }(rig, held));
+        rig.ask(Request::DropAwayVRequest);
         rig.waits.run(procedure(rig, trace, "kit check", 1), platform::WaitStack::OnStop::Keep);
-        QVERIFY(held);
+        QVERIFY(held && rig.link.poll.isOpen(Request::DropAwayVRequest));
         QVERIFY(rig.waits.cancelOnStop());
-        QVERIFY(!held);
+        QVERIFY(!held && !rig.link.poll.isOpen(Request::DropAwayVRequest));
+        QVERIFY(!rig.link.poll.deliver(Request::DropAwayVRequest, "%V0520 I0101\r"));
         QTRY_COMPARE(trace, QStringList{"kit check"});
         QVERIFY(!rig.waits.cancelOnStop());
     }
