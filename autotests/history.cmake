@@ -8,7 +8,8 @@
 add_executable(history_appender history_appender.cpp)
 target_link_libraries(history_appender PRIVATE quillmark_history quillmark_warnings)
 
-quillmark_add_test(tst_history LIBS quillmark_historywindow quillmark_reportform quillmark_console
+find_package(Qt6 REQUIRED COMPONENTS Network)  # a listener that never answers
+quillmark_add_test(tst_history LIBS quillmark_historywindow quillmark_reportform quillmark_console Qt6::Network
   SOURCES pgserver.h privatetmpfs.h ptybench.h TIMEOUT 600)
 target_compile_definitions(tst_history PRIVATE QUILLMARK_PROGRAM="$<TARGET_FILE:quillmark>"
   HISTORY_APPENDER="$<TARGET_FILE:history_appender>" KITSIM_PROGRAM="$<TARGET_FILE:quillmark-kitsim>"

@@ -40,16 +40,13 @@
 #include <QSqlQuery>
 #include <QSysInfo>
 #include <QTableView>
+#include <QTcpServer>
 #include <QTest>
 #include <QValueAxis>
 
 #include <memory>
+#include <optional>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
@@ -92,15 +89,26 @@ QByteArray relays(int style, int count, float firstCoil = 1030, float step = 10)
     return out;
 }
 
+// A relay as the history reads it back from its record in a report file.
+RelayEntry entryOf(int style, int serial, float coil)
+{
+    QStringList lines = QString::fromLatin1(reports::formatRecord(relay(style, serial, coil))).split(u"\r\n"_s);
+    lines.removeLast();
+    return history::entryFromLines(style, lines);
+}
+
 // Lines of history.pending for the QL1 relays first .. first + count - 1, as the
-// journal keeps them.
-QByteArray pendingLines(int first, int count)
+// journal keeps them; contactUnit: the contact resistances' unit a bench before the
+// units were corrected wrote there.
+QByteArray pendingLines(int first, int count, const QString &contactUnit = {})
 {
     QByteArray out;
     for (int serial = first; serial < first + count; ++serial) {
-        QStringList lines = QString::fromLatin1(reports::formatRecord(relay(4, serial, 1000))).split(u"\r\n"_s);
-        lines.removeLast();
-        RelayEntry e = history::entryFromLines(4, lines);
+        RelayEntry e = entryOf(4, serial, 1000);
+        for (history::Item &item : e.items) {
+            if (!contactUnit.isEmpty() && item.name.startsWith(u"contact_resistance_"_s))
+                item.unit = contactUnit;
+        }
         e.recordedAt = QDateTime::currentDateTimeUtc();
         e.host = u"bench-7"_s;
         e.reportFile = u"/bench/Batch.csv"_s;
@@ -130,42 +138,6 @@ QList<RelayEntry> storedIn(const QString &url)
     return out;
 }
 
-// A server on a local port that takes a connection and never answers.
-class SilentServer
-{
-public:
-    SilentServer()
-    {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        if (::bind(m_listener, reinterpret_cast<sockaddr *>(&address), length) == 0 && ::listen(m_listener, 4) == 0
-            && ::getsockname(m_listener, reinterpret_cast<sockaddr *>(&address), &length) == 0)
-            m_port = ntohs(address.sin_port);
-    }
-    ~SilentServer()
-    {
-        if (m_client >= 0)
-            ::close(m_client);
-        ::close(m_listener);
-    }
-    int port() const { return m_port; }
-    bool waitForConnection(int milliseconds)
-    {
-        pollfd waiting{m_listener, POLLIN, 0};
-        if (::poll(&waiting, 1, milliseconds) != 1)
-            return false;
-        m_client = ::accept(m_listener, nullptr, nullptr);
-        return m_client >= 0;
-    }
-
-private:
-    int m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
-    int m_client = -1;
-    int m_port = 0;
-};
-
 history::Filter byRelayId(const QString &text)
 {
     history::Filter filter;
@@ -180,6 +152,16 @@ QString described(const RelayEntry &e, const QString &name)
     if (!item)
         return name + u"=<none>"_s;
     return u"%1=%2|%3|%4"_s.arg(name, item->text, item->number ? QString::number(*item->number) : QString(), item->unit);
+}
+
+// The text of a PDF as pdftotext reads it.
+QString pdfText(const QString &pdf, const QStringList &options = {})
+{
+    QProcess text;
+    text.start(u"pdftotext"_s, options + QStringList{pdf, u"-"_s});
+    if (!text.waitForFinished())
+        return u"<pdftotext (poppler-utils) is needed>"_s;
+    return QString::fromUtf8(text.readAllStandardOutput());
 }
 
 // Waits for the long work the window started to end; whether it went well.
@@ -228,6 +210,30 @@ class TestHistory : public QObject
     {
         for (const QString &backend : Backends)
             rest(QTest::newRow(qPrintable(backend + u": "_s + QLatin1String(name))) << backend);
+    }
+    // A case that runs once on each backend and has nothing else to vary.
+    void backendRows(const char *name)
+    {
+        QTest::addColumn<QString>("backend");
+        addBackendRows(name, [](QTestData &) {});
+    }
+
+    // Relays of style written to the report file name and imported into the history at url.
+    bool imported(const QString &url, const QString &name, int style, int count)
+    {
+        writeFile(at(name), relays(style, count));
+        history::Store store(*history::Location::parse(url), u"test-setup"_s);
+        return history::importReportFile(store, at(name), style).ok;
+    }
+
+    // Relay serial of QL1, appended to Batch.csv in the temporary folder and handed to journal.
+    void recordRelay(history::Journal &journal, int serial)
+    {
+        BenchRecord r = relay(4, serial, 1000);
+        r.SaveFolder = m_dir->path() + u'/';
+        const reports::AppendResult appended = reports::appendReportRecord(r, u"Batch.csv"_s);
+        QVERIFY(appended.ok);
+        journal.recordAppended(r, at(u"Batch.csv"_s), appended.recordIndex);
     }
 
 private slots:
@@ -368,11 +374,7 @@ private slots:
     // that Quillmark's report form): opened once, it shows milliohms, the release
     // of a relay picking up below 20 mA in milliamperes, the relay IDs found in any
     // case, and the bench's readings as the 32-bit numbers they are.
-    void historyOfVersionOneIsCorrected_data()
-    {
-        QTest::addColumn<QString>("backend");
-        addBackendRows("five relays of QN1, QTA2 and QSPA1", [](QTestData &) {});
-    }
+    void historyOfVersionOneIsCorrected_data() { backendRows("five relays of QN1, QTA2 and QSPA1"); }
 
     void historyOfVersionOneIsCorrected()
     {
@@ -429,26 +431,6 @@ private slots:
         QVERIFY(readFile(at(u"out.csv"_s)).contains(",contact_resistance_front (mOhms),contact_resistance_back (mOhms),"));
     }
 
-    // A relay that waited in the spool while the bench was updated goes in with
-    // today's units, not with those its line was written with.
-    void spooledRelayGoesInWithTodaysUnits()
-    {
-        const QString url = newHistory(u"sqlite"_s), spool = at(u"history.pending"_s);
-        RelayEntry waiting = history::entryFromRecord(relay(4, 1, 1000));
-        waiting.recordedAt = QDateTime::currentDateTimeUtc();
-        waiting.reportFile = at(u"Batch 1.csv"_s);  // as the bench spools it: a relay of a report file
-        for (history::Item &item : waiting.items) {
-            if (item.name.startsWith(u"contact_resistance_"_s))
-                item.unit = u"Ohms"_s;
-        }
-        writeFile(spool, QJsonDocument(history::toJson(waiting)).toJson(QJsonDocument::Compact) + '\n');
-        QWidget bench;
-        auto *journal = new history::Journal(*history::Location::parse(url), spool, &bench);
-        journal->catchUp();
-        QTRY_COMPARE(journal->pending(), 0);
-        QCOMPARE(described(storedIn(url).value(0), u"contact_resistance_front"_s), u"contact_resistance_front=3.0|3|mOhms"_s);
-    }
-
     // The relay-ID filter folds every letter, not only ASCII ones, on both databases.
     void relayIdFilterFoldsEveryLetter_data()
     {
@@ -487,11 +469,7 @@ private slots:
     // What the operator records on the form reaches the history with its time,
     // bench and place in the report file; "MAKE FINAL REPORT" prints the batch, and
     // says so beside the missing template. Importing the file again adds nothing.
-    void formRecordsReachTheHistory_data()
-    {
-        QTest::addColumn<QString>("backend");
-        addBackendRows("two relays added, the third with the final report", [](QTestData &) {});
-    }
+    void formRecordsReachTheHistory_data() { backendRows("two relays added, the third with the final report"); }
 
     void formRecordsReachTheHistory()
     {
@@ -529,10 +507,7 @@ private slots:
         QCOMPARE(m_prompts.messages.size(), 1);
         QVERIFY(m_prompts.messages[0].text.contains(u"Routine_Test_Format_QL1.xlsm"_s));
         QVERIFY(m_prompts.messages[0].text.contains(u"written as "_s + folder + u"RoutineTest.pdf"_s));
-        QProcess text;
-        text.start(u"pdftotext"_s, {folder + u"RoutineTest.pdf"_s, u"-"_s});
-        QVERIFY2(text.waitForFinished(), "pdftotext (poppler-utils) is needed");
-        const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+        const QString printed = pdfText(folder + u"RoutineTest.pdf"_s);
         for (const char *id : {"0001/22DAB", "0002/22DAB", "0003/22DAB", "Date: 15/04/2022", "Page 1 of "})
             QVERIFY2(printed.contains(QLatin1String(id)), id);
     }
@@ -586,20 +561,13 @@ private slots:
         auto *journal = new history::Journal(*history::Location::parse(url), spool, bench.get());
         QSignalSpy settled(journal, &history::Journal::settled);
         int serial = 0;
-        const auto record = [&](history::Journal *to) {
-            BenchRecord r = relay(4, ++serial, 1000);
-            r.SaveFolder = m_dir->path() + u'/';
-            const reports::AppendResult appended = reports::appendReportRecord(r, u"Batch.csv"_s);
-            QVERIFY(appended.ok);
-            to->recordAppended(r, file, appended.recordIndex);
-        };
         for (int i = 0; i < 3; ++i)
-            record(journal);
+            recordRelay(*journal, ++serial);
         QTRY_COMPARE(storedIn(url).size(), 3);
 
         reach(backend, false);
         for (int i = 0; i < 3; ++i)
-            record(journal);
+            recordRelay(*journal, ++serial);
         QTRY_COMPARE(readFile(spool).count('\n'), 3);  // kept on the journal's thread
         QTRY_VERIFY(!settled.isEmpty() && settled.last().at(0).toInt() == 3 && journal->notice());
         QCOMPARE(history::readReportFile(file, 4).records.size(), 6);
@@ -618,7 +586,7 @@ private slots:
             journal->catchUp();
         } else {
             reach(backend, true);
-            record(journal);
+            recordRelay(*journal, ++serial);
         }
         QTRY_COMPARE(journal->pending(), 0);
         const QList<RelayEntry> kept = storedIn(url);
@@ -631,11 +599,7 @@ private slots:
     }
 
     // Two benches record 500 relays each into one history at the same time.
-    void twoBenchesRecordAtOnce_data()
-    {
-        QTest::addColumn<QString>("backend");
-        addBackendRows("500 relays each", [](QTestData &) {});
-    }
+    void twoBenchesRecordAtOnce_data() { backendRows("500 relays each"); }
 
     void twoBenchesRecordAtOnce()
     {
@@ -836,18 +800,13 @@ private slots:
     {
         QList<RelayEntry> two;
         for (const auto &[style, coil] : {std::pair{2, 1030.0f}, {4, 998.25f}}) {
-            QStringList lines = QString::fromLatin1(reports::formatRecord(relay(style, style, coil))).split(u"\r\n"_s);
-            lines.removeLast();
-            RelayEntry e = history::entryFromLines(style, lines);
+            RelayEntry e = entryOf(style, style, coil);
             e.recordedAt = QDateTime(QDate(2024, 3, 5), QTime(10, 0));
             two << e;
         }
         const QString pdf = at(u"two.pdf"_s);
         QVERIFY(history::writeRoutinePdf(pdf, two, {u"bench-7"_s, u"/bench/reports/Batch 7.csv"_s}).ok);
-        QProcess text;
-        text.start(u"pdftotext"_s, {u"-layout"_s, u"-enc"_s, u"UTF-8"_s, pdf, u"-"_s});
-        QVERIFY2(text.waitForFinished(), "pdftotext (poppler-utils) is needed");
-        QCOMPARE(QString::fromUtf8(text.readAllStandardOutput()).split(u'\n'),
+        QCOMPARE(pdfText(pdf, {u"-layout"_s, u"-enc"_s, u"UTF-8"_s}).split(u'\n'),
                  QString::fromUtf8(readFile(QStringLiteral(QUILLMARK_TEST_DATA "/routine_two_relays.txt"))).split(u'\n'));
     }
 
@@ -874,9 +833,9 @@ private slots:
         QFETCH(QString, url);
         QFETCH(bool, inEnvironment);
         QFETCH(QString, said);
-        SilentServer silent;
-        QVERIFY(silent.port() > 0);
-        url.replace(u"{port}"_s, QString::number(silent.port()));
+        QTcpServer silent;  // takes the connection and never answers
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        url.replace(u"{port}"_s, QString::number(silent.serverPort()));
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.remove(u"QUILLMARK_HISTORY"_s);
         QStringList arguments{u"--export-history"_s, at(u"out.csv"_s)};
@@ -888,7 +847,7 @@ private slots:
         program.setProcessEnvironment(environment);
         program.start(QStringLiteral(QUILLMARK_PROGRAM), arguments);
         QVERIFY(program.waitForStarted());
-        if (silent.waitForConnection(20000)) {
+        if (silent.waitForNewConnection(20000)) {
             for (const char *shown : {"cmdline", "environ"}) {
                 const QByteArray bytes = readFile(u"/proc/%1/%2"_s.arg(program.processId()).arg(QLatin1String(shown)));
                 QVERIFY2(!bytes.contains("s3cret") && !bytes.startsWith("<cannot"), shown);
@@ -896,42 +855,47 @@ private slots:
         }
         QVERIFY(program.waitForFinished(30000));
         const QString out = QString::fromUtf8(program.readAllStandardError());
-        QVERIFY2(!out.contains(u"s3cret"_s) && out.contains(said.replace(u"{port}"_s, QString::number(silent.port()))),
+        QVERIFY2(!out.contains(u"s3cret"_s) && out.contains(said.replace(u"{port}"_s, QString::number(silent.serverPort()))),
                  qPrintable(out));
     }
 
-    // Disk full: every export of the history says why and leaves the file that was
-    // there as it was, and the command line ends with an error.
-    void exportsOnAFullDiskKeepTheOldFile_data()
+    // An export or printout that cannot end, on a full disk from the window or the
+    // command line, or that is called off by Cancel or by closing the window: it says
+    // why, leaves the file that was there as it was and nothing half-written beside
+    // it, and the command line ends with an error.
+    void unfinishedExportKeepsTheOldFile_data()
     {
-        QTest::addColumn<bool>("script");
+        QTest::addColumn<QString>("end");  // "full disk", "script on a full disk", "Cancel" or "closed"
         QTest::addColumn<QString>("file");
-        QTest::newRow("CSV from the window") << false << u"relays.csv"_s;
-        QTest::newRow("JSON from the window") << false << u"relays.json"_s;
-        QTest::newRow("PDF from the window") << false << u"relays.pdf"_s;
-        QTest::newRow("CSV on the command line") << true << u"relays.csv"_s;
-        QTest::newRow("JSON on the command line") << true << u"relays.json"_s;
+        const auto row = [](const char *name, const char *end, const char *file) {
+            QTest::newRow(name) << QString::fromLatin1(end) << QString::fromLatin1(file);
+        };
+        row("disk full: CSV from the window", "full disk", "relays.csv");
+        row("disk full: JSON from the window", "full disk", "relays.json");
+        row("disk full: PDF from the window", "full disk", "relays.pdf");
+        row("disk full: CSV on the command line", "script on a full disk", "relays.csv");
+        row("disk full: JSON on the command line", "script on a full disk", "relays.json");
+        row("Cancel during a CSV export", "Cancel", "relays.csv");
+        row("the window closed during a printout", "closed", "relays.pdf");
     }
 
-    void exportsOnAFullDiskKeepTheOldFile()
+    void unfinishedExportKeepsTheOldFile()
     {
-        QFETCH(bool, script);
+        QFETCH(QString, end);
         QFETCH(QString, file);
+        const bool fullDisk = end.endsWith(u"full disk"_s);
         const QString url = newHistory(u"sqlite"_s);
-        writeFile(at(u"ql1.csv"_s), relays(4, 3));
-        {
-            history::Store store(*history::Location::parse(url), u"test-full"_s);
-            QVERIFY(history::importReportFile(store, at(u"ql1.csv"_s), 4).ok);
-        }
-        PrivateTmpfs disk(64);
-        if (disk.path().isEmpty())
-            QSKIP(qPrintable(disk.why()));
-        const QString target = disk.path() + u'/' + file;
-        writeFile(target, "yesterday's export\n");
-        fill(disk.path());
+        QVERIFY(imported(url, u"batch.csv"_s, 2, fullDisk ? 3 : 2000));  // enough to call off while it runs
+        std::optional<PrivateTmpfs> disk;
+        if (fullDisk && disk.emplace(64).path().isEmpty())
+            QSKIP(qPrintable(disk->why()));
+        const QString folder = fullDisk ? disk->path() : m_dir->path(), target = folder + u'/' + file;
+        writeFile(target, "yesterday's\n");
+        if (fullDisk)
+            fill(folder);
 
         QString said;
-        if (script) {
+        if (end == "script on a full disk"_L1) {
             QProcess program;
             program.start(QStringLiteral(QUILLMARK_PROGRAM), {u"--export-history"_s, target, u"--history"_s, url});
             QVERIFY(program.waitForFinished(30000));
@@ -939,22 +903,27 @@ private slots:
             said = QString::fromUtf8(program.readAllStandardError());
         } else {
             history::HistoryWindow window(*history::Location::parse(url), m_prompts, startupFolder());
+            window.show();
             QTRY_VERIFY(!window.busy());
-            QVERIFY(!finished(window, file.endsWith(u".pdf"_s) ? window.printChosen(target) : window.exportChosen(target)));
+            QSignalSpy done(&window, &history::HistoryWindow::taskFinished);
+            QVERIFY(file.endsWith(u".pdf"_s) ? window.printChosen(target) : window.exportChosen(target));
+            if (!fullDisk) {
+                QVERIFY(window.cmdCancel->isVisible() && !window.cmdExportCsv->isEnabled());
+                end == "closed"_L1 ? void(window.close()) : window.cmdCancel->click();
+            }
+            QVERIFY(!done.isEmpty() || done.wait(180000));  // a liveness bound only
+            QCOMPARE(done.first().first().toBool(), false);
             said = window.lblStatus->text();
         }
-        QVERIFY2(said.contains(u"No space left on device"_s), qPrintable(said));
-        QCOMPARE(readFile(target), QByteArray("yesterday's export\n"));
-        QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);  // nothing left half-written
+        QVERIFY2(said.contains(fullDisk ? u"No space left on device"_s : u"called off"_s), qPrintable(said));
+        QCOMPARE(readFile(target), QByteArray("yesterday's\n"));
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 2);  // with the filler or the batch
     }
 
     // A line of history.pending that cannot be taken is moved aside, named in a
-    // notice; the good relays beside it go in.
-    void pendingLineThatCannotBeTakenIsSetAside_data()
-    {
-        QTest::addColumn<QString>("backend");
-        addBackendRows("a relay without its record hash, and a line cut off", [](QTestData &) {});
-    }
+    // notice; the good relays beside it go in, one that waited while the bench was
+    // updated with today's units, not with those its line was written with.
+    void pendingLineThatCannotBeTakenIsSetAside_data() { backendRows("a relay without its record hash, and a line cut off"); }
 
     void pendingLineThatCannotBeTakenIsSetAside()
     {
@@ -963,15 +932,17 @@ private slots:
         QJsonObject noHash = QJsonDocument::fromJson(pendingLines(2, 1)).object();
         noHash.remove(u"record_sha1"_s);
         const QByteArray bad = QJsonDocument(noHash).toJson(QJsonDocument::Compact) + '\n', cut = "{\"recorded_at\":\"20\n";
-        writeFile(spool, pendingLines(1, 1) + bad + cut + pendingLines(3, 1));
+        writeFile(spool, pendingLines(1, 1) + bad + cut + pendingLines(3, 1, u"Ohms"_s));
         QWidget bench;
         auto *journal = new history::Journal(*history::Location::parse(url), spool, &bench);
         journal->catchUp();
         QTRY_COMPARE_WITH_TIMEOUT(journal->pending(), 0, 20000);
+        const QList<RelayEntry> stored = storedIn(url);
         QStringList kept;
-        for (const RelayEntry &e : storedIn(url))
+        for (const RelayEntry &e : stored)
             kept << e.relayId;
         QCOMPARE(kept, (QStringList{u"0001/22DAB"_s, u"0003/22DAB"_s}));
+        QCOMPARE(described(stored[1], u"contact_resistance_front"_s), u"contact_resistance_front=3.0|3|mOhms"_s);
         QVERIFY(!QFile::exists(spool));
         QCOMPARE(readFile(spool + u".rejected"_s), bad + cut);
         QVERIFY(journal->notice());
@@ -988,11 +959,7 @@ private slots:
         reach(u"sqlite"_s, false);
         QWidget bench;
         auto *journal = new history::Journal(*history::Location::parse(url), spool, &bench);
-        BenchRecord r = relay(4, 1, 1000);
-        r.SaveFolder = m_dir->path() + u'/';
-        const reports::AppendResult appended = reports::appendReportRecord(r, u"Batch.csv"_s);
-        QVERIFY(appended.ok);
-        journal->recordAppended(r, at(u"Batch.csv"_s), appended.recordIndex);
+        recordRelay(*journal, 1);
         QTRY_VERIFY(journal->notice());
         const QString told = journal->notice()->text();
         QVERIFY2(told.contains(u"wait only while Quillmark runs"_s) && told.contains(u"gone"_s)
@@ -1059,11 +1026,7 @@ private slots:
     void hungServerDuringARefresh()
     {
         const QString url = newHistory(u"postgresql"_s);
-        writeFile(at(u"ql1.csv"_s), relays(4, 20));
-        {
-            history::Store store(*history::Location::parse(url), u"test-hung"_s);
-            QVERIFY(history::importReportFile(store, at(u"ql1.csv"_s), 4).ok);
-        }
+        QVERIFY(imported(url, u"ql1.csv"_s, 4, 20));
         PtyBench rig(0);
         QVERIFY(rig.waitUntilKitFree());
         FrmMain &w = *rig.window;
@@ -1172,40 +1135,6 @@ private slots:
             program.kill();
         QVERIFY2(ended, "the file dialog did not come back");
         QCOMPARE(program.exitCode(), 0);
-    }
-
-    // Long work called off, by Cancel or by closing the window: it ends with the
-    // file that was there as it was.
-    void calledOffWorkKeepsTheOldFile_data()
-    {
-        QTest::addColumn<bool>("closing");
-        QTest::addColumn<QString>("file");
-        QTest::newRow("Cancel during a CSV export") << false << u"all.csv"_s;
-        QTest::newRow("the window closed during a printout") << true << u"all.pdf"_s;
-    }
-
-    void calledOffWorkKeepsTheOldFile()
-    {
-        QFETCH(bool, closing);
-        QFETCH(QString, file);
-        const QString url = newHistory(u"sqlite"_s);
-        writeFile(at(u"batch.csv"_s), relays(2, 2000));
-        {
-            history::Store store(*history::Location::parse(url), u"test-called-off"_s);
-            QVERIFY(history::importReportFile(store, at(u"batch.csv"_s), 2).ok);
-        }
-        writeFile(at(file), "yesterday's\n");
-        history::HistoryWindow window(*history::Location::parse(url), m_prompts, startupFolder());
-        window.show();
-        QTRY_VERIFY(!window.busy());
-        QSignalSpy done(&window, &history::HistoryWindow::taskFinished);
-        QVERIFY(file.endsWith(u".pdf"_s) ? window.printChosen(at(file)) : window.exportChosen(at(file)));
-        QVERIFY(window.cmdCancel->isVisible() && !window.cmdExportCsv->isEnabled());
-        closing ? void(window.close()) : window.cmdCancel->click();
-        QVERIFY(done.wait(30000));
-        QCOMPARE(done.first().first().toBool(), false);
-        QVERIFY2(window.lblStatus->text().contains(u"called off"_s), qPrintable(window.lblStatus->text()));
-        QCOMPARE(readFile(at(file)), QByteArray("yesterday's\n"));
     }
 
     // The scripts run where there is no display, and answer with one line.

@@ -138,18 +138,8 @@ private slots:
         QVERIFY(rig.waits.idle());
     }
 
-    // Stopped where it waits for an answer, a procedure's request is closed with it.
-    void aStoppedAnswerClosesItsRequest()
-    {
-        LinkRig rig;
-        rig.ask(Request::DropAwayVRequest);
-        QVERIFY(rig.link.poll.isOpen(Request::DropAwayVRequest) && !rig.waits.idle());
-        QVERIFY(rig.waits.cancelOnStop());
-        QVERIFY(!rig.link.poll.isOpen(Request::DropAwayVRequest) && rig.waits.idle());
-        QVERIFY(!rig.link.poll.deliver(Request::DropAwayVRequest, "%V0520 I0101\r"));
-    }
-
-    // A Stop ends what a Stop may end; what it holds is released as it ends.
+    // A Stop ends what a Stop may end; what it holds is released as it ends, and a
+    // procedure stopped where it waits for an answer has its request closed with it.
     void cancellingEndsProceduresWhereTheyStand()
     {
         LinkRig rig;
@@ -159,10 +149,12 @@ private slots:
             const QScopedValueRollback holding(flag, true);
             co_await r.waits.until([] { return false; });
         }(rig, held));
+        rig.ask(Request::DropAwayVRequest);
         rig.waits.run(procedure(rig, trace, "kit check", 1), platform::WaitStack::OnStop::Keep);
-        QVERIFY(held);
+        QVERIFY(held && rig.link.poll.isOpen(Request::DropAwayVRequest));
         QVERIFY(rig.waits.cancelOnStop());
-        QVERIFY(!held);
+        QVERIFY(!held && !rig.link.poll.isOpen(Request::DropAwayVRequest));
+        QVERIFY(!rig.link.poll.deliver(Request::DropAwayVRequest, "%V0520 I0101\r"));
         QTRY_COMPARE(trace, QStringList{"kit check"});
         QVERIFY(!rig.waits.cancelOnStop());
     }
@@ -175,27 +167,26 @@ private slots:
         QTest::addColumn<bool>("busy");
         QTest::addColumn<bool>("hold");
         QTest::addColumn<QStringList>("sent");
-        const QStringList none;
-        QTest::newRow("idle") << none << none << false << false << QStringList{"?D"};
-        QTest::newRow("idle held") << none << none << false << true << none;
-        QTest::newRow("busy without ramp still polls") << none << none << true << false << QStringList{"?D"};
-        QTest::newRow("start all in order, hold or not")
-            << QStringList{"DropAwayIRequest", "PickUpVRequest", "CoilResRequest", "DropAwayVRequest",
-                           "Coil2PickUpRequest", "PickUpIRequest"}
-            << none << false << true << QStringList{"@R", "@P", "@p", "@D", "^Y", "^Z"};
-        QTest::newRow("pick-up busy") << none << QStringList{"PickUpVRequest"} << true << false << QStringList{"?D"};
-        QTest::newRow("pick-up busy held") << none << QStringList{"PickUpVRequest"} << true << true << none;
-        QTest::newRow("pick-up free, even held") << none << QStringList{"PickUpVRequest"} << false << true
-                                                 << QStringList{"?P"};
-        QTest::newRow("current ramp busy queries with &D")
-            << none << QStringList{"PickUpIRequest"} << true << false << QStringList{"&D"};
-        QTest::newRow("mixed ramps busy query with ?D")
-            << none << QStringList{"PickUpIRequest", "PickUpVRequest"} << true << false << QStringList{"?D"};
-        QTest::newRow("every ramp free, fixed order")
-            << none
-            << QStringList{"Coil2PickUpRequest", "DropAwayIRequest", "PickUpIRequest", "DropAwayVRequest",
-                           "PickUpVRequest"}
-            << false << false << QStringList{"?P", "?A", "*P", "*A", "?p"};
+        // Names and commands parted by blanks.
+        const auto row = [](const char *name, const char *armed, const char *open, bool busy, bool hold,
+                            const char *sent) {
+            const auto words = [](const char *text) { return QString::fromLatin1(text).split(' ', Qt::SkipEmptyParts); };
+            QTest::newRow(name) << words(armed) << words(open) << busy << hold << words(sent);
+        };
+        row("idle", "", "", false, false, "?D");
+        row("idle held", "", "", false, true, "");
+        row("busy without ramp still polls", "", "", true, false, "?D");
+        row("start all in order, hold or not",
+            "DropAwayIRequest PickUpVRequest CoilResRequest DropAwayVRequest Coil2PickUpRequest PickUpIRequest", "",
+            false, true, "@R @P @p @D ^Y ^Z");
+        row("pick-up busy", "", "PickUpVRequest", true, false, "?D");
+        row("pick-up busy held", "", "PickUpVRequest", true, true, "");
+        row("pick-up free, even held", "", "PickUpVRequest", false, true, "?P");
+        row("current ramp busy queries with &D", "", "PickUpIRequest", true, false, "&D");
+        row("mixed ramps busy query with ?D", "", "PickUpIRequest PickUpVRequest", true, false, "?D");
+        row("every ramp free, fixed order", "",
+            "Coil2PickUpRequest DropAwayIRequest PickUpIRequest DropAwayVRequest PickUpVRequest", false, false,
+            "?P ?A *P *A ?p");
     }
 
     void pollTickSendsWhatTheRequestsAskFor()
@@ -262,41 +253,32 @@ private slots:
         QTest::addColumn<QList<QByteArray>>("pieces");
         QTest::addColumn<QStringList>("handled");
         QTest::addColumn<QStringList>("answered");
-        const QStringList none;
-        QTest::newRow("coil 1") << "" << QList<QByteArray>{"R=04512\r"} << QStringList{"R:R=04512\r"} << none;
-        QTest::newRow("coil 1 to the test that asked")
-            << "CoilResRequest" << QList<QByteArray>{"R=04512\r"} << none << QStringList{"R=04512\r"};
-        QTest::newRow("coil 2, while coil 1 is asked") << "CoilResRequest" << QList<QByteArray>{"Q=04800\r"}
-                                                       << QStringList{"Q:Q=04800\r"} << none;
-        QTest::newRow("delay") << "" << QList<QByteArray>{"&123451\r"} << QStringList{"&:&123451\r"} << none;
-        QTest::newRow("contact") << "" << QList<QByteArray>{"#00253\r"} << QStringList{"#:#00253\r"} << none;
-        QTest::newRow("pick-up in pieces") << "" << QList<QByteArray>{"*V16", "50 I0312\r"}
-                                           << QStringList{"*:*V1650 I0312\r"} << none;
-        QTest::newRow("pick-up in pieces to the test that asked")
-            << "PickUpVRequest" << QList<QByteArray>{"*V16", "50 I0312\r"} << none << QStringList{"*V1650 I0312\r"};
-        QTest::newRow("coil-2 pick-up") << "Coil2PickUpRequest" << QList<QByteArray>{"-V1650 I0312\r"} << none
-                                        << QStringList{"-V1650 I0312\r"};
-        QTest::newRow("drop-away") << "DropAwayVRequest" << QList<QByteArray>{"%V0520 I0101\r"} << none
-                                   << QStringList{"%V0520 I0101\r"};
-        QTest::newRow("pick-up current") << "PickUpIRequest" << QList<QByteArray>{">V0000 I0312\r"} << none
-                                         << QStringList{">V0000 I0312\r"};
-        QTest::newRow("drop-away current") << "DropAwayIRequest" << QList<QByteArray>{"!V0000 I0101\r"} << none
-                                           << QStringList{"!V0000 I0101\r"};
-        QTest::newRow("drop-away current unasked") << "" << QList<QByteArray>{"!V0000 I0101\r"}
-                                                   << QStringList{"!:!V0000 I0101\r"} << none;
-        QTest::newRow("sequence, any first char")
-            << "" << QList<QByteArray>{"x:ABCDEFGH:IJKLMNOP\r"} << QStringList{"s:x:ABCDEFGH:IJKLMNOP\r"} << none;
-        QTest::newRow("OK answer") << "" << QList<QByteArray>{"OK\r"} << none << none;
-        QTest::newRow("known length, unknown mark") << "" << QList<QByteArray>{"X=04512\r"} << none << none;
-        QTest::newRow("two frames in one piece")
-            << "CoilResRequest" << QList<QByteArray>{"R=04512\rQ=04800\r"} << none << none;
-        QTest::newRow("frame cut short") << "" << QList<QByteArray>{"R=045\r"} << none << none;
-        QTest::newRow("CR LF after a frame") << "" << QList<QByteArray>{"#00253\r\n"} << none << none;
-        QTest::newRow("stray text spoils the next frame only")
-            << "" << QList<QByteArray>{"zz", "R=04512\r", "R=04513\r"} << QStringList{"R:R=04513\r"} << none;
-        QTest::newRow("a megabyte without CR, then a frame")
-            << "" << QList<QByteArray>(1024, QByteArray(1024, 'x')) + QList<QByteArray>{"\r", "R=04512\r"}
-            << QStringList{"R:R=04512\r"} << none;
+        // pieces: as they reach the port, parted by '|'.
+        const auto row = [](const char *name, const char *asked, const QByteArray &pieces, const QStringList &handled,
+                            const QStringList &answered = {}) {
+            QTest::newRow(name) << QString::fromLatin1(asked) << pieces.split('|') << handled << answered;
+        };
+        row("coil 1", "", "R=04512\r", {"R:R=04512\r"});
+        row("coil 1 to the test that asked", "CoilResRequest", "R=04512\r", {}, {"R=04512\r"});
+        row("coil 2, while coil 1 is asked", "CoilResRequest", "Q=04800\r", {"Q:Q=04800\r"});
+        row("delay", "", "&123451\r", {"&:&123451\r"});
+        row("contact", "", "#00253\r", {"#:#00253\r"});
+        row("pick-up in pieces", "", "*V16|50 I0312\r", {"*:*V1650 I0312\r"});
+        row("pick-up in pieces to the test that asked", "PickUpVRequest", "*V16|50 I0312\r", {}, {"*V1650 I0312\r"});
+        row("coil-2 pick-up", "Coil2PickUpRequest", "-V1650 I0312\r", {}, {"-V1650 I0312\r"});
+        row("drop-away", "DropAwayVRequest", "%V0520 I0101\r", {}, {"%V0520 I0101\r"});
+        row("pick-up current", "PickUpIRequest", ">V0000 I0312\r", {}, {">V0000 I0312\r"});
+        row("drop-away current", "DropAwayIRequest", "!V0000 I0101\r", {}, {"!V0000 I0101\r"});
+        row("drop-away current unasked", "", "!V0000 I0101\r", {"!:!V0000 I0101\r"});
+        row("sequence, any first char", "", "x:ABCDEFGH:IJKLMNOP\r", {"s:x:ABCDEFGH:IJKLMNOP\r"});
+        row("OK answer", "", "OK\r", {});
+        row("known length, unknown mark", "", "X=04512\r", {});
+        row("two frames in one piece", "CoilResRequest", "R=04512\rQ=04800\r", {});
+        row("frame cut short", "", "R=045\r", {});
+        row("CR LF after a frame", "", "#00253\r\n", {});
+        row("stray text spoils the next frame only", "", "zz|R=04512\r|R=04513\r", {"R:R=04513\r"});
+        row("a megabyte without CR, then a frame", "", (QByteArray(1024, 'x') + '|').repeated(1024) + "\r|R=04512\r",
+            {"R:R=04512\r"});
     }
 
     void receivedFramesGoToTheirOwners()
@@ -328,12 +310,14 @@ private slots:
         QTest::addColumn<QString>("milliamps");
         QTest::addColumn<bool>("busy");
         QTest::addColumn<bool>("free");
-        QTest::newRow("free") << QByteArray("V:2400I:0512 F\r") << "24.0" << "51.2" << false << true;
-        QTest::newRow("busy, one decimal of two") << QByteArray("V:1239I:0275 B\r") << "12.4" << "27.5" << true
-                                                  << false;
-        QTest::newRow("lower-case b: not busy, not free") << QByteArray("V:0000I:0000 b\r") << "0.0" << "0.0"
-                                                          << false << false;
-        QTest::newRow("starts like a coil frame") << QByteArray("R=0900I:0010 F\r") << "9.0" << "1.0" << false << true;
+        const auto row = [](const char *name, const QByteArray &frame, const char *volts, const char *milliamps,
+                            bool busy, bool free) {
+            QTest::newRow(name) << frame << QString::fromLatin1(volts) << QString::fromLatin1(milliamps) << busy << free;
+        };
+        row("free", "V:2400I:0512 F\r", "24.0", "51.2", false, true);
+        row("busy, one decimal of two", "V:1239I:0275 B\r", "12.4", "27.5", true, false);
+        row("lower-case b: not busy, not free", "V:0000I:0000 b\r", "0.0", "0.0", false, false);
+        row("starts like a coil frame", "R=0900I:0010 F\r", "9.0", "1.0", false, true);
     }
 
     void liveReadingsShowVoltageCurrentAndKitState()

@@ -135,41 +135,6 @@ private slots:
         QCOMPARE(w.benchMonitor()->lblProcedure->text(), QStringLiteral("No test running"));
     }
 
-    void stopFromTheMonitor()
-    {
-        BenchRig rig;
-        QVERIFY(rig.waitUntilKitFree());
-        FrmMain &w = rig.w();
-        w.showBenchMonitor();
-        connect(&rig.kit(), &SimulatedKit::commandReceived, this, [&](const QString &command) {
-            if (command == "@G03")
-                w.benchMonitor()->cmdStop->click();
-        });
-        control<QComboBox>(w, "cmbCRChannel").setCurrentIndex(16);
-        rig.forgetHeard();
-        control<QPushButton>(w, "cmdContactResistance").click();
-        QVERIFY(rig.waitUntilIdle());
-        const QStringList heard = rig.heard();
-        QCOMPARE(heard.mid(heard.indexOf("@G03") + 1), (QStringList{"@A00", "&A00", "^R0", "@V0000", "^Q0000"}));
-        QVERIFY(control<QGroupBox>(w, "FrameCPanel").isEnabled() && !control<QLabel>(w, "lblBusy(3)").isVisibleTo(&w));
-    }
-    // The time axis counts back from now in round steps, whenever the monitor opened.
-    void timeAxisReadsSecondsBeforeNow()
-    {
-        QuietBench rig;
-        BenchMonitor &m = rig.monitor();
-        rig.readings(100, 101, "V:2400I:0170 F\r");
-        rig.clock = 103.5;
-        m.cmdPause->click();
-        m.cmdPause->click();  // resuming draws at once
-        const QList<QPointF> volts = m.drawnPoints(false);
-        QCOMPARE(volts.first().x(), -3.5);
-        QCOMPARE(volts.last().x(), -2.5);
-        QValueAxis *time = m.timeAxis();
-        QCOMPARE(std::pair(time->min(), time->max()), std::pair(-120.0, 0.0));
-        QCOMPARE(time->tickCount(), 7);  // -120, -100 ... 0
-    }
-
     // The current axis fits what the coil draws, to the top of three round steps.
     void currentAxisFitsTheCoil_data()
     {
@@ -197,21 +162,25 @@ private slots:
     }
 
     // A contact run holds the poll for half a minute: the curves stop where the
-    // readings stopped and start again where they came back, and a result that came
-    // meanwhile still shows.
+    // readings stopped and start again where they came back. The time axis counts
+    // back from now, not from the last reading, in round steps, whenever the monitor
+    // opened.
     void noLineAcrossATimeWithoutReadings()
     {
         QuietBench rig;
         BenchMonitor &m = rig.monitor();
-        rig.readings(10, 12, "V:2400I:0170 F\r");
-        rig.readings(47, 48, "V:0000I:0000 F\r");
+        rig.readings(110, 112, "V:2400I:0170 F\r");
+        rig.readings(147, 148, "V:0000I:0000 F\r");
+        rig.clock = 148.5;
         m.cmdPause->click();
-        m.cmdPause->click();
+        m.cmdPause->click();  // resuming draws at once
         const QList<QList<QPointF>> lines = m.drawnLines(false);
         QCOMPARE(lines.size(), 2);
-        QCOMPARE(std::pair(lines[0].first().x(), lines[0].last().x()), std::pair(-38.0, -36.0));
-        QCOMPARE(std::pair(lines[1].first().x(), lines[1].last().x()), std::pair(-1.0, 0.0));
+        QCOMPARE(std::pair(lines[0].first().x(), lines[0].last().x()), std::pair(-38.5, -36.5));
+        QCOMPARE(std::pair(lines[1].first().x(), lines[1].last().x()), std::pair(-1.5, -0.5));
         QCOMPARE(m.drawnLines(true).size(), 2);
+        QCOMPARE(std::pair(m.timeAxis()->min(), m.timeAxis()->max()), std::pair(-120.0, 0.0));
+        QCOMPARE(m.timeAxis()->tickCount(), 7);  // -120, -100 ... 0
     }
 
     // While the Drop Away Test dialog waits for the operator, the monitor says so.

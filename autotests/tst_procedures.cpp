@@ -1,5 +1,6 @@
 #include "benchrig.h"
 
+#include "console/monitor/benchmonitor.h"
 #include "console/record/relaycatalogue.h"
 #include "kitsim/relaymodel.h"
 #include "tests/frmdropaway.h"
@@ -26,14 +27,14 @@ class TestProcedures : public QObject
     {
         return fixed(kitsim::madeContactTenthMilliohms(relay, channel) / 10.0, 1);
     }
-    static QStringList channels(const char *command, int from, int to)
+    // " @G01 @G02 ...": the command of each channel from .. to, each after a blank.
+    static QString channels(const char *command, int from, int to)
     {
-        QStringList list;
+        QString list;
         for (int channel = from; channel <= to; ++channel)
-            list << QString::asprintf("%s%02d", command, channel);
+            list += QString::asprintf(" %s%02d", command, channel);
         return list;
     }
-    static QStringList of(const QStringList &a, const QStringList &b) { return a + b; }
 
     // Presses the buttons of steps ("cmdCoilResistance cmdPickUp"), each once the one
     // before has ended; the kit's log starts with the last.
@@ -68,52 +69,43 @@ private slots:
         const auto &qna1 = kitsim::relayModel(0);
         const auto &ql1 = kitsim::relayModel(QL1);
         const auto &qta2 = kitsim::relayModel(QTA2);
-        const QStringList reset{"^Q0000", "^R0", "@A00", "@V0000"};
-
-        QTest::newRow("coil") << 0 << "cmdCoilResistance" << -1 << QStringList{"@R"}
-                              << QStringList{"lblOhms=" + fixed(qna1.coilOhms, 1)} << 0;
-        QTest::newRow("QL1 coil: coil 1 pulsed, coil 2 measured and pulsed")
-            << QL1 << "cmdCoilResistance" << -1
-            << QStringList{"@R", "@V2400", "@A10", "@A00", "&R", "&A10", "&A00", "@V0000"}
-            << QStringList{"lblOhms=" + fixed(ql1.coilOhms, 1), "lblOhms2=" + fixed(ql1.coil2Ohms, 1)} << 7;
-        QTest::newRow("pick-up") << 0 << "cmdCoilResistance cmdPickUp" << -1 << QStringList{"@P", "?P"}
-                                 << QStringList{"lblPUV=" + fixed(qna1.pickUpVolts, 2)} << 0;
-        QTest::newRow("QL1 pick-up goes on through coil 2")
-            << QL1 << "cmdCoilResistance cmdPickUp" << -1 << QStringList{"@P", "?P", "@V0000", "@A00", "&A10", "@p", "?p"}
-            << QStringList{"lblPUV=" + fixed(ql1.pickUpVolts, 2), "lblDAV=" + fixed(ql1.coil2PickUpVolts, 2)} << 3;
-        QTest::newRow("QTA2 pick-up in milliamperes") << QTA2 << "cmdCoilResistance cmdPickUp" << -1
-                                                      << QStringList{"^Y", "*P"}
-                                                      << QStringList{"lblPUV=" + fixed(std::round(kitsim::pickUpMilliamps(qta2)), 0)} << 0;
-        QTest::newRow("QTA2 drop-away in milliamperes") << QTA2 << "cmdCoilResistance cmdDropAway" << -1
-                                                        << QStringList{"^Z", "*A"}
-                                                        << QStringList{"lblDAV=" + fixed(std::round(kitsim::dropAwayMilliamps(qta2)), 0)} << 0;
-        QTest::newRow("QTA2 front A1: current source")
-            << QTA2 << "cmdContactResistance" << 0 << of({"@A00", "^R0", "@V0000", "^R1", "^Q0500", "@G01"}, reset)
-            << QStringList{"lblContactResistance=A1 - " + reading(QTA2, 1)} << 11;
-        QTest::newRow("back A3: coil stays off") << 0 << "cmdContactResistance" << 8
-                                                 << of({"@A00", "^R0", "@V2400", "@G09"}, reset)
-                                                 << QStringList{"lblContactResistance=A3 - " + reading(0, 9)} << 9;
-        QTest::newRow("all channels, coil on once")
-            << 0 << "cmdContactResistance" << 16
-            << of(of({"@A00", "^R0", "@V2400", "@A10"}, channels("@G", 1, 8)), of({"@A00"}, channels("@G", 9, 16)))
-                   + QStringList{"@A00", "@V0000"}
-            << QStringList{"cmbCR=Results"} << 39;
-        QTest::newRow("delay of one channel") << QSPA1 << "cmdContactDelay" << 10 << QStringList{"@V2400", "@H11"}
-                                              << QStringList{"lblContactDelay=C3 - " + fixed(kitsim::transferMicros(QSPA1, 11) / 1000.0, 3)} << 2;
-        QTest::newRow("delay of all channels, every one timed")
-            << QSPA1 << "cmdContactDelay" << 16 << of({"@V2400"}, channels("@H", 1, 16)) << QStringList{"cmbCD=Results"} << 17;
-        QTest::newRow("sequence") << 0 << "cmdContactSequence" << -1 << QStringList{"@V2400", "@K"}
-                                  << QStringList{"lblContactSeq=NO Contact Seq: " + kitsim::contactSequence(0, true)
-                                                 + "      NC Contact Seq: " + kitsim::contactSequence(0, false)} << 2;
-        QTest::newRow("SIG endurance, whatever the layout")
-            << QNA1K << "cmdSIG" << -1
-            << of(of({"@V2400", "@A10"}, channels("@G", 1, 8)), of({"@V0000", "@A00"}, channels("@G", 9, 16))) + QStringList{"@A00"}
-            << QStringList{"cmbCR=Results"} << 37;
-        QTest::newRow("automatic test, QTA2")
-            << QTA2 << "cmdAuto" << -1
-            << QStringList{"@V0000", "@A00", "@R", "^Y", "*P", "^Z", "*A", "@A00", "^R0", "@V0000", "^R1", "^Q0500",
-                           "@G01", "@G04", "^Q0000", "^R0", "@G12", "^R0", "^Q0000"}
-            << QStringList{"cmdReport=enabled"} << 21;
+        const QString reset = " ^Q0000 ^R0 @A00 @V0000";
+        // commands parted by blanks, shown by '|'
+        const auto row = [](const char *name, int relay, const char *steps, int channelEntry, const QString &commands,
+                            const QString &shown, int waits) {
+            QTest::newRow(name) << relay << QString::fromLatin1(steps) << channelEntry << commands.split(' ')
+                                << shown.split('|') << waits;
+        };
+        row("coil", 0, "cmdCoilResistance", -1, "@R", "lblOhms=" + fixed(qna1.coilOhms, 1), 0);
+        row("QL1 coil: coil 1 pulsed, coil 2 measured and pulsed", QL1, "cmdCoilResistance", -1,
+            "@R @V2400 @A10 @A00 &R &A10 &A00 @V0000",
+            "lblOhms=" + fixed(ql1.coilOhms, 1) + "|lblOhms2=" + fixed(ql1.coil2Ohms, 1), 7);
+        row("pick-up", 0, "cmdCoilResistance cmdPickUp", -1, "@P ?P", "lblPUV=" + fixed(qna1.pickUpVolts, 2), 0);
+        row("QL1 pick-up goes on through coil 2", QL1, "cmdCoilResistance cmdPickUp", -1, "@P ?P @V0000 @A00 &A10 @p ?p",
+            "lblPUV=" + fixed(ql1.pickUpVolts, 2) + "|lblDAV=" + fixed(ql1.coil2PickUpVolts, 2), 3);
+        row("QTA2 pick-up in milliamperes", QTA2, "cmdCoilResistance cmdPickUp", -1, "^Y *P",
+            "lblPUV=" + fixed(std::round(kitsim::pickUpMilliamps(qta2)), 0), 0);
+        row("QTA2 drop-away in milliamperes", QTA2, "cmdCoilResistance cmdDropAway", -1, "^Z *A",
+            "lblDAV=" + fixed(std::round(kitsim::dropAwayMilliamps(qta2)), 0), 0);
+        row("QTA2 front A1: current source", QTA2, "cmdContactResistance", 0, "@A00 ^R0 @V0000 ^R1 ^Q0500 @G01" + reset,
+            "lblContactResistance=A1 - " + reading(QTA2, 1), 11);
+        row("back A3: coil stays off", 0, "cmdContactResistance", 8, "@A00 ^R0 @V2400 @G09" + reset,
+            "lblContactResistance=A3 - " + reading(0, 9), 9);
+        row("all channels, coil on once", 0, "cmdContactResistance", 16,
+            "@A00 ^R0 @V2400 @A10" + channels("@G", 1, 8) + " @A00" + channels("@G", 9, 16) + " @A00 @V0000",
+            "cmbCR=Results", 39);
+        row("delay of one channel", QSPA1, "cmdContactDelay", 10, "@V2400 @H11",
+            "lblContactDelay=C3 - " + fixed(kitsim::transferMicros(QSPA1, 11) / 1000.0, 3), 2);
+        row("delay of all channels, every one timed", QSPA1, "cmdContactDelay", 16, "@V2400" + channels("@H", 1, 16),
+            "cmbCD=Results", 17);
+        row("sequence", 0, "cmdContactSequence", -1, "@V2400 @K",
+            "lblContactSeq=NO Contact Seq: " + kitsim::contactSequence(0, true)
+                + "      NC Contact Seq: " + kitsim::contactSequence(0, false), 2);
+        row("SIG endurance, whatever the layout", QNA1K, "cmdSIG", -1,
+            "@V2400 @A10" + channels("@G", 1, 8) + " @V0000 @A00" + channels("@G", 9, 16) + " @A00", "cmbCR=Results", 37);
+        row("automatic test, QTA2", QTA2, "cmdAuto", -1,
+            "@V0000 @A00 @R ^Y *P ^Z *A @A00 ^R0 @V0000 ^R1 ^Q0500 @G01 @G04 ^Q0000 ^R0 @G12 ^R0 ^Q0000",
+            "cmdReport=enabled", 21);
     }
 
     void procedureSendsItsCommandsAndShowsItsResult()
@@ -362,18 +354,20 @@ private slots:
     }
     // The operator's Stop: the procedure ends where it stands, the kit is left safe
     // once, and what was measured before stays. stopAt: the command the kit hears
-    // (or "dialog") when the operator presses Escape.
+    // (or "dialog") when the operator presses Escape, or the Bench Monitor's Stop.
     void stopLeavesTheKitSafe_data()
     {
         QTest::addColumn<int>("relay");
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("stopAt");
         QTest::addColumn<int>("presses");
-        QTest::newRow("all-channel contact run") << 0 << "cmdContactResistance" << "@G03" << 1;
-        QTest::newRow("pressed twice, made safe once") << 0 << "cmdContactResistance" << "@G03" << 2;
-        QTest::newRow("QL1's second-coil step in the poll tick") << QL1 << "cmdCoilResistance" << "@A10" << 1;
-        QTest::newRow("automatic test at the Drop Away Test dialog") << 0 << "cmdAuto" << "dialog" << 1;
-        QTest::newRow("nothing running: nothing sent") << 0 << "" << "" << 1;
+        QTest::addColumn<bool>("fromMonitor");
+        QTest::newRow("all-channel contact run") << 0 << "cmdContactResistance" << "@G03" << 1 << false;
+        QTest::newRow("pressed twice, made safe once") << 0 << "cmdContactResistance" << "@G03" << 2 << false;
+        QTest::newRow("from the Bench Monitor") << 0 << "cmdContactResistance" << "@G03" << 1 << true;
+        QTest::newRow("QL1's second-coil step in the poll tick") << QL1 << "cmdCoilResistance" << "@A10" << 1 << false;
+        QTest::newRow("automatic test at the Drop Away Test dialog") << 0 << "cmdAuto" << "dialog" << 1 << false;
+        QTest::newRow("nothing running: nothing sent") << 0 << "" << "" << 1 << false;
     }
 
     void stopLeavesTheKitSafe()
@@ -382,15 +376,18 @@ private slots:
         QFETCH(QString, button);
         QFETCH(QString, stopAt);
         QFETCH(int, presses);
+        QFETCH(bool, fromMonitor);
         BenchRig rig(relay);
         QVERIFY(rig.waitUntilKitFree());
         FrmMain &w = rig.w();
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
+        if (fromMonitor)
+            w.showBenchMonitor();
         QFile::remove(rig.folder.filePath("crval.csv"));
-        const auto stop = [&w, presses] {
+        const auto stop = [&w, presses, fromMonitor] {
             for (int i = 0; i < presses; ++i)
-                QTest::keyClick(&w, Qt::Key_Escape);
+                fromMonitor ? w.benchMonitor()->cmdStop->click() : QTest::keyClick(&w, Qt::Key_Escape);
         };
         connect(&rig.kit(), &SimulatedKit::commandReceived, this, [&](const QString &command) {
             if (command == stopAt)
@@ -418,8 +415,10 @@ private slots:
         const bool stopped = !button.isEmpty();
         QCOMPARE(w.link().log.formatted().contains("Stop"), stopped);
         QCOMPARE(heard.mid(heard.size() - (stopped ? safe.size() : 0)), stopped ? safe : QStringList{});
-        if (stopped)
-            QCOMPARE(heard.mid(heard.indexOf(stopAt == "dialog" ? "?A" : stopAt) + 1, -1).count("&A00"), 1);
+        if (stopped && stopAt == "dialog")
+            QCOMPARE(heard.mid(heard.indexOf("?A") + 1, -1).count("&A00"), 1);
+        else if (stopped)  // nothing between the command it stopped at and the safe sequence
+            QCOMPARE(heard.mid(heard.indexOf(stopAt) + 1), safe);
         for (const Request request : {Request::CoilResRequest, Request::Coil2ResRequest, Request::DropAwayVRequest})
             QVERIFY(!w.link().poll.isOpen(request));
         QVERIFY(!w.procedures().contactRuns.ContactResTest && !w.link().poll.pollHold());
