@@ -12,8 +12,52 @@ constexpr int PieceGapMs = 15;
 
 } // namespace
 
+namespace {
+
+// "CMD:REST" of "late=CMD:REST"; the command never holds a colon, what follows may.
+bool answerChange(QStringView value, AnswerChange &change, QStringView &rest)
+{
+    const qsizetype colon = value.indexOf(u':');
+    change.command = (colon < 0 ? value : value.left(colon)).toString();
+    rest = colon < 0 ? QStringView() : value.mid(colon + 1);
+    return !change.command.isEmpty();
+}
+
+bool milliseconds(QStringView text, int &ms)
+{
+    bool ok = false;
+    ms = text.toInt(&ok);
+    return ok && ms >= 0;
+}
+
+} // namespace
+
 bool addFault(QStringView name, KitFaults &faults)
 {
+    AnswerChange change;
+    QStringView rest;
+    if (name.startsWith(u"late=")) {
+        if (!answerChange(name.mid(5), change, rest) || !milliseconds(rest, change.lateMs))
+            return false;
+        faults.answerChanges.append(change);
+        return true;
+    }
+    if (name.startsWith(u"twice=")) {
+        if (!answerChange(name.mid(6), change, rest))
+            return false;
+        change.againAfterMs = 50;
+        if (!rest.isEmpty() && !milliseconds(rest, change.againAfterMs))
+            return false;
+        faults.answerChanges.append(change);
+        return true;
+    }
+    if (name.startsWith(u"answer=")) {
+        if (!answerChange(name.mid(7), change, rest) || rest.isEmpty())
+            return false;
+        change.replacement = rest.toLatin1();
+        faults.answerChanges.append(change);
+        return true;
+    }
     if (name == u"healthy")
         faults = KitFaults{};
     else if (name == u"silent")

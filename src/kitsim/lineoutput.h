@@ -1,10 +1,20 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QQueue>
 #include <QStringView>
 #include <QTimer>
+
+// One answer of the kit told to go wrong: the next answer to command comes late,
+// comes twice, or is other text altogether. Used once.
+struct AnswerChange {
+    QString command;                 // as the kit hears it, without its CR: "@R", "?P"
+    int lateMs = 0;                  // sent so long after it would have been
+    int againAfterMs = -1;           // sent a second time so long after the first; -1: once
+    QByteArray replacement;          // sent instead, when not empty (its CR is added)
+};
 
 // Misbehaviour a kit may be asked to show, for trying the bench's link against a
 // kit that is not healthy.
@@ -15,11 +25,14 @@ struct KitFaults {
     bool mergeFrames = false;       // frames go out in pairs, two frames to one write
     int dropResultFrames = 0;       // so many of the next measurement answers are lost
     int garbageBytes = 0;           // a burst of so much line noise before the next frame
+    QList<AnswerChange> answerChanges;  // answers to go wrong, each once, first named first
 };
 
 // Adds one fault by its command-line name: "silent", "ok-linefeed", "split", "merge",
-// "drop-result", "garbage" (32 bytes) or "garbage=N"; "healthy" takes every fault
-// away again. False for an unknown name.
+// "drop-result", "garbage" (32 bytes) or "garbage=N"; an answer gone wrong:
+// "late=CMD:MS" (the next answer to CMD MS milliseconds late), "twice=CMD[:MS]" (sent
+// again MS milliseconds after, 50 when not given), "answer=CMD:TEXT" (TEXT instead);
+// "healthy" takes every fault away again. False for an unknown name.
 bool addFault(QStringView name, KitFaults &faults);
 
 // The kit's transmitter: every frame the kit answers with passes through here on its

@@ -72,7 +72,8 @@ std::optional<Options> readOptions(const QCoreApplication &app, QString &error)
                                        QStringLiteral("Factor on the ramp times (default 1)."), QStringLiteral("factor"),
                                        QStringLiteral("1"));
     const QCommandLineOption fault(QStringLiteral("fault"),
-                                   QStringLiteral("silent, ok-linefeed, split, merge, drop-result, garbage[=N], healthy; "
+                                   QStringLiteral("silent, ok-linefeed, split, merge, drop-result, garbage[=N], "
+                                                  "late=CMD:MS, twice=CMD[:MS], answer=CMD:TEXT, healthy; "
                                                   "may be given more than once."),
                                    QStringLiteral("name"));
     const QCommandLineOption exitAfter(QStringLiteral("exit-after"), QStringLiteral("Quit after so many seconds."),
@@ -82,7 +83,8 @@ std::optional<Options> readOptions(const QCoreApplication &app, QString &error)
     const QCommandLineOption faultInput(QStringLiteral("fault-input"),
                                         QStringLiteral("Read more fault names from standard input, one a line, "
                                                        "while running; each is in force from the next frame. The line "
-                                                       "\"state\" prints what the coil outputs are left at."));
+                                                       "\"state\" prints what the coil outputs are left at; "
+                                                       "\"stray=TEXT\" sends TEXT and a carriage return at once."));
     parser.addOptions({folder, port, relay, timeScale, fault, exitAfter, log, faultInput});
     parser.process(app);
 
@@ -145,6 +147,10 @@ void takeFaultsFromInput(SimulatedKit &kit, QCoreApplication &app)
             pending->remove(0, end + 1);
             if (name.isEmpty())
                 continue;
+            if (name.startsWith(QLatin1String("stray="))) {  // not a fault: a frame sent now, unasked
+                kit.sendStray(name.mid(6).toLatin1());
+                continue;
+            }
             if (name == QLatin1String("state")) {  // not a fault: what the outputs are left at
                 const CoilOutputs &out = kit.outputs();
                 std::fprintf(stderr, "quillmark-kitsim: state supply %.2f V, coil 1 %s, coil 2 %s, source %s at %.1f mA\n",

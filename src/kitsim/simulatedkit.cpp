@@ -5,6 +5,8 @@
 #include "kitsim/kitframes.h"
 #include "kitsim/relaymodel.h"
 
+#include <QTimer>
+
 #include <algorithm>
 #include <cmath>
 #include <optional>
@@ -62,6 +64,26 @@ void SimulatedKit::setTimeScale(double factor)
         m_timeScale = factor;
 }
 
+void SimulatedKit::setFaults(const KitFaults &faults)
+{
+    m_answerChanges = faults.answerChanges;
+    KitFaults onTheLine = faults;
+    onTheLine.answerChanges.clear();
+    m_line.setFaults(onTheLine);
+}
+
+KitFaults SimulatedKit::faults() const
+{
+    KitFaults faults = m_line.faults();
+    faults.answerChanges = m_answerChanges;
+    return faults;
+}
+
+void SimulatedKit::sendStray(const QByteArray &text)
+{
+    m_line.send(text + char(wire::CR), false);
+}
+
 void SimulatedKit::receive(const QByteArray &bytes)
 {
     for (const char c : bytes) {
@@ -80,6 +102,7 @@ void SimulatedKit::execute(const QString &command)
 {
     m_log.append({QDateTime::currentDateTime(), command});
     emit commandReceived(command);
+    m_answering = command;
 
     namespace cmd = wire::cmd;
     const kitsim::RelayModel &relay = relayModel(m_relay);
@@ -152,7 +175,22 @@ bool SimulatedKit::switchOutputs(const QString &command)
 
 void SimulatedKit::answer(const QByteArray &frame, bool isResult)
 {
-    m_line.send(frame, isResult);
+    const auto change = std::find_if(m_answerChanges.begin(), m_answerChanges.end(),
+                                     [this](const AnswerChange &c) { return c.command == m_answering; });
+    if (change == m_answerChanges.end()) {
+        m_line.send(frame, isResult);
+        return;
+    }
+    const AnswerChange changed = *change;
+    m_answerChanges.erase(change);
+    const QByteArray sent = changed.replacement.isEmpty() ? frame : changed.replacement + char(wire::CR);
+    const auto send = [this, sent, isResult] { m_line.send(sent, isResult); };
+    if (changed.lateMs > 0)
+        QTimer::singleShot(changed.lateMs, this, send);
+    else
+        send();
+    if (changed.againAfterMs >= 0)
+        QTimer::singleShot(changed.lateMs + changed.againAfterMs, this, send);
 }
 
 void SimulatedKit::answerLive()

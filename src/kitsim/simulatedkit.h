@@ -33,9 +33,13 @@ public:
     void setTimeScale(double factor);
     double timeScale() const { return m_timeScale; }
 
-    void setFaults(const KitFaults &faults) { m_line.setFaults(faults); }
+    void setFaults(const KitFaults &faults);
     // The faults still in force: one-off ones are used up as they happen.
-    const KitFaults &faults() const { return m_line.faults(); }
+    KitFaults faults() const;
+
+    // Text the kit sends now, unasked, with its carriage return: a noisy line or a
+    // confused kit.
+    void sendStray(const QByteArray &text);
 
     bool busy() const { return m_outputs.ramping(); }
     // What the kit drives now: set-points and switches, as a bench would read them off its front panel.
@@ -72,6 +76,8 @@ private:
 
     int m_relay = 0;
     double m_timeScale = 1.0;
+    QString m_answering;                  // the command being answered
+    QList<AnswerChange> m_answerChanges;
     QByteArray m_pending;  // a command still waiting for its carriage return
     QList<ReceivedCommand> m_log;
     CoilOutputs m_outputs;
