@@ -85,10 +85,10 @@ public:
 };
 
 // The result frames nobody waited for, each noted with its kind's mark.
-class RecordingResults final : public ResultFrames
+class RecordingUnasked final : public UnaskedAnswers
 {
 public:
-    void handleResultFrame(wire::FrameKind kind, const QString &frame) override
+    void unasked(wire::FrameKind kind, const QString &frame) override
     {
         static const QHash<wire::FrameKind, QString> marks{
             {wire::FrameKind::CoilResistance1, "R"}, {wire::FrameKind::CoilResistance2, "Q"},

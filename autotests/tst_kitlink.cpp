@@ -130,7 +130,7 @@ private slots:
         QVERIFY(rig.link.poll.isOpen(Request::PickUpVRequest));
 
         rig.waits.run(procedure(rig, trace, "older waits again", 1));
-        QVERIFY(rig.link.poll.deliver(Request::PickUpVRequest, "*V1650 I0312\r"));
+        QVERIFY(rig.link.answers.deliver(answerOf(Request::PickUpVRequest), "*V1650 I0312\r"));
         rig.waits.pump();
         QVERIFY(!rig.link.poll.isOpen(Request::PickUpVRequest));
         QTRY_COMPARE(trace.size(), 4);
@@ -154,7 +154,7 @@ private slots:
         QVERIFY(held && rig.link.poll.isOpen(Request::DropAwayVRequest));
         QVERIFY(rig.waits.cancelOnStop());
         QVERIFY(!held && !rig.link.poll.isOpen(Request::DropAwayVRequest));
-        QVERIFY(!rig.link.poll.deliver(Request::DropAwayVRequest, "%V0520 I0101\r"));
+        QVERIFY(!rig.link.answers.deliver(answerOf(Request::DropAwayVRequest), "%V0520 I0101\r"));
         QTRY_COMPARE(trace, QStringList{"kit check"});
         QVERIFY(!rig.waits.cancelOnStop());
     }
@@ -222,7 +222,7 @@ private slots:
 
         // The second coil: coil 1 energised for two settle times first, and the ticks
         // that fall due meanwhile are skipped, not queued.
-        QVERIFY(rig.link.poll.deliver(Request::CoilResRequest, "R=04512\r"));
+        QVERIFY(rig.link.answers.deliver(answerOf(Request::CoilResRequest), "R=04512\r"));
         rig.waits.pump();
         QCOMPARE(rig.answers, QStringList{"R=04512\r"});
         rig.ask(Request::Coil2ResRequest);
@@ -245,8 +245,8 @@ private slots:
         QCOMPARE(rig.port.commands(), (QStringList{"^Y", "*P"}));
     }
 
-    // asked: requests a procedure waits on; its answer goes to it, every other
-    // result frame to the bench's own handling.
+    // asked: requests a procedure waits on; its answer goes to it, and every other
+    // result frame is an answer nobody asked for.
     void receivedFramesGoToTheirOwners_data()
     {
         QTest::addColumn<QString>("asked");
@@ -287,8 +287,8 @@ private slots:
         QFETCH(QList<QByteArray>, pieces);
         LinkRig rig;
         rig.port.setReceiveEvents(true);
-        RecordingResults results;
-        rig.link.receiver.handOverTo(results);
+        RecordingUnasked results;
+        rig.link.receiver.tellUnasked(&results);
         if (!asked.isEmpty())
             rig.ask(request(asked));
         qsizetype longestBuffer = 0;
@@ -298,6 +298,8 @@ private slots:
         }
         QTEST(results.handled, "handled");
         QTEST(rig.answers, "answered");
+        // Each answer nobody asked for is noted in the kit log, and only those.
+        QCOMPARE(rig.link.log.formatted().count("answer nobody asked for: "), results.handled.size());
         QCOMPARE(rig.link.poll.isOpen(request(asked.isEmpty() ? "CoilResRequest" : asked)), rig.answers.isEmpty() && !asked.isEmpty());
         QCOMPARE(rig.view.liveUpdates, 0);
         QVERIFY(longestBuffer <= 21);

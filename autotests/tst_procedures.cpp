@@ -134,120 +134,137 @@ private slots:
         QVERIFY(rig.prompts.messages.isEmpty());
     }
     // The kit leaves the coil where the relay let go; the operator lowers it by
-    // tenths and confirms, or cancels. The drop-away result comes down the line as
-    // the kit's frames do, so the dialog opens inside the handling of a frame and
-    // must still see the live voltage follow.
+    // tenths and confirms, or cancels. The dialog opens inside the handling of the
+    // kit's "%" answer and must still see the live voltage follow.
     void dropAwayIsConfirmedByHand_data()
     {
-        QTest::addColumn<int>("live");  // hundredths of a volt
+        QTest::addColumn<int>("presses");
         QTest::addColumn<bool>("complete");
-        QTest::addColumn<QStringList>("setpoints");
-        QTest::addColumn<QString>("result");
-        QTest::newRow("Complete") << 1240 << true << QStringList{"@V1230", "@V1220", "@V1210", "@V1200", "@V1190"}
-                                  << "12.40/11.90";
-        QTest::newRow("Cancel") << 1240 << false << QStringList{"@V1230", "@V1220"} << "12.40/0.00";
-        QTest::newRow("held at 0 V") << 15 << true << QStringList{"@V0005", "@V0000", "@V0000"} << "0.15/0.00";
+        QTest::newRow("Complete") << 5 << true;
+        QTest::newRow("Cancel") << 2 << false;
+        QTest::newRow("held at 0 V") << 63 << true;  // the relay lets go at 6.10 V
     }
 
     void dropAwayIsConfirmedByHand()
     {
-        QFETCH(int, live);
+        QFETCH(int, presses);
         QFETCH(bool, complete);
-        QFETCH(QStringList, setpoints);
         BenchRig rig;
         QVERIFY(rig.waitUntilKitFree());
         FrmMain &w = rig.w();
-        const QString centivolts = QString::number(live).rightJustified(4, '0');
-        w.link().commands.send("@V" + centivolts);  // the kit left the coil here
-        w.link().commands.send("@A10");
-        QTRY_COMPARE(qRound(rig.record.LiveVoltage * 100), live);
-        rig.forgetHeard();
+        rig.record.CoilResistance1 = float(kitsim::relayModel(0).coilOhms);
+        // Where the kit leaves the coil, and what each press asks of it from there.
+        const double letGo = kitsim::relayModel(0).dropAwayVolts;
+        QStringList setpoints;
+        for (int press = 1; press <= presses; ++press)
+            setpoints << QString::asprintf("@V%04ld", std::lround(std::max(0.0, letGo - 0.1 * press) * 100));
+        const QString last = fixed(std::max(0.0, letGo - 0.1 * presses), 2);
 
-        const QString last = fixed(setpoints.last().mid(2).toInt() / 100.0, 2);
         QString seen;
+        bool pressed = false;
         QTimer operatorAtTheDialog;
         operatorAtTheDialog.callOnTimeout([&] {
             auto *dialog = w.findChild<FrmDropAway *>(QStringLiteral("frmDropAway"));
             if (!dialog || !dialog->isVisible())
                 return;
-            if (seen.isNull()) {
-                for (qsizetype i = 0; i < setpoints.size(); ++i)
+            if (!std::exchange(pressed, true)) {
+                rig.forgetHeard();
+                for (int i = 0; i < presses; ++i)
                     control<QPushButton>(*dialog, "cmdDecrease").click();
-                seen = QString();
             }
             seen = control<QLabel>(*dialog, "lblVoltage").text();
             if (rig.heard().size() == setpoints.size() && seen == last)
                 control<QPushButton>(*dialog, complete ? "cmdComplete" : "cmdCancel").click();
         });
         operatorAtTheDialog.start(5);
-        emit rig.kit().transmit(("%:" + centivolts + " I0050\r").toLatin1());
-        QTRY_VERIFY(control<QLabel>(w, "lblDAV").text().contains('/'));
+        control<QPushButton>(w, "cmdDropAway").click();
+        QTRY_VERIFY_WITH_TIMEOUT(control<QLabel>(w, "lblDAV").text().contains('/'), 10000);
         QCOMPARE(rig.heard(), setpoints);
         QCOMPARE(seen, last);
-        QTEST(control<QLabel>(w, "lblDAV").text(), "result");
+        QCOMPARE(control<QLabel>(w, "lblDAV").text(), fixed(letGo, 2) + '/' + (complete ? last : "0.00"));
     }
 
-    // state: what runs when the frame comes ("all"/"one" channel run of contact
-    // resistance or delay, "sequence", or a coil resistance in ohms).
+    // The kit answers the run's command with frame; the run shows it as the bench
+    // reads it and keeps the value. preset: the coil resistance a ramp starts from.
     void resultFrameIsShownAndKept_data()
     {
-        QTest::addColumn<QString>("state");
-        QTest::addColumn<QString>("frame");
+        QTest::addColumn<int>("relay");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("channelEntry");
+        QTest::addColumn<float>("preset");
+        QTest::addColumn<QString>("answer");  // "command:frame", the kit's answer to command changed
         QTest::addColumn<QString>("display");
         QTest::addColumn<QString>("shown");
-        QTest::addColumn<QString>("kept");  // "value of the bench record", where the frame fills one
-        QTest::newRow("coil 1 reads to 1200 ohms") << "" << "R=12000\r" << "lblOhms" << "ERROR" << "1200";
-        QTest::newRow("coil 1 just below") << "" << "R=11999\r" << "lblOhms" << "1199.9" << "1199.9";
-        QTest::newRow("coil 2 reads to 1000 ohms") << "" << "Q=10000\r" << "lblOhms2" << "ERROR" << "1000";
-        QTest::newRow("pick-up that never moved") << "" << "*:0000 I0000\r" << "lblPUV" << "Error" << "0";
-        QTest::newRow("pick-up current gives volts across the coil")
-            << "9" << ">V0000 I0120\r" << "lblPUV" << "120" << "1.08";
-        QTest::newRow("all channels: 999.0 is a reading") << "all" << "#09990\r" << "cmbCR" << "C1 - 999.0" << "999";
-        QTest::newRow("all channels: above 999 is open") << "all" << "#09995\r" << "cmbCR" << "C1 - OFF" << "999.5";
-        QTest::newRow("one channel shows any value") << "one" << "#09995\r" << "lblContactResistance" << "C1 - 999.5"
-                                                     << "999.5";
-        QTest::newRow("comma locale") << "all comma" << "#00253\r" << "cmbCR" << "C1 - 25,3" << "25.3";
-        QTest::newRow("delay with a high part") << "delay one" << "&123451\r" << "lblContactDelay" << "C1 - 77.881"
-                                                << "77.881";
-        QTest::newRow("delay timed out") << "delay all" << "&00000@\r" << "cmbCD" << "C1 - Timeout" << "1000";
-        QTest::newRow("sequence") << "sequence" << "!:NNNNNNNN:CCCCCCCC\r" << "lblContactSeq"
-                                  << "NO Contact Seq: NNNNNNNN      NC Contact Seq: CCCCCCCC" << "";
-        QTest::newRow("unreadable sequence still ends the run") << "sequence" << "x:NNNNNNNN:CCCCCCCC\r"
-                                                                << "lblContactSeq" << "" << "";
+        QTest::addColumn<QString>("kept");    // "value=field of the bench record", when the frame fills one
+        const auto row = [](const char *name, int relay, const char *button, int entry, float preset,
+                            const char *answer, const char *display, const char *shown, const char *kept) {
+            QTest::newRow(name) << relay << QString::fromLatin1(button) << entry << preset << QString::fromLatin1(answer)
+                                << QString::fromLatin1(display) << QString::fromLatin1(shown) << QString::fromLatin1(kept);
+        };
+        row("coil 1 reads to 1200 ohms", 0, "cmdCoilResistance", -1, 0, "@R:R=12000", "lblOhms", "ERROR",
+            "1200=CoilResistance1");
+        row("coil 1 just below", 0, "cmdCoilResistance", -1, 0, "@R:R=11999", "lblOhms", "1199.9",
+            "1199.9=CoilResistance1");
+        row("coil 2 reads to 1000 ohms", QL1, "cmdCoilResistance", -1, 0, "&R:Q=10000", "lblOhms2", "ERROR",
+            "1000=CoilResistance2");
+        row("pick-up that never moved", 0, "cmdPickUp", -1, 500, "?P:*:0000 I0000", "lblPUV", "Error",
+            "0=PickUpVoltage");
+        row("pick-up current gives volts across the coil", QTA2, "cmdPickUp", -1, 9, "*P:>V0000 I0120", "lblPUV",
+            "120", "1.08=PickUpVoltage");
+        row("all channels: 999.0 is a reading", 0, "cmdContactResistance", AllChannelsEntry, 0, "@G03:#09990",
+            "cmbCR", "C1 - 999.0", "999=ContactRes3");
+        row("all channels: above 999 is open", 0, "cmdContactResistance", AllChannelsEntry, 0, "@G03:#09995",
+            "cmbCR", "C1 - OFF", "999.5=ContactRes3");
+        row("one channel shows any value", 0, "cmdContactResistance", 2, 0, "@G03:#09995", "lblContactResistance",
+            "C1 - 999.5", "999.5=ContactRes0");
+        row("comma locale", 0, "cmdContactResistance", AllChannelsEntry, 0, "@G03:#00253", "cmbCR", "C1 - 25,3",
+            "25.3=ContactRes3");
+        row("delay with a high part", QSPA1, "cmdContactDelay", 2, 0, "@H03:&123451", "lblContactDelay",
+            "C1 - 77.881", "77.881=ContactDelay0");
+        row("delay timed out", QSPA1, "cmdContactDelay", AllChannelsEntry, 0, "@H03:&00000@", "cmbCD",
+            "C1 - Timeout", "1000=ContactDelay3");
+        row("sequence", 0, "cmdContactSequence", -1, 0, "@K:!:NNNNNNNN:CCCCCCCC", "lblContactSeq",
+            "NO Contact Seq: NNNNNNNN      NC Contact Seq: CCCCCCCC", "");
+        row("unreadable sequence still ends the run", 0, "cmdContactSequence", -1, 0, "@K:x:NNNNNNNN:CCCCCCCC",
+            "lblContactSeq", "", "");
     }
 
     void resultFrameIsShownAndKept()
     {
-        QFETCH(QString, state);
-        QFETCH(QString, frame);
+        QFETCH(int, relay);
+        QFETCH(QString, button);
+        QFETCH(int, channelEntry);
+        QFETCH(float, preset);
+        QFETCH(QString, answer);
         QFETCH(QString, display);
         QFETCH(QString, kept);
         const auto restore = qScopeGuard([] { QLocale::setDefault(QLocale::system()); });
-        if (state.contains("comma"))
+        if (QString(QTest::currentDataTag()) == "comma locale")
             QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-        BenchRig rig;
-        FrmMain &w = rig.w();
-        ContactRuns &runs = w.procedures().contactRuns;
-        control<QComboBox>(w, "cmbCRChannel").setCurrentIndex(2);
-        control<QComboBox>(w, "cmbCDChannel").setCurrentIndex(2);
-        runs.ContactResTest = state.contains("all") || state.contains("one");
-        runs.ContactDelayTest = state.contains("delay");
-        runs.ContactSeqTest = state == "sequence";
-        runs.AllChannels = state.contains("all");
-        runs.ChannelNo = 3;
-        rig.record.CoilResistance1 = state.toFloat();
-        control<QGroupBox>(w, "FrameCPanel").setEnabled(false);
-        w.link().receiver.dispatch(frame);
+        BenchRig rig(relay);
+        QVERIFY(rig.waitUntilKitFree());
+        KitFaults faults;
+        QVERIFY(addFault(QString("answer=" + answer), faults));
+        rig.kit().setFaults(faults);
+        if (preset > 0)
+            rig.record.CoilResistance1 = preset;
+        int waits = 0;
+        QVERIFY(press(rig, button, channelEntry, waits));
 
-        const auto *list = w.findChild<QComboBox *>(display);
-        QTEST(list ? list->itemText(0) : control<QLabel>(w, display).text(), "shown");
-        const float values[] = {rig.record.CoilResistance1, rig.record.CoilResistance2, rig.record.PickUpVoltage,
-                                runs.AllChannels ? rig.record.ContactRes[3] : rig.record.ContactRes[0],
-                                runs.AllChannels ? rig.record.ContactDelay[3] : rig.record.ContactDelay[0]};
+        const auto *list = rig.w().findChild<QComboBox *>(display);
+        QTEST(list ? list->itemText(2) : control<QLabel>(rig.w(), display).text(), "shown");
+        if (list)
+            QCOMPARE(list->currentText(), QStringLiteral("Results"));
+        const QHash<QString, float> values{{"CoilResistance1", rig.record.CoilResistance1},
+                                           {"CoilResistance2", rig.record.CoilResistance2},
+                                           {"PickUpVoltage", rig.record.PickUpVoltage},
+                                           {"ContactRes0", rig.record.ContactRes[0]},
+                                           {"ContactRes3", rig.record.ContactRes[3]},
+                                           {"ContactDelay0", rig.record.ContactDelay[0]},
+                                           {"ContactDelay3", rig.record.ContactDelay[3]}};
         if (!kept.isEmpty())
-            QVERIFY2(std::count(std::begin(values), std::end(values), kept.toFloat()) > 0, qPrintable(kept));
-        QTRY_COMPARE(control<QGroupBox>(w, "FrameCPanel").isEnabled(), !runs.AllChannels || state == "sequence");
-        QVERIFY(!runs.ContactSeqTest);
+            QCOMPARE(values.value(kept.section('=', 1), -1), kept.section('=', 0, 0).toFloat());
+        QVERIFY(rig.kit().faults().answerChanges.isEmpty());  // the changed answer was the one taken
     }
 
     // A reading that comes after its run has ended is taken as the bench always has:
@@ -421,7 +438,7 @@ private slots:
             QCOMPARE(heard.mid(heard.indexOf(stopAt) + 1), safe);
         for (const Request request : {Request::CoilResRequest, Request::Coil2ResRequest, Request::DropAwayVRequest})
             QVERIFY(!w.link().poll.isOpen(request));
-        QVERIFY(!w.procedures().contactRuns.ContactResTest && !w.link().poll.pollHold());
+        QVERIFY(!w.procedures().contactRuns.ContactResTest.taken() && !w.link().poll.pollHold());
         QVERIFY(!w.findChild<FrmDropAway *>());
         // What was measured stays; the results file only comes from a run that ended.
         if (button == "cmdContactResistance") {

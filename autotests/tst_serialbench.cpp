@@ -211,7 +211,7 @@ private slots:
         const QStringList heard = rig.heard();
         QCOMPARE(cmbCR.count(), 0);
         QCOMPARE(cmbCR.currentText(), QStringLiteral("Testing ..."));
-        QVERIFY(w.procedures().contactRuns.ContactResTest && w.link().poll.pollHold());
+        QVERIFY(w.procedures().contactRuns.ContactResTest.taken() && w.link().poll.pollHold());
         // It asks for nothing more, not even live readings, and a second start is refused.
         w.procedures().launch(w.procedures().contactResistance.run(catalogue::AllChannelsEntry));
         QVERIFY(pollTicks(w, 20));
@@ -220,7 +220,7 @@ private slots:
         stopGetsTheBenchBackFromAWait(rig, 3, true);
         if (QTest::currentTestFailed())
             return;
-        QVERIFY(!w.procedures().contactRuns.ContactResTest && !w.link().poll.pollHold());
+        QVERIFY(!w.procedures().contactRuns.ContactResTest.taken() && !w.link().poll.pollHold());
         QTRY_VERIFY(rig.heard().mid(heard.size()).contains("?D"));  // polling again
     }
 

@@ -35,11 +35,11 @@ public:
     void tellPortError(const QString &, const QString &) override {}
 };
 
-// Takes every result frame that no procedure waits for, as the procedures do.
-class WholeFramesOnly final : public ResultFrames
+// Told of every result frame that no run waits for, as the procedures are.
+class WholeFramesOnly final : public UnaskedAnswers
 {
 public:
-    void handleResultFrame(wire::FrameKind, const QString &frame) override
+    void unasked(wire::FrameKind, const QString &frame) override
     {
         if (frame.isEmpty() || !frame.endsWith(QLatin1Char('\r')))
             std::abort();  // a handed-on frame always ends in its carriage return
@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     platform::WaitStack waits;
     KitLink link(record, port, view, {tmrPortOpen, tmrComm, tmrTout}, waits);
     WholeFramesOnly results;
-    link.receiver.handOverTo(results);
+    link.receiver.tellUnasked(&results);
 
     // The first byte of each piece says how long the piece is.
     size_t at = 0;

@@ -10,8 +10,8 @@ KitLink::KitLink(BenchRecord &record, KitPort &port, LinkView &view, PortCheck::
     , waits(waitStack)
     , wait(timers.tmrTout, waits)
     , commands(port, wait, log)
-    , poll(record, commands, wait, waits)
-    , receiver(record, port, poll, log, view, waits)
+    , poll(record, commands, wait, answers, waits)
+    , receiver(record, port, poll, answers, log, view, waits)
     , portCheck(port, commands, wait, poll, log, view, timers)
 {
     receiver.observer = [this](const QString &frame) { emit frameReceived(frame); };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "kitlink/awaitedanswers.h"
 #include "kitlink/fixedwait.h"
 #include "kitlink/kitcommands.h"
 #include "kitlink/kitlog.h"
@@ -26,6 +27,7 @@ public:
     KitLog log;
     FixedWait wait;
     KitCommands commands;
+    AwaitedAnswers answers;
     PollCycle poll;
     ReceiveHandler receiver;
     PortCheck portCheck;

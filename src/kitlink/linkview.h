@@ -16,12 +16,12 @@ public:
     virtual void tellPortError(const QString &title, const QString &text) = 0;
 };
 
-// Where the result frames go that no procedure waits for: the readings of the
-// contact runs, which the runs take as they come, and an answer that comes when
-// nothing asked for it, which the bench handles all the same.
-class ResultFrames
+// Where an answer goes that no request waited for, once the kit log has noted it:
+// a frame that came late, twice, or unasked. What of it is still data is for the
+// procedures to say; it never starts anything.
+class UnaskedAnswers
 {
 public:
-    virtual ~ResultFrames() = default;
-    virtual void handleResultFrame(wire::FrameKind kind, const QString &frame) = 0;
+    virtual ~UnaskedAnswers() = default;
+    virtual void unasked(wire::FrameKind kind, const QString &frame) = 0;
 };

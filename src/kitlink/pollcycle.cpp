@@ -7,7 +7,6 @@
 
 #include <QScopedValueRollback>
 
-#include <utility>
 
 namespace {
 
@@ -18,68 +17,34 @@ QString text(const char *command)
 
 } // namespace
 
-std::optional<Request> requestAnsweredBy(wire::FrameKind kind)
+wire::FrameKind answerOf(Request request)
 {
-    switch (kind) {
-    case wire::FrameKind::CoilResistance1: return Request::CoilResRequest;
-    case wire::FrameKind::CoilResistance2: return Request::Coil2ResRequest;
-    case wire::FrameKind::PickUp: return Request::PickUpVRequest;
-    case wire::FrameKind::Coil2PickUp: return Request::Coil2PickUpRequest;
-    case wire::FrameKind::DropAway: return Request::DropAwayVRequest;
-    case wire::FrameKind::PickUpCurrent: return Request::PickUpIRequest;
-    case wire::FrameKind::DropAwayCurrent: return Request::DropAwayIRequest;
-    default: return std::nullopt;
+    switch (request) {
+    case Request::CoilResRequest: return wire::FrameKind::CoilResistance1;
+    case Request::Coil2ResRequest: return wire::FrameKind::CoilResistance2;
+    case Request::PickUpVRequest: return wire::FrameKind::PickUp;
+    case Request::Coil2PickUpRequest: return wire::FrameKind::Coil2PickUp;
+    case Request::DropAwayVRequest: return wire::FrameKind::DropAway;
+    case Request::PickUpIRequest: return wire::FrameKind::PickUpCurrent;
+    case Request::DropAwayIRequest: return wire::FrameKind::DropAwayCurrent;
     }
+    return wire::FrameKind::Unknown;
 }
 
-PollCycle::PollCycle(BenchRecord &record, KitCommands &commands, FixedWait &wait, platform::WaitStack &waits)
+PollCycle::PollCycle(BenchRecord &record, KitCommands &commands, FixedWait &wait, AwaitedAnswers &answers,
+                     platform::WaitStack &waits)
     : m_record(record)
     , m_commands(commands)
     , m_wait(wait)
+    , m_answers(answers)
     , m_waits(waits)
 {
 }
 
 PollCycle::Answer::Answer(PollCycle &poll, Request request)
-    : m_poll(poll)
-    , m_request(request)
-    , m_parked(poll.m_waits)
+    : m_pending(poll.m_answers, poll.m_waits, answerOf(request))
 {
-}
-
-PollCycle::Answer::~Answer()
-{
-    Answer *&waiting = m_poll.m_waiting[index(m_request)];
-    if (waiting == this)
-        waiting = nullptr;
-}
-
-void PollCycle::Answer::await_suspend(std::coroutine_handle<> waiting)
-{
-    m_poll.open(m_request, this);
-    m_parked.await_suspend(waiting);
-}
-
-void PollCycle::Answer::answered(const QString &frame)
-{
-    m_frame = frame;
-    m_parked.wake();
-}
-
-void PollCycle::open(Request request, Answer *waiting)
-{
-    Q_ASSERT(!isOpen(request));  // a procedure asks only when its request is not open
-    m_waiting[index(request)] = waiting;
-    StartPending = true;
-}
-
-bool PollCycle::deliver(Request request, const QString &frame)
-{
-    Answer *const waiting = std::exchange(m_waiting[index(request)], nullptr);
-    if (!waiting)
-        return false;
-    waiting->answered(frame);
-    return true;
+    poll.StartPending = true;  // only once the request is open
 }
 
 void PollCycle::closeAll()

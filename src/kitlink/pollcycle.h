@@ -1,12 +1,11 @@
 #pragma once
 
+#include "kitlink/awaitedanswers.h"
 #include "kitlink/wireformat.h"
 #include "platform/waitstack.h"
 
 #include <QString>
 
-#include <array>
-#include <optional>
 
 struct BenchRecord;
 class FixedWait;
@@ -24,17 +23,14 @@ enum class Request {
     DropAwayIRequest,    // "^Z", fetched with "*A", answered by "!" of 13 characters
 };
 
-// The request a result frame answers; none for the frames the contact runs take.
-std::optional<Request> requestAnsweredBy(wire::FrameKind kind);
+// The frame that answers request.
+wire::FrameKind answerOf(Request request);
 
-// The 250 ms tick: start commands of the requests procedures wait on, result
-// queries of finished ramps, or the live-readings query that keeps the displays
-// fresh. A request is open while a procedure waits for its answer, and only then;
-// the tick decides alone what goes out for it.
 class PollCycle
 {
 public:
-    PollCycle(BenchRecord &record, KitCommands &commands, FixedWait &wait, platform::WaitStack &waits);
+    PollCycle(BenchRecord &record, KitCommands &commands, FixedWait &wait, AwaitedAnswers &answers,
+              platform::WaitStack &waits);
 
     // The tmrComm tick. A tick that falls due while an earlier one still waits
     // (inside the second-coil step) is skipped, not queued.
@@ -49,30 +45,20 @@ public:
     {
     public:
         Answer(PollCycle &poll, Request request);
-        ~Answer();
         Answer(const Answer &) = delete;
         Answer &operator=(const Answer &) = delete;
 
-        bool await_ready() const noexcept { return false; }
-        void await_suspend(std::coroutine_handle<> waiting);
-        QString await_resume() const { return m_frame; }
+        bool await_ready() const noexcept { return m_pending.await_ready(); }
+        void await_suspend(std::coroutine_handle<> waiting) { m_pending.await_suspend(waiting); }
+        QString await_resume() const { return m_pending.await_resume(); }
 
     private:
-        friend class PollCycle;
-        void answered(const QString &frame);
-
-        PollCycle &m_poll;
-        const Request m_request;
-        platform::WaitStack::Parked m_parked;
-        QString m_frame;
+        AwaitedAnswers::Pending m_pending;
     };
     Answer answerTo(Request request) { return Answer(*this, request); }
 
-    bool isOpen(Request request) const { return m_waiting[index(request)] != nullptr; }
-    // The frame answers request: true when a procedure waited for it, which goes on
-    // with it at the next pump of the wait stack; the request is closed either way.
-    bool deliver(Request request, const QString &frame);
-    // Nothing pending and live polling free again: a Stop, once the procedures that
+    bool isOpen(Request request) const { return m_answers.isOpen(answerOf(request)); }
+    // Nothing to start and live polling free again: a Stop, once the procedures that
     // waited on requests are gone.
     void closeAll();
 
@@ -84,16 +70,14 @@ public:
     bool kitBusy() const { return KitBusy; }
 
 private:
-    static std::size_t index(Request request) { return static_cast<std::size_t>(request); }
-    void open(Request request, Answer *waiting);
     platform::Task startPhase();
     void queryPhase();
 
     BenchRecord &m_record;
     KitCommands &m_commands;
     FixedWait &m_wait;
+    AwaitedAnswers &m_answers;
     platform::WaitStack &m_waits;
-    std::array<Answer *, 7> m_waiting{};  // the open requests: who waits for each answer
     bool StartPending = false;
     bool PollHold = false;
     bool KitBusy = false;

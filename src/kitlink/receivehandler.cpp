@@ -1,6 +1,7 @@
 #include "kitlink/receivehandler.h"
 
 #include "console/record/benchrecord.h"
+#include "kitlink/awaitedanswers.h"
 #include "kitlink/kitlog.h"
 #include "kitlink/kitport.h"
 #include "kitlink/pollcycle.h"
@@ -9,11 +10,12 @@
 
 #include <utility>
 
-ReceiveHandler::ReceiveHandler(BenchRecord &record, KitPort &port, PollCycle &poll, KitLog &log, LinkView &view,
-                               platform::WaitStack &waits)
+ReceiveHandler::ReceiveHandler(BenchRecord &record, KitPort &port, PollCycle &poll, AwaitedAnswers &answers,
+                               KitLog &log, LinkView &view, platform::WaitStack &waits)
     : m_record(record)
     , m_port(port)
     , m_poll(poll)
+    , m_answers(answers)
     , m_log(log)
     , m_view(view)
     , m_waits(waits)
@@ -45,14 +47,15 @@ void ReceiveHandler::dispatch(const QString &frame)
     case wire::FrameKind::LiveReadings: liveReadings(frame); break;
     case wire::FrameKind::Ok:
     case wire::FrameKind::Unknown: break;
-    default: {
-        const std::optional<Request> request = requestAnsweredBy(kind);
-        if (request && m_poll.deliver(*request, frame))
-            m_waits.pump();  // the procedure that asked goes on with it
-        else if (m_results)
-            m_results->handleResultFrame(kind, frame);
+    default:
+        if (m_answers.deliver(kind, frame)) {
+            m_waits.pump();  // the run that asked goes on with it
+            break;
+        }
+        m_log.note(QStringLiteral("answer nobody asked for: ") + KitLog::visible(frame));
+        if (m_unasked)
+            m_unasked->unasked(kind, frame);
         break;
-    }
     }
     if (observer)
         observer(frame);

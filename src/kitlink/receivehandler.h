@@ -8,21 +8,22 @@
 #include <QString>
 
 struct BenchRecord;
+class AwaitedAnswers;
 class KitLog;
 class KitPort;
 class PollCycle;
 
-// Joins what the kit sends into frames, shows the live readings and hands every
-// result frame to the procedure that waits for it.
+// Joins what the kit sends into frames, shows the live readings and hands each
+// result frame to the run that asked for it; one nobody asked for is noted in the
+// kit log and goes no further than UnaskedAnswers.
 class ReceiveHandler
 {
 public:
-    ReceiveHandler(BenchRecord &record, KitPort &port, PollCycle &poll, KitLog &log, LinkView &view,
-                   platform::WaitStack &waits);
+    ReceiveHandler(BenchRecord &record, KitPort &port, PollCycle &poll, AwaitedAnswers &answers, KitLog &log,
+                   LinkView &view, platform::WaitStack &waits);
 
-    // Who handles the result frames no procedure waits for (the procedures, once
-    // they are made).
-    void handOverTo(ResultFrames &results) { m_results = &results; }
+    // Who is told of the answers nobody asked for (the procedures, once they are made).
+    void tellUnasked(UnaskedAnswers *unasked) { m_unasked = unasked; }
     // Told of every frame after it has been handled (the Bench Monitor's trace).
     std::function<void(const QString &frame)> observer;
 
@@ -43,10 +44,11 @@ private:
     BenchRecord &m_record;
     KitPort &m_port;
     PollCycle &m_poll;
+    AwaitedAnswers &m_answers;
     KitLog &m_log;
     LinkView &m_view;
     platform::WaitStack &m_waits;
-    ResultFrames *m_results = nullptr;
+    UnaskedAnswers *m_unasked = nullptr;
     QString RxBuffer;  // received text not yet ended by a carriage return
     QString KitState;  // "F" free, "B" busy, from the latest live readings
 };

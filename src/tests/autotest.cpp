@@ -3,14 +3,21 @@
 #include "console/record/benchrecord.h"
 #include "console/record/relaycatalogue.h"
 #include "kitlink/wireformat.h"
-#include "tests/procedures.h"
+#include "tests/coilresistancetest.h"
+#include "tests/contactresistancetest.h"
+#include "tests/contacttimingtests.h"
+#include "tests/pickupdropawaytest.h"
 #include "tests/progress.h"
 
 #include <optional>
 
-AutoTest::AutoTest(const Bench &bench, Procedures &procedures)
+AutoTest::AutoTest(const Bench &bench, CoilResistanceTest &coil, PickUpDropAwayTest &ramps,
+                   ContactResistanceTest &contacts, ContactDelayTest &delays)
     : m_bench(bench)
-    , m_procedures(procedures)
+    , m_coil(coil)
+    , m_ramps(ramps)
+    , m_contacts(contacts)
+    , m_delays(delays)
 {
 }
 
@@ -19,6 +26,7 @@ platform::Task AutoTest::run()
     m_bench.record.CoilResistance1 = 0;
     if (!m_bench.kitFree())
         co_return;
+    const Measuring::Token measuring(m_bench.measuring);
 
     constexpr int DelayRunWaits = 1 + catalogue::ChannelCount;
     Progress::Level progress = m_bench.progress.begin(QStringLiteral("Automatic test"));
@@ -29,7 +37,10 @@ platform::Task AutoTest::run()
         else
             progress.waitOnKit();
     };
+    // The style is read at each step: the operator may change it meanwhile.
     BenchView &view = m_bench.view;
+    const auto relayIs = [&view](int entry) { return view.relayIndex() == entry; };
+    using Drive = PickUpDropAwayTest::Drive;
 
     KitCommands &kit = m_bench.link.commands;
     phase("supply off", 2);
@@ -39,54 +50,44 @@ platform::Task AutoTest::run()
     kit.send(QString::fromLatin1(wire::cmd::CoilOff));
     co_await settle(1);
 
+    // QL1's second coil is measured after its first one's result, alongside what follows.
     phase("coil resistance");
-    m_bench.launch(m_procedures.coilResistance.run());
-    co_await whileOpen(Request::CoilResRequest);
+    co_await m_bench.call(m_coil.run());
 
-    if (view.relayIndex() == catalogue::QTA2) {
-        // The low-resistance coil gets two seconds between measurements.
+    // The run waits for the ramp the style is tested with: the QTA2 coil's current
+    // ramp, two seconds after the coil; a QTA2 coil that reads high enough for a
+    // voltage ramp gets one, which goes on while the run does.
+    if (relayIs(catalogue::QTA2)) {
         phase("pick-up", 2);
         co_await settle(2);
         phase("pick-up");
-        m_bench.launch(m_procedures.pickUpDropAway.pickUp());
-        co_await whileOpen(Request::PickUpIRequest);
+        co_await m_bench.call(m_ramps.pickUp(Drive::Milliamps));
     } else {
         phase("pick-up");
-        m_bench.launch(m_procedures.pickUpDropAway.pickUp());
-        co_await whileOpen(Request::PickUpVRequest);
+        co_await m_bench.call(m_ramps.pickUp(Drive::Volts));
     }
-    if (view.relayIndex() == catalogue::QTA2) {
+    if (relayIs(catalogue::QTA2)) {
         phase("drop-away", 2);
         co_await settle(2);
         phase("drop-away");
-        m_bench.launch(m_procedures.pickUpDropAway.dropAway());
-        co_await whileOpen(Request::DropAwayIRequest);
-    } else if (view.relayIndex() != catalogue::QL1) {  // QL1's drop-away comes from its pick-up's second coil
+        co_await m_bench.call(m_ramps.dropAway(Drive::Milliamps));
+    } else if (!relayIs(catalogue::QL1)) {  // QL1's drop-away comes from its pick-up's second coil
         phase("drop-away");
-        m_bench.launch(m_procedures.pickUpDropAway.dropAway());
-        co_await whileOpen(Request::DropAwayVRequest);
+        co_await m_bench.call(m_ramps.dropAway(Drive::Volts));
     }
 
-    const auto timed = [&view] {
-        return view.relayIndex() == catalogue::QSPA1 || view.relayIndex() == catalogue::QNA1K;
-    };
+    const auto timed = [&relayIs] { return relayIs(catalogue::QSPA1) || relayIs(catalogue::QNA1K); };
     phase("contact resistance", timed() ? DelayRunWaits : 0);
     view.selectChannel(BenchView::List::ContactResistance, catalogue::AllChannelsEntry);
-    co_await m_procedures.contactResistance.run(catalogue::AllChannelsEntry);
+    co_await m_bench.call(m_contacts.run(catalogue::AllChannelsEntry));
 
     if (timed()) {
         phase("contact delay", 0);
         view.selectChannel(BenchView::List::ContactDelay, catalogue::AllChannelsEntry);
-        co_await m_procedures.contactDelay.run(catalogue::AllChannelsEntry);
+        co_await m_bench.call(m_delays.run(catalogue::AllChannelsEntry));
     }
 
     view.enableReport();
-}
-
-platform::WaitStack::Until AutoTest::whileOpen(Request request) const
-{
-    const PollCycle &poll = m_bench.link.poll;
-    return m_bench.link.waits.until([&poll, request] { return !poll.isOpen(request); });
 }
 
 platform::Task AutoTest::settle(int waits) const

@@ -32,27 +32,19 @@ platform::Task CoilResistanceTest::run()
     TestRun test(m_bench, BenchView::Busy::CoilResistance, QStringLiteral("Coil resistance"));
     test.waitOnKit();
     const QString frame = co_await poll.answerTo(Request::CoilResRequest);
-    co_await onCoil1(frame, std::move(test));
-}
-
-platform::Task CoilResistanceTest::onCoil1(QString frame, TestRun test)
-{
     m_bench.record.CoilResistance1 = wire::decodeCoilResistance(frame);
     m_bench.view.showResult(BenchView::Result::CoilResistance1, ohms(m_bench.record.CoilResistance1, Coil1Limit));
-    if (m_bench.view.relayIndex() != catalogue::QL1) {
+    if (m_bench.view.relayIndex() == catalogue::QL1)
+        m_bench.launch(secondCoil(std::move(test)));
+    else
         test.end();
-        co_return;
-    }
-    // The second coil is measured on the next tick; the test is still running, so its
-    // busy mark and the locked panel stay as they are. Whoever waited for the first
-    // coil's result goes on meanwhile.
-    test.step(QStringLiteral("coil 2"));
-    const QString coil2 = co_await m_bench.link.poll.answerTo(Request::Coil2ResRequest);
-    co_await onCoil2(coil2, std::move(test));
 }
 
-platform::Task CoilResistanceTest::onCoil2(QString frame, TestRun test)
+// The test is still running, so its busy mark and the locked panel stay as they are.
+platform::Task CoilResistanceTest::secondCoil(TestRun test)
 {
+    test.step(QStringLiteral("coil 2"));
+    const QString frame = co_await m_bench.link.poll.answerTo(Request::Coil2ResRequest);
     m_bench.record.CoilResistance2 = wire::decodeCoilResistance(frame);
     m_bench.view.showResult(BenchView::Result::CoilResistance2, ohms(m_bench.record.CoilResistance2, Coil2Limit));
     test.plan(3);

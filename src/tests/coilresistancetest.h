@@ -13,14 +13,12 @@ class CoilResistanceTest
 public:
     explicit CoilResistanceTest(const Bench &bench);
 
-    // From the button to the last result.
+    // From the button to the first coil's result. The QL1 relay's second coil is
+    // measured after that on the next tick, while whoever started the test goes on.
     platform::Task run();
 
-    // What an "R=" frame and a "Q=" frame do, for the test that waited for it or
-    // for a frame that came unasked.
-    platform::Task onCoil1(QString frame, TestRun test);
-    platform::Task onCoil2(QString frame, TestRun test);
-
 private:
+    platform::Task secondCoil(TestRun test);
+
     const Bench &m_bench;
 };

@@ -2,25 +2,12 @@
 
 #include "console/record/benchrecord.h"
 #include "kitlink/wireformat.h"
-#include "platform/atomicfile.h"
 #include "platform/dialogwait.h"
-#include "platform/numbertext.h"
-#include "tests/progress.h"
+#include "tests/resultlines.h"
 
-#include <QDir>
 #include <QObject>
 
 namespace {
-
-// Above this a contact is taken as not made: the meter reads the open circuit.
-constexpr float OpenContactMilliohms = 999;
-
-const QString ResultsFileName = QStringLiteral("crval.csv");
-
-QString milliohms(float value)
-{
-    return platform::fixedDecimals(double(value), 1);
-}
 
 bool measured(catalogue::Contact contact)
 {
@@ -29,18 +16,25 @@ bool measured(catalogue::Contact contact)
 
 } // namespace
 
-ContactResistanceTest::ContactResistanceTest(const Bench &bench, ContactRuns &runs, ResultLines &results)
+ContactResistanceTest::ContactResistanceTest(const Bench &bench, RunSlot &slot, ResultLines &results,
+                                             LateAnswers &late)
     : m_bench(bench)
-    , m_runs(runs)
+    , m_slot(slot)
     , m_results(results)
+    , m_late(late)
 {
+}
+
+platform::Task untilLastReading(std::unique_ptr<ChannelRun> run)
+{
+    co_await run->untilFinished();
 }
 
 platform::Task ContactResistanceTest::run(int entry)
 {
     BenchView &view = m_bench.view;
     view.showResult(BenchView::Result::ContactResistance, QString());
-    if (!m_bench.kitFree() || m_runs.ContactResTest)
+    if (!m_bench.kitFree() || m_slot.taken())
         co_return;
     if (view.relayIndex() < 0) {
         co_await platform::closed(m_bench.link.waits, view.message(
@@ -55,20 +49,19 @@ platform::Task ContactResistanceTest::run(int entry)
         co_return;
     }
 
-    ContactRuns &run = m_runs;
-    run.ContactResTest = true;
-    run.resistanceRun.emplace(m_bench, BenchView::Busy::ContactResistance, QString(), TestRun::Polling::Held);
-    Progress::Level progress = m_bench.progress.begin(QStringLiteral("Contact resistance"));
+    auto run = std::make_unique<ChannelRun>(m_bench, ContactResistanceReadings, m_slot, m_results, m_late, entry,
+                                            QStringLiteral("Contact resistance"));
+    TestRun &test = run->test();
     constexpr int PreparingWaits = 3;
     constexpr int EndWaits = 4;
-    if (entry == catalogue::AllChannelsEntry) {
-        progress.plan(PreparingWaits + waitsFrom(1, {}));
+    if (run->allChannels()) {
+        test.plan(PreparingWaits + waitsFrom(1, {}));
     } else {
         CoilState off;
-        const std::optional<catalogue::Contact> contact = contactOn(entry + 1);
+        const std::optional<catalogue::Contact> contact = contactOn(run->channel());
         const int driving = contact && measured(*contact) ? int(drive(qta2(), *contact, off).size()) + 2 : 0;
-        progress.plan(PreparingWaits + driving + EndWaits);
-        progress.step(catalogue::channelSelectorText(entry));
+        test.plan(PreparingWaits + driving + EndWaits);
+        test.step(catalogue::channelName(run->channel()));
     }
 
     KitCommands &kit = m_bench.link.commands;
@@ -80,26 +73,20 @@ platform::Task ContactResistanceTest::run(int entry)
     else
         co_await kit.SetCoilVoltage();
 
-    if (entry == catalogue::AllChannelsEntry) {
-        run.AllChannels = true;
-        m_results.clear(QStringLiteral("Testing ..."));
-        for (run.ChannelNo = 1; run.ChannelNo <= catalogue::ChannelCount; ++run.ChannelNo) {
-            progress.channel(catalogue::channelName(run.ChannelNo), run.ChannelNo, catalogue::ChannelCount);
-            progress.plan(waitsFrom(run.ChannelNo, {kit.coilEnergised(), kit.currentSourceOn()}));
-            const std::optional<catalogue::Contact> contact = contactOn(run.ChannelNo);
-            if (contact && measured(*contact)) {
-                co_await measure(run.ChannelNo, *contact);
-            } else if (contact == catalogue::Contact::None) {
-                m_results.add(catalogue::channelName(run.ChannelNo) + QStringLiteral(" - X"));
-                // No reading will come for D4, so nothing else would end the run;
-                // the results file keeps what the last complete run wrote.
-                if (run.ChannelNo == catalogue::ChannelCount) {
-                    m_results.setText(QStringLiteral("Results"));
-                    endRun();
-                }
-            }
+    if (run->allChannels()) {
+        m_results.startFilling(QStringLiteral("Testing ..."));
+        for (int channel = 1; channel <= catalogue::ChannelCount; ++channel) {
+            run->moveTo(channel);
+            test.channel(catalogue::channelName(channel), channel, catalogue::ChannelCount);
+            test.plan(waitsFrom(channel, {kit.coilEnergised(), kit.currentSourceOn()}));
+            const std::optional<catalogue::Contact> contact = contactOn(channel);
+            if (contact && measured(*contact))
+                co_await measure(*run, *contact);
+            else if (contact == catalogue::Contact::None)
+                run->noContact();
         }
-        progress.step(QStringLiteral("supply off"), catalogue::ChannelCount, catalogue::ChannelCount);
+        run->moveTo(catalogue::ChannelCount + 1);
+        test.step(QStringLiteral("supply off"), catalogue::ChannelCount, catalogue::ChannelCount);
         if (qta2()) {
             co_await kit.CoilCurrentOFF();
             co_await kit.ResetCoilCurrent();
@@ -107,22 +94,19 @@ platform::Task ContactResistanceTest::run(int entry)
             co_await kit.CoilOFF();
             co_await kit.ResetCoilVoltage();
         }
-        co_return;
+    } else {
+        const std::optional<catalogue::Contact> contact = contactOn(run->channel());
+        if (contact && measured(*contact))
+            co_await measure(*run, *contact);
+        else if (contact == catalogue::Contact::None)
+            run->noContact();
+        co_await kit.ResetCoilCurrent();
+        co_await kit.CoilCurrentOFF();
+        co_await kit.CoilOFF();
+        co_await kit.ResetCoilVoltage();
     }
-
-    run.AllChannels = false;
-    const int channel = entry + 1;
-    const std::optional<catalogue::Contact> contact = contactOn(channel);
-    if (contact && measured(*contact)) {
-        co_await measure(channel, *contact);
-    } else if (contact == catalogue::Contact::None) {
-        view.showResult(BenchView::Result::ContactResistance, catalogue::channelName(channel) + QStringLiteral(" - X"));
-        endRun();
-    }
-    co_await kit.ResetCoilCurrent();
-    co_await kit.CoilCurrentOFF();
-    co_await kit.CoilOFF();
-    co_await kit.ResetCoilVoltage();
+    if (!run->finished())
+        m_bench.launch(untilLastReading(std::move(run)));
 }
 
 std::optional<catalogue::Contact> ContactResistanceTest::contactOn(int channel) const
@@ -163,7 +147,7 @@ std::vector<ContactResistanceTest::Switch> ContactResistanceTest::drive(bool qta
     return {};
 }
 
-platform::Task ContactResistanceTest::measure(int channel, catalogue::Contact contact)
+platform::Task ContactResistanceTest::measure(ChannelRun &run, catalogue::Contact contact)
 {
     KitCommands &kit = m_bench.link.commands;
     CoilState state{kit.coilEnergised(), kit.currentSourceOn()};
@@ -177,7 +161,7 @@ platform::Task ContactResistanceTest::measure(int channel, catalogue::Contact co
         case Switch::CurrentOff: co_await kit.CoilCurrentOFF(); break;
         }
     }
-    kit.send(wire::contactResistance(channel));
+    run.ask(wire::contactResistance(run.channel()));
     co_await m_bench.link.wait.hold();
     co_await m_bench.link.wait.hold();
 }
@@ -193,56 +177,4 @@ int ContactResistanceTest::waitsFrom(int channel, CoilState state) const
             waits += int(drive(qta2(), *contact, state).size()) + MeasureWaits;
     }
     return waits;
-}
-
-void ContactResistanceTest::takeReading(const QString &frame)
-{
-    ContactRuns &run = m_runs;
-    BenchRecord &record = m_bench.record;
-    const float reading = wire::decodeContactResistance(frame);
-    record.ContactRes[0] = reading;
-
-    if (!run.AllChannels) {
-        const int entry = m_bench.view.selectedChannel(BenchView::List::ContactResistance);
-        m_bench.view.showResult(BenchView::Result::ContactResistance,
-                                catalogue::channelSelectorText(entry) + QStringLiteral(" - ") + milliohms(reading));
-        endRun();
-        return;
-    }
-
-    // Filed under the channel the run measures now: after a run has ended that is
-    // one past the last, listed as "ALL".
-    const int channel = run.ChannelNo;
-    if (channel >= 0 && channel < ResultSlots)
-        record.ContactRes[std::size_t(channel)] = reading;
-    m_results.add(catalogue::channelName(channel) + (reading > OpenContactMilliohms ? QStringLiteral(" - OFF")
-                                                                                    : QStringLiteral(" - ") + milliohms(reading)));
-    if (channel == catalogue::ChannelCount) {
-        m_results.setText(QStringLiteral("Results"));
-        endRun();
-        writeResultsFile();
-    }
-}
-
-void ContactResistanceTest::endRun()
-{
-    endContactRun(m_bench, m_runs.ContactResTest, m_runs.resistanceRun, BenchView::Busy::ContactResistance);
-}
-
-void ContactResistanceTest::writeResultsFile()
-{
-    QByteArray lines;
-    for (int i = 0; i < catalogue::ChannelCount; ++i)
-        lines += '"' + m_results.lines().value(i).toLatin1() + "\"\r\n";
-
-    const QString path = m_bench.startupFolder.file(ResultsFileName);
-    const platform::WriteResult written = platform::replaceFileAtomically(path, lines);
-    if (written.ok)
-        return;
-    m_bench.view.message(QObject::tr("Contact resistance results not saved"),
-                         QObject::tr("Quillmark could not write the contact resistance results file\n%1\n\n%2\n\n"
-                                     "The readings are still listed under Test Results, but Generate Report will "
-                                     "not have them until the file can be written.")
-                             .arg(QDir::toNativeSeparators(path), written.error),
-                         platform::PromptIcon::Exclamation);
 }

@@ -3,26 +3,30 @@
 #include "console/record/relaycatalogue.h"
 #include "platform/waitstack.h"
 #include "tests/bench.h"
-#include "tests/contactruns.h"
+#include "tests/channelrun.h"
 
 #include <QString>
 
+#include <memory>
+#include <optional>
 #include <vector>
 
+class LateAnswers;
+class ResultLines;
+
 // Contact resistance of one channel or all sixteen, the coil driven per channel
-// from the relay's contact layout. The run sends and waits; each reading is taken
-// as it comes, and the one of the last channel ends the run (an all-channel run
-// then writes crval.csv).
+// from the relay's contact layout: energised for a front contact, released for a
+// back one. The run sends and waits; the readings are taken as they come, and the
+// last one ends the test (an all-channel run then writes crval.csv).
 class ContactResistanceTest
 {
 public:
-    ContactResistanceTest(const Bench &bench, ContactRuns &runs, ResultLines &results);
+    ContactResistanceTest(const Bench &bench, RunSlot &slot, ResultLines &results, LateAnswers &late);
 
-    // entry: the channel selector's entry, 0..15 a channel, 16 all of them. Ends when
-    // every command of the run has been sent and waited for.
+    // entry: the channel selector's entry, 0..15 a channel, 16 all of them. Hands
+    // back when every command of the run has been sent and waited for; a run whose
+    // last reading has not come by then waits for it on its own.
     platform::Task run(int entry);
-    // A "#" frame, from this run, from the endurance sweep or from neither.
-    void takeReading(const QString &frame);
 
     // The supply switches that energise the relay for a front contact or release it
     // for a back one, leaving out what is already in the wanted state; state
@@ -39,15 +43,18 @@ private:
     // typed over the selector has none the run could measure.
     std::optional<catalogue::Contact> contactOn(int channel) const;
     bool qta2() const;
-    // The relay energised or released for contact, then the channel's reading asked
-    // for, with two settle times for the kit to answer.
-    platform::Task measure(int channel, catalogue::Contact contact);
+    // The relay energised or released for contact, then the reading of the channel
+    // the run measures asked for, with two settle times for the kit to answer.
+    platform::Task measure(ChannelRun &run, catalogue::Contact contact);
     // The fixed waits of the channels from channel on, and of the run's end.
     int waitsFrom(int channel, CoilState state) const;
-    void endRun();
-    void writeResultsFile();
 
     const Bench &m_bench;
-    ContactRuns &m_runs;
+    RunSlot &m_slot;
     ResultLines &m_results;
+    LateAnswers &m_late;
 };
+
+// What is left of a run once its procedure has handed back: the wait for its last
+// reading, on its own.
+platform::Task untilLastReading(std::unique_ptr<ChannelRun> run);

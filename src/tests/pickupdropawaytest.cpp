@@ -38,21 +38,19 @@ PickUpDropAwayTest::PickUpDropAwayTest(const Bench &bench)
 {
 }
 
-PickUpDropAwayTest::Mode PickUpDropAwayTest::modeFor(float coil) const
+std::optional<PickUpDropAwayTest::Drive> PickUpDropAwayTest::driveFor(float coil) const
 {
     if (coil >= LowestVoltageCoil && coil <= HighestVoltageCoil)
-        return Mode::Voltage;
-    if (coil > HighestVoltageCoil)
-        return Mode::TooHigh;
-    if (m_bench.view.relayIndex() == catalogue::QTA2 && coil > LowestCurrentCoil)
-        return Mode::Current;
-    return Mode::TooLow;  // also the coil not measured yet for this relay, which reads 0
+        return Drive::Volts;
+    if (coil < LowestVoltageCoil && coil > LowestCurrentCoil && m_bench.view.relayIndex() == catalogue::QTA2)
+        return Drive::Milliamps;
+    return std::nullopt;  // also the coil not measured yet for this relay, which reads 0
 }
 
-platform::Task PickUpDropAwayTest::refuse(Mode mode)
+platform::Task PickUpDropAwayTest::refuse(float coil)
 {
-    const QString why = mode == Mode::TooHigh ? QStringLiteral("Coil Resistance too high or open!")
-                                              : QStringLiteral("Coil Resistance too low or short!");
+    const QString why = coil > HighestVoltageCoil ? QStringLiteral("Coil Resistance too high or open!")
+                                                  : QStringLiteral("Coil Resistance too low or short!");
     co_await platform::closed(
         m_bench.link.waits,
         m_bench.view.message(QStringLiteral("Coil Resistance error"), why, platform::PromptIcon::Critical));
@@ -68,41 +66,57 @@ float PickUpDropAwayTest::voltsAcrossCoil(float milliamps) const
     return milliamps * m_bench.record.CoilResistance1 / 1000.0f;
 }
 
-platform::Task PickUpDropAwayTest::pickUp()
+platform::Task PickUpDropAwayTest::pickUp(std::optional<Drive> waitedFor)
 {
     co_await run({Request::PickUpVRequest, Request::PickUpIRequest, BenchView::Result::PickUp, BenchView::Busy::PickUp,
-                  QStringLiteral("Pick-up")});
+                  QStringLiteral("Pick-up")},
+                 waitedFor);
 }
 
-platform::Task PickUpDropAwayTest::dropAway()
+platform::Task PickUpDropAwayTest::dropAway(std::optional<Drive> waitedFor)
 {
     co_await run({Request::DropAwayVRequest, Request::DropAwayIRequest, BenchView::Result::DropAway,
-                  BenchView::Busy::DropAway, QStringLiteral("Drop-away")});
+                  BenchView::Busy::DropAway, QStringLiteral("Drop-away")},
+                 waitedFor);
 }
 
-platform::Task PickUpDropAwayTest::run(Ramp ramp)
+platform::Task PickUpDropAwayTest::run(Ramp ramp, std::optional<Drive> waitedFor)
 {
-    const Mode mode = modeFor(m_bench.record.CoilResistance1);
-    if (mode == Mode::TooHigh || mode == Mode::TooLow) {
-        co_await refuse(mode);
+    const float coil = m_bench.record.CoilResistance1;
+    const std::optional<Drive> drive = driveFor(coil);
+    if (!drive) {
+        co_await refuse(coil);
         co_return;
     }
-    const Request request = mode == Mode::Voltage ? ramp.inVolts : ramp.inMilliamps;
+    const Request request = *drive == Drive::Volts ? ramp.inVolts : ramp.inMilliamps;
     if (!mayStart(request))
         co_return;
     m_bench.view.hideResult(ramp.result);
     TestRun test(m_bench, ramp.busy, ramp.name);
     test.waitOnKit();
+    if (waitedFor && *waitedFor != *drive)
+        m_bench.launch(ramped(request, std::move(test)));
+    else
+        co_await ramped(request, std::move(test));
+}
+
+platform::Task PickUpDropAwayTest::ramped(Request request, TestRun test)
+{
+    BenchRecord &record = m_bench.record;
     const QString frame = co_await m_bench.link.poll.answerTo(request);
     switch (request) {
-    case Request::PickUpVRequest: co_await onPickUp(frame, std::move(test)); break;
-    case Request::DropAwayVRequest: co_await onDropAway(frame, std::move(test)); break;
-    case Request::PickUpIRequest: onPickUpCurrent(frame, std::move(test)); break;
-    default: onDropAwayCurrent(frame, std::move(test)); break;
+    case Request::PickUpVRequest: co_await pickedUp(frame, std::move(test)); break;
+    case Request::DropAwayVRequest: co_await droppedAway(frame, std::move(test)); break;
+    case Request::PickUpIRequest:
+        inMilliamps(frame, BenchView::Result::PickUp, record.PickUpCurrent, record.PickUpVoltage, std::move(test));
+        break;
+    default:
+        inMilliamps(frame, BenchView::Result::DropAway, record.DropAwayCurrent, record.DropAwayVoltage, std::move(test));
+        break;
     }
 }
 
-platform::Task PickUpDropAwayTest::onPickUp(QString frame, TestRun test)
+platform::Task PickUpDropAwayTest::pickedUp(QString frame, TestRun test)
 {
     BenchRecord &record = m_bench.record;
     const wire::VoltageAndCurrent pickUp = wire::decodeRampResult(frame);
@@ -114,8 +128,7 @@ platform::Task PickUpDropAwayTest::onPickUp(QString frame, TestRun test)
         co_return;
 
     // QL1 drops away through its second coil: coil 1 is cleared and coil 2 switched
-    // on, and the kit's coil-2 ramp gives the value shown as the drop-away. Whoever
-    // waited for the pick-up goes on once the second ramp is asked for.
+    // on, and the kit's coil-2 ramp gives the value shown as the drop-away.
     test.step(QStringLiteral("coil 2"));
     test.plan(3);
     KitCommands &kit = m_bench.link.commands;
@@ -125,12 +138,12 @@ platform::Task PickUpDropAwayTest::onPickUp(QString frame, TestRun test)
     m_bench.view.hideResult(BenchView::Result::DropAway);
     test.begin();
     test.waitOnKit();
-    const QString coil2 = co_await m_bench.link.poll.answerTo(Request::Coil2PickUpRequest);
-    onCoil2PickUp(coil2, std::move(test));
+    m_bench.launch(coil2PickUp(std::move(test)));
 }
 
-void PickUpDropAwayTest::onCoil2PickUp(QString frame, TestRun test)
+platform::Task PickUpDropAwayTest::coil2PickUp(TestRun test)
 {
+    const QString frame = co_await m_bench.link.poll.answerTo(Request::Coil2PickUpRequest);
     const wire::VoltageAndCurrent coil2 = wire::decodeRampResult(frame);
     m_bench.record.DropAwayVoltage = coil2.volts;
     m_bench.record.DropAwayCurrent = coil2.milliamps;
@@ -139,14 +152,15 @@ void PickUpDropAwayTest::onCoil2PickUp(QString frame, TestRun test)
     m_bench.view.showResult(BenchView::Result::DropAway, volts(m_bench.record.DropAwayVoltage));
 }
 
-platform::Task PickUpDropAwayTest::onDropAway(QString frame, TestRun test)
+platform::Task PickUpDropAwayTest::droppedAway(QString frame, TestRun test)
 {
     BenchRecord &record = m_bench.record;
     const wire::VoltageAndCurrent dropAway = wire::decodeRampResult(frame);
     record.DropAwayVoltage = dropAway.volts;
     record.DropAwayCurrent = dropAway.milliamps;
     test.unlock();
-    m_bench.view.showResult(BenchView::Result::DropAway, volts(record.DropAwayVoltage));
+    const QString measured = volts(record.DropAwayVoltage);
+    m_bench.view.showResult(BenchView::Result::DropAway, measured);
 
     // The operator confirms the drop-away by hand, starting from where the kit left
     // the coil; frames and poll ticks go on while the dialog is open.
@@ -157,23 +171,15 @@ platform::Task PickUpDropAwayTest::onDropAway(QString frame, TestRun test)
         co_await platform::closed(m_bench.link.waits, dialog.get());
     }
     m_bench.view.showResult(BenchView::Result::DropAway,
-                            m_bench.view.resultText(BenchView::Result::DropAway) + QLatin1Char('/')
-                                + platform::fixedDecimals(double(record.ManualDropAwayVoltage), 2));
+                            measured + QLatin1Char('/') + platform::fixedDecimals(double(record.ManualDropAwayVoltage), 2));
     test.end();
 }
 
-void PickUpDropAwayTest::onPickUpCurrent(QString frame, TestRun test)
+void PickUpDropAwayTest::inMilliamps(QString frame, BenchView::Result result, float &current, float &voltage,
+                                     TestRun test)
 {
-    m_bench.record.PickUpCurrent = wire::decodeRampCurrent(frame);
-    m_bench.record.PickUpVoltage = voltsAcrossCoil(m_bench.record.PickUpCurrent);
+    current = wire::decodeRampCurrent(frame);
+    voltage = voltsAcrossCoil(current);
     test.end();
-    m_bench.view.showResult(BenchView::Result::PickUp, milliamps(m_bench.record.PickUpCurrent));
-}
-
-void PickUpDropAwayTest::onDropAwayCurrent(QString frame, TestRun test)
-{
-    m_bench.record.DropAwayCurrent = wire::decodeRampCurrent(frame);
-    m_bench.record.DropAwayVoltage = voltsAcrossCoil(m_bench.record.DropAwayCurrent);
-    test.end();
-    m_bench.view.showResult(BenchView::Result::DropAway, milliamps(m_bench.record.DropAwayCurrent));
+    m_bench.view.showResult(result, milliamps(current));
 }

@@ -7,6 +7,8 @@
 
 #include <QString>
 
+#include <optional>
+
 // Pick-up and drop-away, in volts or, for the low-resistance QTA2 coil, in
 // milliamperes; the kit runs the ramp and the poll cycle fetches the result.
 class PickUpDropAwayTest
@@ -14,18 +16,16 @@ class PickUpDropAwayTest
 public:
     explicit PickUpDropAwayTest(const Bench &bench);
 
-    // From the button to the result; a coil the ramps cannot take is refused with
-    // a message, which the procedure waits on.
-    platform::Task pickUp();
-    platform::Task dropAway();
+    // How a ramp drives the coil: its voltage, or for the QTA2 coil its current.
+    enum class Drive { Volts, Milliamps };
 
-    // What each result frame does, for the test that waited for it or for a frame
-    // that came unasked.
-    platform::Task onPickUp(QString frame, TestRun test);        // "*"
-    void onCoil2PickUp(QString frame, TestRun test);              // "-"
-    platform::Task onDropAway(QString frame, TestRun test);      // "%"
-    void onPickUpCurrent(QString frame, TestRun test);            // ">"
-    void onDropAwayCurrent(QString frame, TestRun test);          // "!" of 13 characters
+    // From the button to the result; a coil the ramps cannot take is refused with
+    // a message, which the procedure waits on. waitedFor: the drive whose result
+    // whoever started the test waits for (the automatic test knows the style's); a
+    // ramp started the other way goes on by itself, and the procedure hands back at
+    // once. The QL1 pick-up hands back once its coil-2 ramp is asked for.
+    platform::Task pickUp(std::optional<Drive> waitedFor = std::nullopt);
+    platform::Task dropAway(std::optional<Drive> waitedFor = std::nullopt);
 
 private:
     // A pick-up or a drop-away: its requests in volts and in milliamperes, where its
@@ -37,14 +37,18 @@ private:
         BenchView::Busy busy;
         QString name;
     };
-    // From the button to the result, whichever ramp the coil allows.
-    platform::Task run(Ramp ramp);
+    platform::Task run(Ramp ramp, std::optional<Drive> waitedFor);
+    // The ramp's result, once asked for, and what the bench does with it.
+    platform::Task ramped(Request request, TestRun test);
+    platform::Task pickedUp(QString frame, TestRun test);            // "*"
+    platform::Task coil2PickUp(TestRun test);                         // "-"
+    platform::Task droppedAway(QString frame, TestRun test);         // "%"
+    void inMilliamps(QString frame, BenchView::Result result, float &milliamps, float &volts, TestRun test);
 
-    // The ramp the measured coil allows, in volts or in milliamperes; none when the
-    // coil is out of reach of both, after the operator has been told why.
-    enum class Mode { Voltage, Current, TooHigh, TooLow };
-    Mode modeFor(float coilOhms) const;
-    platform::Task refuse(Mode mode);
+    // The drive the measured coil allows; none when the coil is out of reach of
+    // both, after the operator has been told why.
+    std::optional<Drive> driveFor(float coilOhms) const;
+    platform::Task refuse(float coilOhms);
     // Starts the ramp of request: nothing when the kit is busy or the ramp already runs.
     bool mayStart(Request request) const;
     // The current ramps report milliamperes only; the voltage follows from the coil.

@@ -2,28 +2,35 @@
 
 #include "tests/progress.h"
 
+#include <QScopeGuard>
 #include <QScopedValueRollback>
 
-Procedures::Procedures(const Bench &benchParts)
-    : bench(benchParts)
-    , contactResistanceResults(bench.view, BenchView::List::ContactResistance)
-    , contactDelayResults(bench.view, BenchView::List::ContactDelay)
+#include <exception>
+
+Procedures::Procedures(BenchRecord &record, KitLink &link, BenchView &view, Progress &progress,
+                       const platform::StartupFolder &startupFolder)
+    : bench{record, link, view, progress, startupFolder, measuring}
+    , contactResistanceResults(view, BenchView::List::ContactResistance)
+    , contactDelayResults(view, BenchView::List::ContactDelay)
+    , lateAnswers(bench)
     , coilResistance(bench)
     , pickUpDropAway(bench)
-    , contactResistance(bench, contactRuns, contactResistanceResults)
-    , sigEndurance(bench, contactRuns, contactResistanceResults)
-    , contactDelay(bench, contactRuns, contactDelayResults)
-    , contactSequence(bench, contactRuns)
-    , autoTest(bench, *this)
+    , contactResistance(bench, contactRuns.ContactResTest, contactResistanceResults, lateAnswers)
+    , sigEndurance(bench, contactRuns.ContactResTest, contactResistanceResults, lateAnswers)
+    , contactDelay(bench, contactRuns.ContactDelayTest, contactDelayResults, lateAnswers)
+    , contactSequence(bench, contactRuns.ContactSeqTest, lateAnswers)
+    , autoTest(bench, coilResistance, pickUpDropAway, contactResistance, contactDelay)
 {
-    bench.link.receiver.handOverTo(*this);
+    link.receiver.tellUnasked(&lateAnswers);
+    link.waits.onFailure([this](std::exception_ptr failure) { failed(failure); });
 }
 
-// The runs a reading would have ended end here, while the window they show in is
-// still whole.
+// The runs still waiting end here, while the window they show in is still whole.
 Procedures::~Procedures()
 {
-    contactRuns.stopped();
+    bench.link.receiver.tellUnasked(nullptr);
+    bench.link.waits.onFailure({});
+    bench.link.waits.cancelAll();
 }
 
 void Procedures::launch(platform::Task procedure)
@@ -31,79 +38,46 @@ void Procedures::launch(platform::Task procedure)
     bench.launch(std::move(procedure));
 }
 
-void Procedures::handleResultFrame(wire::FrameKind kind, const QString &frame)
-{
-    using Busy = BenchView::Busy;
-    switch (kind) {
-    case wire::FrameKind::ContactRes: contactResistance.takeReading(frame); break;
-    case wire::FrameKind::Delay: contactDelay.takeDelay(frame); break;
-    case wire::FrameKind::Sequence: contactSequence.takeSequence(frame); break;
-    case wire::FrameKind::CoilResistance1:
-        launch(coilResistance.onCoil1(frame, TestRun::unasked(bench, Busy::CoilResistance)));
-        break;
-    case wire::FrameKind::CoilResistance2:
-        launch(coilResistance.onCoil2(frame, TestRun::unasked(bench, Busy::CoilResistance)));
-        break;
-    case wire::FrameKind::PickUp: launch(pickUpDropAway.onPickUp(frame, TestRun::unasked(bench, Busy::PickUp))); break;
-    case wire::FrameKind::Coil2PickUp:
-        pickUpDropAway.onCoil2PickUp(frame, TestRun::unasked(bench, Busy::PickUp));
-        break;
-    case wire::FrameKind::DropAway:
-        launch(pickUpDropAway.onDropAway(frame, TestRun::unasked(bench, Busy::DropAway)));
-        break;
-    case wire::FrameKind::PickUpCurrent:
-        pickUpDropAway.onPickUpCurrent(frame, TestRun::unasked(bench, Busy::PickUp));
-        break;
-    case wire::FrameKind::DropAwayCurrent:
-        pickUpDropAway.onDropAwayCurrent(frame, TestRun::unasked(bench, Busy::DropAway));
-        break;
-    case wire::FrameKind::LiveReadings:
-    case wire::FrameKind::Ok:
-    case wire::FrameKind::Unknown: break;
-    }
-}
-
-bool Procedures::running() const
-{
-    const KitLink &link = bench.link;
-    bool requested = false;
-    for (const Request request : {Request::CoilResRequest, Request::Coil2ResRequest, Request::PickUpVRequest,
-                                  Request::Coil2PickUpRequest, Request::DropAwayVRequest, Request::PickUpIRequest,
-                                  Request::DropAwayIRequest})
-        requested = requested || link.poll.isOpen(request);
-    const bool contactRun = contactRuns.ContactResTest || contactRuns.ContactDelayTest || contactRuns.ContactSeqTest;
-    return requested || contactRun || link.waits.stoppable();
-}
-
 void Procedures::stop()
 {
+    halt(false);
+}
+
+void Procedures::halt(bool alwaysMakeSafe)
+{
     KitLink &link = bench.link;
-    const bool wasRunning = running();
-    link.waits.cancelOnStop();
-    if (!wasRunning) {
-        link.waits.pump();
+    if (link.waits.running()) {
+        // Asked from inside a procedure: the Stop comes once it waits, never in the
+        // middle of what it does.
+        QMetaObject::invokeMethod(this, [this, alwaysMakeSafe] { halt(alwaysMakeSafe); }, Qt::QueuedConnection);
         return;
     }
+    if (m_makingSafe)
+        return;
+    const bool measured = running();
+    link.waits.cancelOnStop();
+    if (!measured && !alwaysMakeSafe)
+        return;
 
     link.log.note(QStringLiteral("Stop"));
+    lateAnswers.forget();
     bench.progress.clear();
     link.poll.closeAll();
-    contactRuns.stopped();
-    for (const auto busy : {BenchView::Busy::CoilResistance, BenchView::Busy::PickUp, BenchView::Busy::DropAway,
-                            BenchView::Busy::ContactResistance, BenchView::Busy::ContactDelay,
-                            BenchView::Busy::ContactSequence})
-        bench.view.showBusy(busy, false);
-    // A list that was filling says what it holds now, not that it is still filling.
-    for (const auto list : {BenchView::List::ContactResistance, BenchView::List::ContactDelay}) {
-        if (bench.view.listText(list) == QLatin1String("Testing ..."))
-            bench.view.setListText(list, QStringLiteral("Results"));
-    }
     link.waits.run(makeSafe(), platform::WaitStack::OnStop::Keep);
 }
 
 platform::Task Procedures::makeSafe()
 {
     const QScopedValueRollback safing(m_makingSafe, true);
+    bool completed = false;
+    // Whatever ends the sequence, closing is told it is over.
+    const auto over = qScopeGuard([this, &completed] {
+        m_safeSequenceBroke = !completed;
+        bench.view.lockPanel(false);
+        bench.view.lockSig(false);
+        m_makingSafe = false;
+        emit madeSafe();
+    });
     Progress::Level progress = bench.progress.begin(QStringLiteral("Stop"));
     progress.step(QStringLiteral("making the kit safe"));
     progress.plan(5);
@@ -119,8 +93,26 @@ platform::Task Procedures::makeSafe()
             break;
         co_await (kit.*safeState)();
     }
-    bench.view.lockPanel(false);
-    bench.view.lockSig(false);
-    m_makingSafe = false;
-    emit madeSafe();
+    completed = true;
+}
+
+void Procedures::failed(std::exception_ptr failure)
+{
+    QString what = tr("an unknown fault");
+    try {
+        std::rethrow_exception(failure);
+    } catch (const std::exception &e) {
+        what = QString::fromLocal8Bit(e.what());
+    } catch (...) {
+    }
+    bench.link.log.note(QStringLiteral("test ended on a fault: ") + what);
+    bench.view.message(tr("Test stopped"),
+                       tr("A test ended on a fault of the program (%1).\n\nThe kit is being made safe: coil supply, "
+                          "second coil and current source off, set-points to zero. Check the relay's results before "
+                          "you record them.")
+                           .arg(what),
+                       platform::PromptIcon::Critical);
+    // The safe sequence itself failing is not run again: closing still goes on.
+    if (!std::exchange(m_safeSequenceBroke, false))
+        halt(true);
 }

@@ -2,7 +2,10 @@
 
 #include "console/record/relaycatalogue.h"
 #include "kitlink/wireformat.h"
-#include "tests/progress.h"
+#include "tests/contactresistancetest.h"
+#include "tests/resultlines.h"
+
+#include <memory>
 
 namespace {
 
@@ -12,35 +15,32 @@ constexpr int SweepWaits = 37;
 
 } // namespace
 
-SigEnduranceTest::SigEnduranceTest(const Bench &bench, ContactRuns &runs, ResultLines &results)
+SigEnduranceTest::SigEnduranceTest(const Bench &bench, RunSlot &slot, ResultLines &results, LateAnswers &late)
     : m_bench(bench)
-    , m_runs(runs)
+    , m_slot(slot)
     , m_results(results)
+    , m_late(late)
 {
 }
 
 platform::Task SigEnduranceTest::run()
 {
-    ContactRuns &run = m_runs;
     m_bench.view.showResult(BenchView::Result::ContactResistance, QString());
-    // The sweep's readings go through the contact resistance run's handling, so
-    // the two share one run flag and never run together.
-    if (!m_bench.kitFree() || run.ContactResTest)
+    if (!m_bench.kitFree() || m_slot.taken())
         co_return;
 
-    run.ContactResTest = true;
-    run.resistanceRun.emplace(m_bench, BenchView::Busy::ContactResistance, QString(), TestRun::Polling::Held);
-    run.AllChannels = true;
-    m_results.clear(QStringLiteral("Testing ..."));
+    auto run = std::make_unique<ChannelRun>(m_bench, ContactResistanceReadings, m_slot, m_results, m_late,
+                                            catalogue::AllChannelsEntry, QStringLiteral("SIG endurance"));
+    m_results.startFilling(QStringLiteral("Testing ..."));
 
     // The coil is switched by hand here, not through the supply switches, so the
     // bench's idea of the coil state is left as it was.
     KitCommands &kit = m_bench.link.commands;
-    Progress::Level progress = m_bench.progress.begin(QStringLiteral("SIG endurance"));
-    progress.plan(SweepWaits);
+    TestRun &test = run->test();
+    test.plan(SweepWaits);
     int waited = 0;
     const auto settle = [&]() -> platform::Task {
-        progress.step(QStringLiteral("%1 of %2").arg(waited + 1).arg(SweepWaits), waited, SweepWaits);
+        test.step(QStringLiteral("%1 of %2").arg(waited + 1).arg(SweepWaits), waited, SweepWaits);
         co_await m_bench.link.wait.hold();
         ++waited;
     };
@@ -48,17 +48,21 @@ platform::Task SigEnduranceTest::run()
     co_await settle();
     kit.send(QString::fromLatin1(wire::cmd::CoilOn));
     co_await settle();
-    for (run.ChannelNo = 1; run.ChannelNo <= catalogue::ChannelCount; ++run.ChannelNo) {
-        if (run.ChannelNo == EnergisedHalf + 1) {
+    for (int channel = 1; channel <= catalogue::ChannelCount; ++channel) {
+        run->moveTo(channel);
+        if (channel == EnergisedHalf + 1) {
             kit.send(wire::setVoltage(0.0));
             co_await settle();
             kit.send(QString::fromLatin1(wire::cmd::CoilOff));
             co_await settle();
         }
-        kit.send(wire::contactResistance(run.ChannelNo));
+        run->ask(wire::contactResistance(channel));
         co_await settle();
         co_await settle();
     }
+    run->moveTo(catalogue::ChannelCount + 1);
     kit.send(QString::fromLatin1(wire::cmd::CoilOff));
     co_await settle();
+    if (!run->finished())
+        m_bench.launch(untilLastReading(std::move(run)));
 }

@@ -2,14 +2,10 @@
 
 #include "tests/bench.h"
 
-TestRun::TestRun(const Bench &bench, BenchView::Busy busy)
+TestRun::TestRun(const Bench &bench, BenchView::Busy busy, const QString &name, Polling polling)
     : m_bench(&bench)
     , m_busy(busy)
-{
-}
-
-TestRun::TestRun(const Bench &bench, BenchView::Busy busy, const QString &name, Polling polling)
-    : TestRun(bench, busy)
+    , m_measuring(bench.measuring)
 {
     begin();
     if (!name.isEmpty())
@@ -20,17 +16,10 @@ TestRun::TestRun(const Bench &bench, BenchView::Busy busy, const QString &name, 
     }
 }
 
-TestRun TestRun::unasked(const Bench &bench, BenchView::Busy busy)
-{
-    TestRun run(bench, busy);
-    run.m_open = true;
-    run.m_locked = true;
-    return run;
-}
-
 TestRun::TestRun(TestRun &&other) noexcept
     : m_bench(other.m_bench)
     , m_busy(other.m_busy)
+    , m_measuring(std::move(other.m_measuring))
     , m_progress(std::move(other.m_progress))
     , m_open(std::exchange(other.m_open, false))
     , m_locked(std::exchange(other.m_locked, false))

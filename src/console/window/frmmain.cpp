@@ -127,8 +127,8 @@ FrmMain::FrmMain(BenchRecord &record, platform::Prompts &prompts, const platform
 
     m_progress = std::make_unique<Progress>([this] { return m_link->wait.ticks(); });
     connect(tmrTout, &QTimer::timeout, m_progress.get(), &Progress::ticked);
-    m_procedures = std::make_unique<Procedures>(
-        Bench{m_record, *m_link, static_cast<BenchView &>(*this), *m_progress, m_startupFolder});
+    m_procedures = std::make_unique<Procedures>(m_record, *m_link, static_cast<BenchView &>(*this), *m_progress,
+                                                m_startupFolder);
     // Queued: both come from inside a procedure's run, which closing would end.
     connect(m_procedures.get(), &Procedures::madeSafe, this, &FrmMain::onMadeSafe, Qt::QueuedConnection);
     connect(&m_link->commands, &KitCommands::lineFailure, this, &FrmMain::onMadeSafe, Qt::QueuedConnection);
