@@ -39,7 +39,9 @@ public:
         return {milliseconds(0), milliseconds(20), milliseconds(pollMs), milliseconds(waitMs)};
     }
 
-    explicit PtyBench(int relay, const QStringList &faults = {}, const Timings &timings = fastTimings())
+    // boxes: the message boxes the window shows; by default they are only recorded.
+    explicit PtyBench(int relay, const QStringList &faults = {}, const Timings &timings = fastTimings(),
+                      platform::Prompts *boxes = nullptr)
     {
         config::PortAndNumbering stored = config::defaultPortAndNumbering();
         stored.portNumber = Port;
@@ -53,7 +55,8 @@ public:
         kit.start(QStringLiteral(KITSIM_PROGRAM), arguments);
         if (!kitSays(QStringLiteral("linked as")))
             return;
-        window = std::make_unique<FrmMain>(record, prompts, platform::StartupFolder(folder.path()), timings);
+        window = std::make_unique<FrmMain>(record, boxes ? *boxes : prompts, platform::StartupFolder(folder.path()),
+                                           timings);
         window->formLoad();
         control<QComboBox>(*window, "cmbType").setCurrentIndex(relay);
     }
@@ -91,6 +94,13 @@ public:
         for (const QString &line : m_heard.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
             commands << line.section(QLatin1Char(' '), 1);
         return commands;
+    }
+
+    // Commands heard from now on only.
+    void forgetHeard()
+    {
+        (void)heard();
+        m_heard.clear();
     }
 
     // The kit check passed, its coil-off commands are out and the kit reported free.

@@ -190,7 +190,8 @@ private slots:
         control<QComboBox>(w, "cmbCRChannel").setCurrentIndex(ChannelCount);
         control<QPushButton>(w, "cmdContactResistance").click();
         QTRY_VERIFY_WITH_TIMEOUT(rig.heard().contains("@G16"), 10000);
-        QTRY_VERIFY_WITH_TIMEOUT(w.link().waits.idle(), 5000);  // the run's commands are all out
+        // The run's commands are all out: the supply is off again.
+        QTRY_VERIFY_WITH_TIMEOUT(rig.heard().mid(rig.heard().lastIndexOf("@G16")).contains("@V0000"), 5000);
 
         if (laterFault.isEmpty()) {
             QVERIFY(rig.waitUntilIdle());

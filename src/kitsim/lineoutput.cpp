@@ -124,6 +124,20 @@ void LineOutput::send(const QByteArray &frame, bool isResult)
     write(frame);
 }
 
+void LineOutput::sendApart(const QByteArray &frame)
+{
+    if (m_faults.silent)
+        return;
+    constexpr int PausePieces = 3;  // empty pieces, a piece gap each
+    for (int i = 0; i < PausePieces; ++i)
+        m_pieces.enqueue(QByteArray());
+    m_pieces.enqueue(frame);
+    for (int i = 0; i < PausePieces; ++i)
+        m_pieces.enqueue(QByteArray());
+    if (!m_pieceTimer.isActive())
+        sendNextPiece();
+}
+
 void LineOutput::write(const QByteArray &bytes)
 {
     if (m_faults.splitFrames && bytes.size() > 1) {
@@ -150,5 +164,6 @@ void LineOutput::sendNextPiece()
         m_pieceTimer.stop();
     else if (!m_pieceTimer.isActive())
         m_pieceTimer.start();
-    emit transmit(piece);
+    if (!piece.isEmpty())
+        emit transmit(piece);
 }

@@ -48,6 +48,10 @@ public:
 
     // isResult: a measurement answer, the kind a dropped-result fault loses.
     void send(const QByteArray &frame, bool isResult);
+    // A frame the kit sends out of turn (unasked, late, a second time), with a pause
+    // on either side, so that it never reaches the bench in one piece with another
+    // frame: the bench would drop both, and the anomaly would be a lost frame instead.
+    void sendApart(const QByteArray &frame);
 
 signals:
     void transmit(const QByteArray &bytes);

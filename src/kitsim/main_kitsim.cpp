@@ -217,6 +217,10 @@ int main(int argc, char *argv[])
         kit.clearCommandLog();  // the file is the record; a kit left running must not grow
     });
 
+    QObject::connect(&kit, &SimulatedKit::answerChanged, &kit, [](const QString &what) {
+        std::fprintf(stderr, "quillmark-kitsim: %s\n", qPrintable(what));
+    });
+
     quitOnSignals(app);
     if (options->faultInput)
         takeFaultsFromInput(kit, app);

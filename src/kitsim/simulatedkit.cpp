@@ -81,7 +81,7 @@ KitFaults SimulatedKit::faults() const
 
 void SimulatedKit::sendStray(const QByteArray &text)
 {
-    m_line.send(text + char(wire::CR), false);
+    m_line.sendApart(text + char(wire::CR));
 }
 
 void SimulatedKit::receive(const QByteArray &bytes)
@@ -184,13 +184,20 @@ void SimulatedKit::answer(const QByteArray &frame, bool isResult)
     const AnswerChange changed = *change;
     m_answerChanges.erase(change);
     const QByteArray sent = changed.replacement.isEmpty() ? frame : changed.replacement + char(wire::CR);
-    const auto send = [this, sent, isResult] { m_line.send(sent, isResult); };
+    QString what = QStringLiteral("answer to %1").arg(m_answering);
+    if (!changed.replacement.isEmpty())
+        what += QStringLiteral(" replaced by ") + QString::fromLatin1(changed.replacement);
     if (changed.lateMs > 0)
-        QTimer::singleShot(changed.lateMs, this, send);
-    else
-        send();
+        what += QStringLiteral(" late by %1 ms").arg(changed.lateMs);
     if (changed.againAfterMs >= 0)
-        QTimer::singleShot(changed.lateMs + changed.againAfterMs, this, send);
+        what += QStringLiteral(" sent again after %1 ms").arg(changed.againAfterMs);
+    emit answerChanged(what);
+    if (changed.lateMs > 0)
+        QTimer::singleShot(changed.lateMs, this, [this, sent] { m_line.sendApart(sent); });
+    else
+        m_line.send(sent, isResult);
+    if (changed.againAfterMs >= 0)
+        QTimer::singleShot(changed.lateMs + changed.againAfterMs, this, [this, sent] { m_line.sendApart(sent); });
 }
 
 void SimulatedKit::answerLive()

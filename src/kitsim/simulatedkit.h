@@ -55,6 +55,8 @@ public slots:
 signals:
     void transmit(const QByteArray &bytes);
     void commandReceived(const QString &command);
+    // An answer went wrong as it was told to: "answer to @R late by 400 ms".
+    void answerChanged(const QString &what);
 
 private:
     enum Ramp { PickUp, Coil2PickUp, DropAway, PickUpCurrent, DropAwayCurrent, RampCount };

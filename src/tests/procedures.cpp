@@ -73,9 +73,9 @@ platform::Task Procedures::makeSafe()
     // Whatever ends the sequence, closing is told it is over.
     const auto over = qScopeGuard([this, &completed] {
         m_safeSequenceBroke = !completed;
+        m_makingSafe = false;
         bench.view.lockPanel(false);
         bench.view.lockSig(false);
-        m_makingSafe = false;
         emit madeSafe();
     });
     Progress::Level progress = bench.progress.begin(QStringLiteral("Stop"));
