@@ -204,8 +204,9 @@ private slots:
         }
         for (QProcess &bench : benches)
             QVERIFY(bench.waitForStarted() && QTest::qWaitFor([&] { return takesStopSignals(bench); }, 20000));
+        // Running as root, only a folder that is gone stops a write.
         for (QTemporaryDir &folder : folders)
-            QVERIFY(QDir(folder.path()).removeRecursively());  // running as root, only a folder that is gone stops a write
+            QVERIFY(QDir(folder.path()).removeRecursively());
         for (QProcess &bench : benches)
             QCOMPARE(::kill(pid_t(bench.processId()), SIGTERM), 0);
         for (QProcess &bench : benches) {

@@ -10,9 +10,9 @@
 // longest contact-run channel step; from both: frame to label. Before that, the
 // quillmark executable imports a 50 MB report file on the command line and its
 // peak memory is taken from the kernel. Prints one table; exits with 1 when a
-// target is missed. Run by hand; takes about five minutes. --smoke runs every part
+// target is missed. Run by hand; takes about three minutes. --smoke runs every part
 // but the PostgreSQL one on a hundredth of the relays, the window's timers ten
-// times faster, in some twenty seconds.
+// times faster, in some ten seconds.
 //
 //   quillmark-history-pty-bench [--no-postgresql] [--no-big-import] [--trace FILE] [--smoke]
 
@@ -671,7 +671,8 @@ int main(int argc, char *argv[])
     parser.setApplicationDescription(QStringLiteral(
         "Measures what the results history costs the bench's own thread, from the kit's side of a pseudo-terminal, "
         "with the history window open over 100,000 relays; and the peak memory of a 50 MB report file imported on "
-        "the command line. Prints one table and exits with 1 when a target is missed. Takes about five minutes."));
+        "the command line. Prints one table and exits with 1 when a target is missed. Takes about three "
+        "minutes."));
     const QCommandLineOption noPostgres(QStringLiteral("no-postgresql"),
                                         QStringLiteral("Leave out the PostgreSQL server stopped with SIGSTOP."));
     const QCommandLineOption noBigImport(QStringLiteral("no-big-import"),
@@ -681,7 +682,7 @@ int main(int argc, char *argv[])
                                    QStringLiteral("FILE"));
     const QCommandLineOption smoke = benchline::smokeOption(
         QStringLiteral("a hundredth of the relays, a 1 MB report file, the window's timers ten times faster, no "
-                       "PostgreSQL; about twenty seconds"));
+                       "PostgreSQL; about ten seconds"));
     parser.addOptions({noPostgres, noBigImport, trace, smoke});
     benchline::read(parser, argc, argv);
     QCoreApplication app(argc, argv);

@@ -13,7 +13,7 @@
 // Before them, the fixed wait on its own in this process (waitfigures.h).
 // The kit runs inside this process in both, so its side of the line is timed on
 // the same clock. --smoke runs every part briefly, the window's timers and the kit's
-// ramps ten times faster, in about half a minute.
+// ramps ten times faster, in about twenty seconds.
 
 #include "benchkit.h"
 #include "benchline.h"
@@ -482,7 +482,7 @@ int main(int argc, char *argv[])
                                    QStringLiteral("file"));
     const QCommandLineOption smoke = benchline::smokeOption(
         QStringLiteral("idle and live runs of a second or two, two fixed waits, the window's timers and the kit's "
-                       "ramps ten times faster, a 2-hour shift; about half a minute"));
+                       "ramps ten times faster, a 2-hour shift; about twenty seconds"));
     parser.addOptions({seconds, liveSeconds, relay, trace, smoke});
     benchline::read(parser, argc, argv);
     QCoreApplication app(argc, argv);

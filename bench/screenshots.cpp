@@ -205,7 +205,8 @@ int main(int argc, char *argv[])
     json.close();
     qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(screens));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(scratch.path()));
-    const QString out = parser.isSet(smoke) ? scratch.path() : QDir(parser.positionalArguments().constFirst()).absolutePath();
+    const QString out =
+        parser.isSet(smoke) ? scratch.path() : QDir(parser.positionalArguments().constFirst()).absolutePath();
     QApplication app(argc, argv);
     QApplication::setStyle(QStringLiteral("Fusion"));  // as the bench wears it
     Shots shots(out);

@@ -37,8 +37,9 @@ void letHeldThrough()
 // is not there at all, or one that fails for another reason, does not.
 bool forWantOfADisplay()
 {
-    return std::any_of(watch->held.cbegin(), watch->held.cend(),
-                       [](const Held &held) { return held.text.contains(QLatin1String("display"), Qt::CaseInsensitive); });
+    return std::any_of(watch->held.cbegin(), watch->held.cend(), [](const Held &held) {
+        return held.text.contains(QLatin1String("display"), Qt::CaseInsensitive);
+    });
 }
 
 void onMessage(QtMsgType type, const QMessageLogContext &context, const QString &text)
