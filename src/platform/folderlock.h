@@ -11,9 +11,9 @@ namespace platform {
 // relays from the same art.cfg (two 0001/26LAB in one report file and the history),
 // write the same crval.csv and fight over one adapter. The folder is held by the lock
 // file quillmark.lock for as long as the program runs. One left behind by a program
-// that was killed, or from before this PC last started, is taken over; one written
-// on another PC (a folder on a share) holds until that program ends or the file is
-// deleted. A folder that cannot take the file (a read-only share) is run without it,
+// that no longer runs on this PC (killed, or gone with a power cut) is taken over;
+// one written on another PC (a folder on a share) holds until that program ends or
+// the file is deleted. A folder that cannot take the file (a read-only share) is run without it,
 // as the bench always ran.
 class FolderLock
 {
