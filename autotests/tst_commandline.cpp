@@ -1,3 +1,4 @@
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -6,9 +7,33 @@
 
 #include <csignal>
 
-// The quillmark program's command line on a PC with no display: every use that needs
+namespace {
+
+// It takes SIGTERM over once its start-up is through (or, refused, once it shows why).
+bool takesStopSignals(const QProcess &program)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(program.processId()));
+    const QByteArray text = status.open(QIODevice::ReadOnly) ? status.readAll() : QByteArray();
+    const qulonglong caught = QRegularExpression("SigCgt:\\s*(\\w+)").match(text).captured(1).toULongLong(nullptr, 16);
+    return ((caught >> (SIGTERM - 1)) & 1) != 0;
+}
+
+// Settings files in folder naming the port; the rest at their defaults.
+bool writeSettings(const QString &folder, int port)
+{
+    QByteArray art = QByteArray::number(port) + "\r\n";
+    for (int row = 1; row <= 25; ++row)
+        art += "\"0001\"\r\n\"A\"\r\n\"B\"\r\n";
+    QFile artFile(QDir(folder).filePath("art.cfg")), artcFile(QDir(folder).filePath("artc.cfg"));
+    return artFile.open(QIODevice::WriteOnly) && artFile.write(art) == art.size() && artcFile.open(QIODevice::WriteOnly)
+           && artcFile.write("\"/usr/bin/localc\"\r\n\"/tpl/\"\r\n\"/out/\"\r\n") > 0;
+}
+
+} // namespace
+
+// The quillmark program as a process: on a PC with no display every use that needs
 // no window answers in one line with its exit status, and the window system's own
-// options still reach the window.
+// options still reach the window; two programs side by side keep apart.
 class TestCommandLine : public QObject
 {
     Q_OBJECT
@@ -21,17 +46,29 @@ class TestCommandLine : public QObject
         for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_CONFIG_HOME"})
             environment.remove(QLatin1String(name));
         environment.insert(QStringLiteral("HOME"), m_home.path());
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_home.path());
         return environment;
+    }
+
+    // The bench's window, offscreen, started in folder; stderr is kept to be read.
+    void startBench(QProcess &program, const QString &folder, const QStringList &arguments,
+                    const QProcessEnvironment &environment) const
+    {
+        program.setProcessEnvironment(environment);
+        program.setWorkingDirectory(folder);
+        program.start(QStringLiteral(QUILLMARK_PROGRAM), QStringList{"-platform", "offscreen"} + arguments);
     }
 
 private slots:
     void answersWithoutAWindow_data()
     {
         QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("display");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("said");
-        const auto row = [](const char *name, const QStringList &arguments, int exitCode, const char *said) {
-            QTest::newRow(name) << arguments << exitCode << QString::fromUtf8(said);
+        const auto row = [](const char *name, const QStringList &arguments, int exitCode, const char *said,
+                            const char *display = "") {
+            QTest::newRow(name) << arguments << QString::fromLatin1(display) << exitCode << QString::fromUtf8(said);
         };
         row("unknown option", {"--bogus"}, 1, "quillmark: Unknown option --bogus (quillmark --help lists the options)");
         row("unknown option, one dash", {"-bogus"}, 1, "quillmark: Unknown option -bogus (");
@@ -47,12 +84,19 @@ private slots:
         row("version", {"--version"}, 0, "Quillmark ");
         row("version beside a window system's option", {"-platform", "xcb", "-v"}, 0, "Quillmark ");
         row("help", {"--help"}, 0, "Usage: ");
+        const char *noDisplay = "quillmark: no display: set DISPLAY, or use --export-history/--import-report\n";
+        row("the window without a display", {}, 3, noDisplay);
+        row("the window on a display nobody serves", {"--simulate"}, 3, noDisplay, ":4711");
     }
     void answersWithoutAWindow()
     {
         QFETCH(QStringList, arguments);
+        QFETCH(QString, display);
+        QProcessEnvironment environment = noDisplay();
+        if (!display.isEmpty())
+            environment.insert(QStringLiteral("DISPLAY"), display);
         QProcess program;
-        program.setProcessEnvironment(noDisplay());
+        program.setProcessEnvironment(environment);
         program.setWorkingDirectory(m_home.path());
         program.start(QStringLiteral(QUILLMARK_PROGRAM), arguments);
         QVERIFY(program.waitForFinished(10000));
@@ -71,26 +115,113 @@ private slots:
     void windowRunTakesTheWindowSystemsOptions()
     {
         QProcess program;
-        QProcessEnvironment environment = noDisplay();
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_home.path());
-        program.setProcessEnvironment(environment);
+        program.setProcessEnvironment(noDisplay());
         program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         program.start(QStringLiteral(QUILLMARK_PROGRAM),
                       {"-platform", "offscreen", "-reverse", "--bench-folder", "--simulate"});
-        const auto startedUp = [&program] {  // it takes SIGTERM over once start-up is through
-            QFile status(QStringLiteral("/proc/%1/status").arg(program.processId()));
-            const QByteArray text = status.open(QIODevice::ReadOnly) ? status.readAll() : QByteArray();
-            const qulonglong caught =
-                QRegularExpression("SigCgt:\\s*(\\w+)").match(text).captured(1).toULongLong(nullptr, 16);
-            return ((caught >> (SIGTERM - 1)) & 1) != 0;
-        };
-        QVERIFY(program.waitForStarted() && QTest::qWaitFor(startedUp, 20000));
+        QVERIFY(program.waitForStarted() && QTest::qWaitFor([&] { return takesStopSignals(program); }, 20000));
         QCOMPARE(::kill(pid_t(program.processId()), SIGTERM), 0);
         QVERIFY(program.waitForFinished(10000));
         QCOMPARE(program.exitCode(), 0);
         QVERIFY(QFile::exists(m_home.filePath(QStringLiteral("Quillmark/Simulated kit/artc.cfg"))));
         QVERIFY(!QFile::exists(m_home.filePath(QStringLiteral("Quillmark/artc.cfg"))));
+    }
 
+    // One bench a start-up folder: a second one started there is told which process
+    // holds it and ends with its own code, the first runs on. A holder that was killed
+    // holds nothing; the history's scripts run beside a bench.
+    void secondBenchInAHeldFolder_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("secondArguments");
+        QTest::addColumn<bool>("holderKilled");
+        QTest::addColumn<int>("exitCode");
+        const QStringList simulated{"--simulate"}, benchFolder{"--bench-folder", "--simulate"};
+        QTest::newRow("the same start-up folder") << simulated << simulated << false << 4;
+        QTest::newRow("the simulated kit's bench folder") << benchFolder << benchFolder << false << 4;
+        QTest::newRow("a folder whose holder was killed") << simulated << simulated << true << 0;
+        QTest::newRow("an export beside a bench")
+            << simulated << QStringList{"--export-history", "relays.csv", "--simulate"} << false << 0;
+    }
+    void secondBenchInAHeldFolder()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, secondArguments);
+        QFETCH(bool, holderKilled);
+        QTemporaryDir folder;
+        const QString held = arguments.contains("--bench-folder") ? m_home.filePath("Quillmark/Simulated kit")
+                                                                  : folder.path();
+        QProcess first;
+        first.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        startBench(first, folder.path(), arguments, noDisplay());
+        QVERIFY(first.waitForStarted() && QTest::qWaitFor([&] { return takesStopSignals(first); }, 20000));
+        const qint64 holder = first.processId();
+        if (holderKilled) {
+            first.kill();
+            QVERIFY(first.waitForFinished(10000));
+        }
+
+        QProcess second;
+        if (secondArguments.contains("--export-history")) {
+            second.setWorkingDirectory(folder.path());
+            second.setProcessEnvironment(noDisplay());
+            second.start(QStringLiteral(QUILLMARK_PROGRAM), secondArguments.mid(0, 2));
+        } else {
+            startBench(second, folder.path(), secondArguments, noDisplay());
+            QVERIFY(second.waitForStarted() && QTest::qWaitFor([&] { return takesStopSignals(second); }, 20000));
+            QCOMPARE(::kill(pid_t(second.processId()), SIGTERM), 0);
+        }
+        QVERIFY(second.waitForFinished(10000));
+        const QString said = QString::fromLocal8Bit(second.readAllStandardError());
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QTEST(second.exitCode(), "exitCode");
+        const QString refusal = QStringLiteral("quillmark: %1 is in use by another Quillmark (quillmark, process %2): "
+                                               "close it first, or start this one in another folder\n")
+                                    .arg(held)
+                                    .arg(holder);
+        QCOMPARE(said.contains(refusal), second.exitCode() == 4);
+        if (holderKilled)
+            return;
+        QCOMPARE(first.state(), QProcess::Running);
+        QCOMPARE(::kill(pid_t(holder), SIGTERM), 0);
+        QVERIFY(first.waitForFinished(10000));
+        QCOMPARE(first.exitCode(), 0);
+    }
+
+    // A logout ends two benches at once whose start-up folders cannot be written:
+    // each keeps its own settings in a folder of its own, neither the other's.
+    void benchesEndedAtOnceKeepTheirUnsavedSettingsApart()
+    {
+        QTemporaryDir data;
+        QProcessEnvironment environment = noDisplay();
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), data.path());
+        QTemporaryDir folders[2];
+        QProcess benches[2];
+        for (int i = 0; i < 2; ++i) {
+            QVERIFY(writeSettings(folders[i].path(), 3 + i));
+            benches[i].setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            startBench(benches[i], folders[i].path(), {"--simulate"}, environment);
+        }
+        for (QProcess &bench : benches)
+            QVERIFY(bench.waitForStarted() && QTest::qWaitFor([&] { return takesStopSignals(bench); }, 20000));
+        // Running as root, only a folder that is gone stops a write.
+        for (QTemporaryDir &folder : folders)
+            QVERIFY(QDir(folder.path()).removeRecursively());
+        for (QProcess &bench : benches)
+            QCOMPARE(::kill(pid_t(bench.processId()), SIGTERM), 0);
+        for (QProcess &bench : benches) {
+            QVERIFY(bench.waitForFinished(10000));
+            QCOMPARE(bench.exitCode(), 0);
+        }
+        const QDir kept(data.filePath("Quillmark/unsaved settings"));
+        QStringList ports;
+        for (const QString &run : kept.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            QFile art(kept.filePath(run + "/art.cfg"));
+            QVERIFY(art.open(QIODevice::ReadOnly));
+            ports << QString::fromLatin1(art.readLine().trimmed());
+        }
+        ports.sort();
+        QCOMPARE(ports, QStringList({"3", "4"}));
     }
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "kitlink/timings.h"
 #include "kitsim/ptyline.h"
 #include "kitsim/simulatedkit.h"
 
@@ -7,7 +8,18 @@
 #include <QObject>
 #include <QString>
 
+#include <chrono>
 #include <vector>
+
+// The window's timers speed times faster than at the bench, for a smoke run; its kit
+// then runs its ramps with setTimeScale(1.0 / speed).
+inline Timings timingsAt(int speed)
+{
+    using std::chrono::milliseconds;
+    const Timings bench;
+    return {milliseconds(bench.splash / speed), milliseconds(bench.portOpen / speed), milliseconds(bench.poll / speed),
+            milliseconds(bench.fixedWait / speed)};
+}
 
 // The kit a measurement runs against: the simulated kit on a pseudo-terminal linked
 // as COM<n>, exactly as quillmark-kitsim runs it, but inside the benchmark so that
@@ -41,6 +53,8 @@ public:
     // each live-readings frame the coil gets a new set-point for the next one. Off, the
     // coil goes back to off and 0 V, where the bench's port check left it.
     void setVaryingReadings(bool on);
+    // The kit's ramps run in factor times their real length.
+    void setTimeScale(double factor) { m_kit.setTimeScale(factor); }
 
     const std::vector<Frame> &frames() const { return m_frames; }
     const std::vector<Heard> &heard() const { return m_heard; }

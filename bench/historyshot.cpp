@@ -6,7 +6,9 @@
 //   QT_QPA_PLATFORM=offscreen quillmark-history-shot docs/history.png [docs/history-import.png]
 //
 // The second picture is the import dialog, opened on a report folder of three files.
+// --smoke draws both into a scratch folder, for the test suite.
 
+#include "benchline.h"
 #include "console/record/benchrecord.h"
 #include "platform/prompts.h"
 #include "reports/history/historystore.h"
@@ -15,6 +17,7 @@
 #include "reports/reportfile.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
@@ -78,13 +81,25 @@ QList<history::RelayEntry> batch()
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    const QStringList pictures = app.arguments().mid(1);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Draws the results history window over a made-up QN1 batch into OUT.png and, when named, the import dialog "
+        "into IMPORT.png. Run it with QT_QPA_PLATFORM=offscreen."));
+    parser.addPositionalArgument(QStringLiteral("OUT.png"), QStringLiteral("The history window."));
+    parser.addPositionalArgument(QStringLiteral("IMPORT.png"), QStringLiteral("The import dialog."),
+                                 QStringLiteral("[IMPORT.png]"));
+    const QCommandLineOption smoke = benchline::smokeOption(QStringLiteral("both pictures in a scratch folder; a second"));
+    parser.addOption(smoke);
+    benchline::read(parser, argc, argv);
+    QTemporaryDir folder;
+    const QStringList pictures = parser.isSet(smoke) ? QStringList{folder.filePath(QStringLiteral("history.png")),
+                                                                   folder.filePath(QStringLiteral("import.png"))}
+                                                     : parser.positionalArguments();
     if (pictures.isEmpty() || pictures.size() > 2) {
-        std::fprintf(stderr, "usage: quillmark-history-shot OUT.png [IMPORT.png]\n");
+        std::fprintf(stderr, "quillmark-history-shot: name one or two pictures (quillmark-history-shot --help)\n");
         return 2;
     }
-    QTemporaryDir folder;
+    QApplication app(argc, argv);
     const platform::StartupFolder bench(folder.path());
     const history::Location location = history::Location::inFolder(bench);
     {

@@ -1,5 +1,6 @@
 #include "rig.h"
 
+#include "benchkit.h"
 #include "clock.h"
 #include "controls.h"
 #include "console/window/frmmain.h"
@@ -19,6 +20,7 @@
 #include <QStyleFactory>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -65,7 +67,7 @@ class Rig final : public QObject
 public:
     Rig(const Options &options, const platform::StartupFolder &folder)
         : m_options(options)
-        , m_window(m_record, m_prompts, folder)
+        , m_window(m_record, m_prompts, folder, timingsAt(options.speed))
     {
         // Room for an hour of ticks: nothing reallocates while the bench runs.
         m_pollTicks.reserve(16384);
@@ -352,7 +354,8 @@ QStringList arguments(const Options &options)
     return {QString::fromLatin1(Flag), QStringLiteral("--relay"), QString::number(options.relay),
             QStringLiteral("--live-seconds"), QString::number(options.liveSeconds), QStringLiteral("--holds"),
             QString::number(options.holds), QStringLiteral("--monitor"), QString::number(options.monitor ? 1 : 0),
-            QStringLiteral("--shift-hours"), QString::number(options.shiftHours)};
+            QStringLiteral("--shift-hours"), QString::number(options.shiftHours), QStringLiteral("--speed"),
+            QString::number(options.speed)};
 }
 
 bool requested(int argc, char *argv[])
@@ -368,6 +371,7 @@ int run(int &argc, char *argv[])
     options.holds = intAfter(argc, argv, "--holds", options.holds);
     options.monitor = intAfter(argc, argv, "--monitor", 0) != 0;
     options.shiftHours = intAfter(argc, argv, "--shift-hours", 0);
+    options.speed = std::max(1, intAfter(argc, argv, "--speed", 1));
 
     // As src/app/main.cpp sets the application up.
     QApplication app(argc, argv);

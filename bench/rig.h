@@ -22,6 +22,7 @@ struct Options {
     int holds = 10;         // fixed waits measured on their own
     bool monitor = false;   // the Bench Monitor open and tracing from the start
     int shiftHours = 0;     // instead of the timeline: the monitor fed a shift of frames, time compressed
+    int speed = 1;          // the bench's timers this many times faster (a smoke run)
 };
 
 // Arguments the parent passes to start a child.

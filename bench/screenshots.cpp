@@ -5,7 +5,9 @@
 // time. tools/take-screenshots builds and runs it.
 //
 //   quillmark-screenshots OUTDIR    writes monitor.png, kitlog.png and placement.png
+//   quillmark-screenshots --smoke   the same in a scratch folder, for the test suite
 
+#include "benchline.h"
 #include "controls.h"
 
 #include "console/monitor/benchmonitor.h"
@@ -17,6 +19,7 @@
 #include "tests/frmdropaway.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -176,8 +179,18 @@ private:
 
 int main(int argc, char *argv[])
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: quillmark-screenshots OUTDIR\n");
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Takes the pictures of the Bench Monitor and the kit log (monitor.png, kitlog.png, placement.png) offscreen "
+        "on a 1280 x 1024 screen during an automatic test of a QN1 relay against the simulated kit, its timers ten "
+        "times faster. Takes about ten seconds."));
+    parser.addPositionalArgument(QStringLiteral("OUTDIR"), QStringLiteral("Where the pictures go."));
+    const QCommandLineOption smoke =
+        benchline::smokeOption(QStringLiteral("the same pictures in a scratch folder; about ten seconds"));
+    parser.addOption(smoke);
+    benchline::read(parser, argc, argv);
+    if (parser.positionalArguments().size() != (parser.isSet(smoke) ? 0 : 1)) {
+        std::fprintf(stderr, "quillmark-screenshots: name one folder for the pictures (quillmark-screenshots --help)\n");
         return 2;
     }
     // A screen of the bench PC's size, and settings of its own.
@@ -192,7 +205,8 @@ int main(int argc, char *argv[])
     json.close();
     qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(screens));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(scratch.path()));
-    const QString out = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
+    const QString out =
+        parser.isSet(smoke) ? scratch.path() : QDir(parser.positionalArguments().constFirst()).absolutePath();
     QApplication app(argc, argv);
     QApplication::setStyle(QStringLiteral("Fusion"));  // as the bench wears it
     Shots shots(out);

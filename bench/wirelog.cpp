@@ -15,7 +15,13 @@
 // result query the kit was asked on several ticks running counts once, as the
 // number of ticks a ramp takes varies), and the live counts may differ by two (two
 // runs of one build differ that much around a ramp).
+//
+//   quillmark-wirelog --smoke
+//
+// records two short procedures in a scratch folder and compares the folder with
+// itself: the test suite's check that the tool still runs.
 
+#include "benchline.h"
 #include "console/record/configfiles.h"
 #include "console/window/frmmain.h"
 #include "console/record/relaycatalogue.h"
@@ -23,6 +29,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -255,21 +262,47 @@ int compare(const QDir &before, const QDir &after)
 
 int main(int argc, char *argv[])
 {
-    if (argc == 4 && std::strcmp(argv[1], "--compare") == 0)
-        return compare(QDir(QString::fromLocal8Bit(argv[2])), QDir(QString::fromLocal8Bit(argv[3])));
-    QApplication app(argc, argv);
-    const QStringList arguments = app.arguments().mid(1);
-    if (arguments.isEmpty() || arguments.first().startsWith(QLatin1String("--"))) {
-        std::fprintf(stderr, "usage: quillmark-wirelog OUTDIR [scenario...]\n"
-                             "       quillmark-wirelog --compare BEFORE AFTER\n");
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Runs each of the bench's procedures against quillmark-kitsim on a pseudo-terminal and writes what the kit "
+        "heard, one OUTDIR/<scenario>.log a procedure (all of them, or the scenarios named); with --compare, "
+        "compares two such folders command by command. Takes a few minutes."));
+    parser.addPositionalArgument(QStringLiteral("OUTDIR"), QStringLiteral("Where the logs go (with --compare: BEFORE)."));
+    parser.addPositionalArgument(QStringLiteral("scenario"),
+                                 QStringLiteral("Only these scenarios, for example auto-0 coil-4 (with --compare: "
+                                                "AFTER)."),
+                                 QStringLiteral("[scenario...]"));
+    const QCommandLineOption compareLogs(QStringLiteral("compare"),
+                                         QStringLiteral("Compare the logs of BEFORE with those of AFTER; exits with 1 "
+                                                        "when one differs."));
+    const QCommandLineOption smoke = benchline::smokeOption(
+        QStringLiteral("two short procedures in a scratch folder, compared with themselves; a few seconds"));
+    parser.addOptions({compareLogs, smoke});
+    benchline::read(parser, argc, argv);
+    const QStringList positional = parser.positionalArguments();
+    if (parser.isSet(compareLogs)) {
+        if (positional.size() != 2) {
+            std::fprintf(stderr, "quillmark-wirelog: --compare takes two folders, BEFORE and AFTER\n");
+            return 2;
+        }
+        return compare(QDir(positional[0]), QDir(positional[1]));
+    }
+    const bool smokeRun = parser.isSet(smoke);
+    if (positional.isEmpty() && !smokeRun) {
+        std::fprintf(stderr, "quillmark-wirelog: name a folder for the logs (quillmark-wirelog --help)\n");
         return 2;
     }
-    const QDir out(arguments.first());
+    QApplication app(argc, argv);
+    QTemporaryDir scratch;
+    const QDir out(smokeRun ? scratch.path() : positional.first());
+    const QStringList chosen = smokeRun ? QStringList{QStringLiteral("coil-0"), QStringLiteral("contact-b2-0")}
+                                        : positional.mid(1);
     (void)QDir().mkpath(out.path());
     const QString kitProgram = QCoreApplication::applicationDirPath() + QStringLiteral("/../src/kitsim/quillmark-kitsim");
     platform::RecordedPrompts prompts;  // a refused test shows in the log as commands not sent
+    int silent = 0;
     for (const Scenario &scenario : scenarios()) {
-        if (arguments.size() > 1 && !arguments.mid(1).contains(scenario.name))
+        if (!chosen.isEmpty() && !chosen.contains(scenario.name))
             continue;
         QStringList lines;
         {
@@ -281,6 +314,12 @@ int main(int argc, char *argv[])
             file.write((lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toLatin1());
         std::printf("%-16s %4lld commands\n", qPrintable(scenario.name), static_cast<long long>(lines.size()));
         std::fflush(stdout);
+        silent += lines.isEmpty() ? 1 : 0;
+    }
+    if (smokeRun) {
+        const bool ran = silent == 0 && compare(out, out) == 0;
+        std::printf("\nsmoke run: %s\n", ran ? "every part ran" : "a procedure sent nothing, or a log differs from itself");
+        return ran ? 0 : 1;
     }
     return 0;
 }

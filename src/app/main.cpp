@@ -1,7 +1,10 @@
 #include "console/window/benchsession.h"
 #include "console/window/frmmain.h"
 #include "kitsim/simulatedkitport.h"
+#include "platform/displaycheck.h"
+#include "platform/folderlock.h"
 #include "platform/prompts.h"
+#include "platform/shutdownsignals.h"
 #include "platform/startupfolder.h"
 #include "quillmark_version.h"
 #include "reports/history/exporters.h"
@@ -20,6 +23,11 @@
 #include <utility>
 
 namespace {
+
+// The exit codes of a window run that could not begin, beside 1 and 2 of a command
+// line the program cannot take: a service script tells them apart.
+constexpr int NoDisplay = 3;
+constexpr int FolderInUse = 4;
 
 // Where the desktop entry starts the bench: the settings files art.cfg and artc.cfg
 // and the contact results crval.csv are kept in the folder the program starts in. A
@@ -162,6 +170,22 @@ int say(FILE *to, const QString &text, int code)
     return code;
 }
 
+// A second bench started in a folder that another one holds: one line on standard
+// error and, for an operator who started it from the menu and sees no terminal, a
+// box saying the same. Ends once the box is closed, or at a stop signal.
+int refuseHeldFolder(const QString &holder)
+{
+    say(stderr, holder, FolderInUse);
+    platform::DialogPrompts prompts;
+    QDialog *box = prompts.message(nullptr, QObject::tr("Quillmark is already running here"), holder,
+                                   platform::PromptIcon::Exclamation);
+    platform::ShutdownSignals stopSignals;
+    QObject::connect(&stopSignals, &platform::ShutdownSignals::stopRequested, qApp, &QCoreApplication::quit);
+    platform::whenClosed(box, qApp, &QCoreApplication::quit);
+    QApplication::exec();
+    return FolderInUse;
+}
+
 // A history password that came on the command line or in QUILLMARK_HISTORY stays
 // readable in /proc for the whole run: once the address is read, its bytes there
 // are overwritten.
@@ -255,7 +279,10 @@ int main(int argc, char *argv[])
     if (line.isScript())
         return runScript(line, argc, argv);
 
+    auto displayCheck = std::make_unique<platform::DisplayCheck>(
+        "quillmark: no display: set DISPLAY, or use --export-history/--import-report", NoDisplay);
     QApplication app(argc, argv);
+    displayCheck.reset();
     QGuiApplication::setDesktopFileName(QStringLiteral(QUILLMARK_DESKTOP_ID));  // the menu entry's icon and name
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));  // coloured button faces everywhere
     QApplication::setWindowIcon(FrmMain::benchIcon());  // the dialogs wear it too
@@ -263,6 +290,10 @@ int main(int argc, char *argv[])
     const std::optional<platform::StartupFolder> folder = startupFolder(line);
     if (!folder)
         return 1;
+    // Before anything of the folder is read or a port opened: held for the whole run.
+    platform::FolderLock folderLock(*folder);
+    if (const QString holder = folderLock.take(); !holder.isEmpty())
+        return refuseHeldFolder(holder);
     QString historyWhy;
     // A simulated kit's relays go to a shared history only when the command line names it.
     const bool ownHistory = line.parser.isSet(line.simulate) && !line.parser.isSet(line.history);

@@ -1,5 +1,6 @@
 #include "console/record/benchsettings.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDebug>
 #include <QDir>
@@ -136,7 +137,11 @@ BenchSettings::Saved BenchSettings::save(const Values &values)
 
 QString BenchSettings::unsavedFolder()
 {
+    // Two benches of one user closed in the same second (a logout ends them all at
+    // once) must not put their serial numbers into one folder: the process number
+    // keeps them apart.
     const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    return QDir(data).filePath(QStringLiteral("Quillmark/unsaved settings/")
-                               + QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH.mm.ss")));
+    return QDir(data).filePath(QStringLiteral("Quillmark/unsaved settings/%1 process %2")
+                                   .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH.mm.ss")))
+                                   .arg(QCoreApplication::applicationPid()));
 }

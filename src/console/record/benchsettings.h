@@ -40,7 +40,7 @@ public:
     Saved save(const Values &values);
 
     // Where settings that could not be saved are put: a new folder each time, under
-    // the user's data folder.
+    // the user's data folder, named by the time and this program's process number.
     static QString unsavedFolder();
 
     const QString &startupFolder() const { return m_folder; }
