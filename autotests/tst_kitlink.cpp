@@ -159,6 +159,69 @@ private slots:
         QVERIFY(!rig.waits.cancelOnStop());
     }
 
+    // A call waits in its place, as an older activation does: the called procedure
+    // waits for its answer holding nobody back, a newer one starts meanwhile, and
+    // when the answer comes the called one goes on as the newest; the caller resumes
+    // only once both have ended.
+    void aCallWaitsInItsPlace()
+    {
+        LinkRig rig(30);
+        QStringList trace;
+        rig.waits.run([](LinkRig &r, QStringList &t) -> platform::Task {
+            co_await r.waits.call([](LinkRig &rr, QStringList &tt) -> platform::Task {
+                tt << co_await rr.link.poll.answerTo(Request::PickUpVRequest);
+                co_await rr.link.wait.hold();
+                tt << "answer handled";
+            }(r, t));
+            t << "caller goes on";
+        }(rig, trace));
+        rig.waits.run(procedure(rig, trace, "newer", 2));
+        QVERIFY(rig.link.answers.deliver(answerOf(Request::PickUpVRequest), "*V1650 I0312\r"));
+        rig.waits.pump();
+        QTRY_VERIFY(rig.waits.idle());
+        QCOMPARE(trace, (QStringList{"*V1650 I0312\r", "answer handled", "newer", "caller goes on"}));
+    }
+
+    // An exception that escapes a procedure ends it (and what awaited it), and is
+    // reported; the stack goes on. A Stop asked for from inside a running procedure
+    // ends it only once it waits: what it does up to then, it does, and nothing after.
+    void faultsAndStopsFromInsideEndProceduresCleanly()
+    {
+        LinkRig rig;
+        QStringList trace;
+        QStringList failures;
+        rig.waits.onFailure([&failures](std::exception_ptr failure) {
+            try {
+                std::rethrow_exception(failure);
+            } catch (const std::exception &e) {
+                failures << QString::fromLatin1(e.what());
+            }
+        });
+        rig.waits.run([](LinkRig &r, QStringList &t) -> platform::Task {
+            co_await [](LinkRig &rr) -> platform::Task {
+                co_await rr.link.wait.hold();
+                throw std::runtime_error("fault");
+            }(r);
+            t << "after the fault";
+        }(rig, trace));
+        QTRY_COMPARE(failures, QStringList{"fault"});
+        QVERIFY(rig.waits.idle() && trace.isEmpty());
+
+        rig.waits.run([](LinkRig &r, QStringList &t) -> platform::Task {
+            co_await r.link.wait.hold();
+            r.waits.cancelOnStop();
+            t << "up to its wait";
+            co_await r.link.wait.hold();
+            t << "after its wait";
+        }(rig, trace));
+        QTRY_VERIFY(rig.waits.idle());
+        QTest::qWait(50);
+        QCOMPARE(trace, QStringList{"up to its wait"});
+        // A wait asked for where no procedure runs is a fault of its own, not a hang.
+        QVERIFY_THROWS_EXCEPTION(platform::WaitOutsideProcedure,
+                                 rig.waits.until([] { return false; }).await_suspend(std::noop_coroutine()));
+    }
+
     // armed: requests whose start the tick sends; open: requests already started.
     void pollTickSendsWhatTheRequestsAskFor_data()
     {

@@ -74,6 +74,8 @@ int runChild(char *argv[])
                 return ready();
             if (scenario == QLatin1String("dropaway"))
                 return control<QPushButton>(window, "cmdCoilResistance").click();
+            if (scenario == QLatin1String("refusal"))  // no coil measured: the pick-up is refused
+                return control<QPushButton>(window, "cmdPickUp").click();
             if (scenario == QLatin1String("delay")) {
                 window.showBenchMonitor();
                 control<QComboBox>(window, "cmbCDChannel").setCurrentIndex(catalogue::ChannelCount);
@@ -82,6 +84,8 @@ int runChild(char *argv[])
             control<QComboBox>(window, "cmbCRChannel").setCurrentIndex(catalogue::ChannelCount);
             return control<QPushButton>(window, "cmdContactResistance").click();
         }
+        if (scenario == QLatin1String("refusal") && QApplication::activeModalWidget())
+            return ready();
         if (scenario == QLatin1String("contact") && sent(link.log, "@G03"))
             return ready();
         if (scenario == QLatin1String("delay") && sent(link.log, "@H03"))
@@ -224,6 +228,7 @@ private slots:
         QTest::newRow("window closed during a delay run, Bench Monitor open")
             << "delay" << int(catalogue::QSPA1) << QStringList{"close"} << true;
         QTest::newRow("window closed with nothing running") << "idle" << 0 << QStringList{"close"} << false;
+        QTest::newRow("stop signal with only a refusal box up") << "refusal" << 0 << QStringList{"term"} << false;
     }
 
     void programEndsWithTheKitSafe()

@@ -8,6 +8,7 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLocale>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -475,6 +476,70 @@ private slots:
         QVERIFY(readFile(rig.folder.filePath("art.cfg")).startsWith("3\r\n"));
         QTest::qWait(100);
         QCOMPARE(rig.heard().size(), 5);
+    }
+
+    // A procedure that ends on a fault of the program (an exception; an answer asked
+    // for that another run already waits for) ends where it stands: the operator is
+    // told, the kit is made safe, and the bench goes on.
+    void aProcedureEndingOnAFaultMakesTheKitSafe_data()
+    {
+        QTest::addColumn<bool>("askTwice");
+        QTest::newRow("an exception") << false;
+        QTest::newRow("an answer asked for twice") << true;
+    }
+
+    void aProcedureEndingOnAFaultMakesTheKitSafe()
+    {
+        QFETCH(bool, askTwice);
+        BenchRig rig;
+        QVERIFY(rig.waitUntilKitFree());
+        Procedures &procedures = rig.w().procedures();
+        rig.forgetHeard();
+        procedures.launch([](const Bench &bench, bool twice) -> platform::Task {
+            bench.link.commands.send(QStringLiteral("@A10"));
+            co_await bench.link.wait.hold();
+            AwaitedAnswers::Pending first(bench.link.answers, bench.link.waits, wire::FrameKind::ContactRes);
+            if (!twice)
+                throw std::runtime_error("a fault of the program");
+            AwaitedAnswers::Pending second(bench.link.answers, bench.link.waits, wire::FrameKind::ContactRes);
+            co_await second;
+        }(procedures.bench, askTwice));
+        QVERIFY(rig.waitUntilIdle());
+        QCOMPARE(rig.heard(), (QStringList{"@A10", "@A00", "&A00", "^R0", "@V0000", "^Q0000"}));
+        QCOMPARE(rig.prompts.messages.size(), 1);
+        QCOMPARE(rig.prompts.messages[0].title, QStringLiteral("Test stopped"));
+        QVERIFY(rig.w().link().log.formatted().contains("test ended on a fault"));
+        QVERIFY(!rig.w().link().answers.anyOpen());
+        rig.forgetHeard();
+        control<QPushButton>(rig.w(), "cmdCoilResistance").click();
+        QVERIFY(rig.waitUntilIdle());
+        QCOMPARE(rig.heard(), QStringList{"@R"});
+    }
+
+    // The Drop Away Test dialog has the operator's hands, but not the main window's
+    // close box (which a modal dialog would swallow): closing there is taken as
+    // Cancel, then the close, with the kit made safe first.
+    void closingAtTheDropAwayDialogIsCancelThenClose()
+    {
+        BenchRig rig;
+        QVERIFY(rig.waitUntilKitFree());
+        FrmMain &w = rig.w();
+        w.show();
+        rig.record.CoilResistance1 = float(kitsim::relayModel(0).coilOhms);
+        control<QPushButton>(w, "cmdDropAway").click();
+        QTRY_VERIFY(w.findChild<FrmDropAway *>() && w.findChild<FrmDropAway *>()->isVisible());
+        QCOMPARE(QGuiApplication::modalWindow(), nullptr);  // nothing blocks the close box
+        rig.forgetHeard();
+        QTest::mouseClick(&control<QPushButton>(w, "cmdCoilResistance"), Qt::LeftButton);
+        QTest::qWait(50);
+        QCOMPARE(rig.heard(), QStringList{});  // the click went nowhere
+
+        QSignalSpy closed(&w, &FrmMain::closed);
+        QVERIFY(!w.close());
+        QVERIFY(!w.findChild<FrmDropAway *>() || !w.findChild<FrmDropAway *>()->isVisible());
+        QTRY_COMPARE(closed.size(), 1);
+        QCOMPARE(rig.heard(), (QStringList{"@A00", "&A00", "^R0", "@V0000", "^Q0000"}));
+        QCOMPARE(rig.record.ManualDropAwayVoltage, 0.0f);
     }
 
     // Closed during the kit check at start-up: nothing runs, so the window goes at

@@ -7,6 +7,7 @@
 #include "console/window/mainwindowlayout.h"
 #include "console/record/relaycatalogue.h"
 #include "platform/dialogwait.h"
+#include "platform/handsoff.h"
 #include "platform/statuslamp.h"
 #include "kitlink/kitlink.h"
 #include "kitlink/kitlogwindow.h"
@@ -355,13 +356,16 @@ void FrmMain::closeOnSignal()
 // The program ends in order, whoever closes the window: a procedure that runs is
 // stopped and the kit made safe first (the safe sequence with its settle times, as a
 // Stop does), then the settings go to disk, and the program ends even if other windows
-// of the bench are still open. Nothing runs: nothing is sent. A second close or stop
-// signal while this goes on does not cut it short; a line that has failed does, as
-// nothing can reach the kit any more.
+// of the bench are still open. Nothing runs: nothing is sent. A Drop Away Test dialog
+// left open is taken as Cancel first. A second close or stop signal while this goes
+// on does not cut it short; a line that has failed does, as nothing can reach the
+// kit any more.
 void FrmMain::closeEvent(QCloseEvent *event)
 {
     switch (m_closing) {
     case Closing::No:
+        if (auto *dropAway = findChild<FrmDropAway *>(); dropAway && dropAway->isVisible())
+            dropAway->reject();
         if (!m_link->commands.lineFailed() && (m_procedures->running() || m_procedures->makingSafe())) {
             m_closing = Closing::MakingSafe;
             showClosingNotice();
@@ -612,9 +616,12 @@ QDialog *FrmMain::message(const QString &title, const QString &text, platform::P
     return m_prompts.message(this, title, text, icon);
 }
 
+// The dialog has the operator's hands, as a modal one would, but the main window's
+// close box still works: closing the bench there is taken as Cancel, then the close.
 QDialog *FrmMain::openDropAwayDialog()
 {
     auto *dialog = new FrmDropAway(m_link->commands, m_record, this);
-    dialog->open();
+    new platform::HandsOff(*this, dialog);
+    dialog->show();
     return dialog;
 }
