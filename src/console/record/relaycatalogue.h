@@ -7,9 +7,10 @@
 
 #include <array>
 
-// The nine relay entries of the style selector. Their list index is the key by
-// which the bench tells relays apart; the style code is derived from it only when
-// a report is opened.
+// The nine relays the bench knows, in the order Relay Type lists them. Everything the
+// bench does differently per relay goes by that position in the list; which report
+// form and style number a relay has is worked out from it only when its report is
+// made.
 namespace catalogue {
 
 inline constexpr int EntryCount = 9;
