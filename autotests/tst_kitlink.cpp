@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QFile>
+#include <QScopeGuard>
 #include <QScopedValueRollback>
 #include <QTemporaryDir>
 #include <QTest>
@@ -217,6 +218,23 @@ private slots:
         QTRY_VERIFY(rig.waits.idle());
         QTest::qWait(50);
         QCOMPARE(trace, QStringList{"up to its wait"});
+        // What a stopped procedure lets go of as it ends may let another go on: the
+        // pump it asks for is not lost.
+        bool released = false;
+        rig.waits.run([](LinkRig &r, bool &flag) -> platform::Task {
+            const auto release = qScopeGuard([&r, &flag] {
+                flag = true;
+                r.waits.pump();
+            });
+            co_await r.waits.until([] { return false; });
+        }(rig, released));
+        rig.waits.run([](LinkRig &r, bool &flag, QStringList &t) -> platform::Task {
+            co_await r.waits.until([&flag] { return flag; });
+            t << "released";
+        }(rig, released, trace), platform::WaitStack::OnStop::Keep);
+        QVERIFY(rig.waits.cancelOnStop());
+        QCOMPARE(trace.constLast(), QStringLiteral("released"));
+
         // A wait asked for where no procedure runs is a fault of its own, not a hang.
         QVERIFY_THROWS_EXCEPTION(platform::WaitOutsideProcedure,
                                  rig.waits.until([] { return false; }).await_suspend(std::noop_coroutine()));

@@ -270,19 +270,23 @@ private slots:
 
     // A reading that comes after its run has ended is taken as the bench always has:
     // an all-channel run leaves its channel one past the last, so the reading is
-    // listed as "ALL" and kept in the slot after D4; a delay likewise.
+    // listed as "ALL" and kept in the slot after D4; a delay likewise. After a run
+    // that was stopped it is only noted: a Stop is final.
     void readingAfterItsRunIsStillTaken_data()
     {
         QTest::addColumn<int>("relay");
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("frame");
         QTest::addColumn<QString>("list");
+        QTest::addColumn<bool>("thenStopped");  // a second run, stopped at its third channel
         QTest::addColumn<QString>("listed");
         QTest::addColumn<float>("kept");
-        QTest::newRow("contact resistance") << 0 << "cmdContactResistance" << "#00253\r" << "cmbCR" << "ALL - 25.3"
-                                            << 25.3f;
-        QTest::newRow("contact delay") << int(QSPA1) << "cmdContactDelay" << "&123451\r" << "cmbCD" << "ALL - 77.881"
-                                       << 77.881f;
+        QTest::newRow("contact resistance") << 0 << "cmdContactResistance" << "#00253\r" << "cmbCR" << false
+                                            << "ALL - 25.3" << 25.3f;
+        QTest::newRow("contact delay") << int(QSPA1) << "cmdContactDelay" << "&123451\r" << "cmbCD" << false
+                                       << "ALL - 77.881" << 77.881f;
+        QTest::newRow("contact resistance after a stopped run")
+            << 0 << "cmdContactResistance" << "#00253\r" << "cmbCR" << true << "" << 0.0f;
     }
 
     void readingAfterItsRunIsStillTaken()
@@ -291,14 +295,24 @@ private slots:
         QFETCH(QString, button);
         QFETCH(QString, frame);
         QFETCH(QString, list);
+        QFETCH(bool, thenStopped);
         BenchRig rig(relay);
         QVERIFY(rig.waitUntilKitFree());
         int waits = 0;
         QVERIFY(press(rig, button, AllChannelsEntry, waits));
         const auto *results = rig.w().findChild<QComboBox *>(list);
         QCOMPARE(results->count(), ChannelCount);
+        if (thenStopped) {
+            connect(&rig.kit(), &SimulatedKit::commandReceived, this, [&rig](const QString &command) {
+                if (command.endsWith("03"))
+                    QTimer::singleShot(0, &rig.w(), [&rig] { control<QAction>(rig.w(), "actStop").trigger(); });
+            });
+            rig.w().findChild<QPushButton *>(button)->click();
+            QVERIFY(rig.waitUntilIdle());
+        }
+        const int listedBefore = results->count();
         rig.w().link().receiver.dispatch(frame);
-        QCOMPARE(results->count(), ChannelCount + 1);
+        QCOMPARE(results->count(), listedBefore + (thenStopped ? 0 : 1));
         QTEST(results->itemText(ChannelCount), "listed");
         QCOMPARE(results->currentText(), QStringLiteral("Results"));
         const auto &values = list == "cmbCR" ? rig.record.ContactRes : rig.record.ContactDelay;
@@ -514,6 +528,26 @@ private slots:
         control<QPushButton>(rig.w(), "cmdCoilResistance").click();
         QVERIFY(rig.waitUntilIdle());
         QCOMPARE(rig.heard(), QStringList{"@R"});
+    }
+
+    // A Stop asked for from inside a procedure comes once the procedure waits, never
+    // in the middle of what it does: the safe sequence is the last the kit hears.
+    void aStopFromInsideAProcedureComesWhenItWaits()
+    {
+        BenchRig rig;
+        QVERIFY(rig.waitUntilKitFree());
+        FrmMain &w = rig.w();
+        rig.forgetHeard();
+        w.procedures().launch([](FrmMain &window) -> platform::Task {
+            TestRun test(window.procedures().bench, BenchView::Busy::CoilResistance, QString());
+            control<QAction>(window, "actStop").trigger();
+            window.link().commands.send(QStringLiteral("@A10"));
+            co_await window.link().wait.hold();
+            window.link().commands.send(QStringLiteral("&A10"));
+        }(w));
+        QVERIFY(rig.waitUntilIdle());
+        QCOMPARE(rig.heard(), (QStringList{"@A10", "@A00", "&A00", "^R0", "@V0000", "^Q0000"}));
+        QVERIFY(!rig.kit().outputs().coil1On && !rig.kit().outputs().coil2On);
     }
 
     // The Drop Away Test dialog has the operator's hands, but not the main window's
