@@ -20,6 +20,8 @@ bool SerialKitPort::open(const QString &device)
         m_error = tr("Invalid port number");
         return false;
     }
+    if (m_port.isOpen())
+        m_port.close();  // a line that failed on a write is opened afresh
     // Qt puts "/dev/" in front of any name that does not start with "/" or "./";
     // the platform layer hands over absolute paths on Linux and COMn on Windows.
     m_port.setPortName(device);
@@ -39,6 +41,7 @@ bool SerialKitPort::open(const QString &device)
         }
         return false;
     }
+    m_failed = false;  // an adapter plugged back in is a new line
     // Bytes that were on the line before the bench opened it are no answer to anything.
     m_port.clear();
     m_port.readAll();

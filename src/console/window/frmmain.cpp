@@ -97,6 +97,7 @@ FrmMain::FrmMain(BenchRecord &record, platform::Prompts &prompts, const platform
     , tmrPortOpen(makeTimer(this, "tmrPortOpen", timings.portOpen, false))
     , tmrComm(makeTimer(this, "tmrComm", timings.poll, false))
     , tmrTout(makeTimer(this, "tmrTout", timings.fixedWait, true))
+    , tmrPortWatch(makeTimer(this, "tmrPortWatch", timings.portWatch, false))
     , actStop(new QAction(tr("Stop"), this))
     , actKitLog(new QAction(tr("Kit log"), this))
     , actBenchMonitor(new QAction(tr("Bench Monitor"), this))
@@ -107,7 +108,7 @@ FrmMain::FrmMain(BenchRecord &record, platform::Prompts &prompts, const platform
     , m_timings(timings)
     , m_port(port ? std::move(port) : std::make_unique<SerialKitPort>())
     , m_link(std::make_unique<KitLink>(m_record, *m_port, static_cast<LinkView &>(*this),
-                                       PortCheck::Timers{*tmrPortOpen, *tmrComm, *tmrTout}, m_waits))
+                                       PortCheck::Timers{*tmrPortOpen, *tmrComm, *tmrTout, *tmrPortWatch}, m_waits))
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Quillmark ~ MORVAYNE TELLICOR TECHNOLOGIES PRIVATE LIMITED"));
@@ -132,6 +133,17 @@ FrmMain::FrmMain(BenchRecord &record, platform::Prompts &prompts, const platform
     // Queued: both come from inside a procedure's run, which closing would end.
     connect(m_procedures.get(), &Procedures::madeSafe, this, &FrmMain::onMadeSafe, Qt::QueuedConnection);
     connect(&m_link->commands, &KitCommands::lineFailure, this, &FrmMain::onMadeSafe, Qt::QueuedConnection);
+    // A test the line failed under ends as Stop ends it; its safe sequence cannot
+    // reach the kit, which the port error says. A kit that comes back is checked only
+    // once nothing runs.
+    connect(
+        &m_link->commands, &KitCommands::lineFailure, this,
+        [this] {
+            if (m_procedures->running())
+                m_procedures->stop();
+        },
+        Qt::QueuedConnection);
+    m_link->portCheck.setTestRunning([this] { return m_procedures->running() || m_procedures->makingSafe(); });
     connectButtons();
 
     // Outside the fixed layout: the operator's Stop on Escape, and a right-click menu
@@ -484,7 +496,16 @@ void FrmMain::showCommStatus(const QString &text)
 
 void FrmMain::tellPortError(const QString &title, const QString &text)
 {
-    m_prompts.message(this, title, text, platform::PromptIcon::Exclamation);
+    // A test under way when the line failed is stopped a moment later, but nothing
+    // reaches the kit any more: what it was switching stays as it is.
+    const bool testCutOff = m_link->commands.lineFailed() && m_procedures->running();
+    m_prompts.message(this, title,
+                      testCutOff ? text + QStringLiteral("\n\n")
+                                       + tr("A test was running: it has been stopped, but the kit could not be made "
+                                            "safe. Until it is checked at the kit, take its outputs as unknown: the "
+                                            "coil supply, second coil and current source may still be on.")
+                                 : text,
+                      platform::PromptIcon::Exclamation);
 }
 
 void FrmMain::showLiveReadings(const QString &volts, const QString &milliamps, bool busy)

@@ -129,6 +129,7 @@ private:
     QTimer *const tmrPortOpen;
     QTimer *const tmrComm;
     QTimer *const tmrTout;
+    QTimer *const tmrPortWatch;
 
     // Outside the window's fixed layout: Escape and the right-click menu.
     QAction *const actStop;
