@@ -1,5 +1,6 @@
 #include "kitlink/serialkitport.h"
 
+#include "platform/deviceaccess.h"
 #include "platform/portholder.h"
 
 #include <QTimer>
@@ -34,10 +35,14 @@ bool SerialKitPort::open(const QString &device)
         m_error = m_port.errorString();
         // Qt reports a port that another program holds as a permission error
         // ("Permission error while locking the device"); say which it is.
+        // A device that this user may not open is a refusal too: say whose it is and
+        // how to be let in.
         if (m_port.error() == QSerialPort::PermissionError) {
             if (const std::optional<QString> holder = platform::otherHolderOf(device))
                 m_error = holder->isEmpty() ? tr("The port is in use by another program")
                                             : tr("The port is in use by another program (%1)").arg(*holder);
+            else if (const std::optional<QString> advice = platform::accessAdvice(device))
+                m_error = *advice;
         }
         return false;
     }
