@@ -8,3 +8,5 @@ quillmark_add_test(tst_serialport LIBS quillmark_kitlink quillmark_record quillm
 target_compile_definitions(tst_serialport PRIVATE KITSIM_PROGRAM="$<TARGET_FILE:quillmark-kitsim>"
                                                   QUILLMARK_PROGRAM="$<TARGET_FILE:quillmark>")
 add_dependencies(tst_serialport quillmark-kitsim quillmark)
+# The serial adapters window over pseudo-terminals standing in for USB adapters.
+quillmark_add_test(tst_adapters LIBS quillmark_adapter_ui quillmark_ptyline)

@@ -8,6 +8,7 @@
 #include "console/record/relaycatalogue.h"
 #include "platform/dialogwait.h"
 #include "platform/statuslamp.h"
+#include "kitlink/adapterwindow.h"
 #include "kitlink/kitlink.h"
 #include "kitlink/kitlogwindow.h"
 #include "kitlink/serialkitport.h"
@@ -102,6 +103,7 @@ FrmMain::FrmMain(BenchRecord &record, platform::Prompts &prompts, const platform
     , actKitLog(new QAction(tr("Kit log"), this))
     , actBenchMonitor(new QAction(tr("Bench Monitor"), this))
     , actHistory(new QAction(tr("Results history"), this))
+    , actAdapters(new QAction(tr("Serial adapters"), this))
     , m_record(record)
     , m_prompts(prompts)
     , m_startupFolder(startupFolder)
@@ -160,7 +162,10 @@ FrmMain::FrmMain(BenchRecord &record, platform::Prompts &prompts, const platform
     actHistory->setObjectName(QStringLiteral("actHistory"));
     actHistory->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
     connect(actHistory, &QAction::triggered, this, &FrmMain::showHistory);
-    addActions({actStop, actKitLog, actBenchMonitor, actHistory});
+    actAdapters->setObjectName(QStringLiteral("actAdapters"));
+    actAdapters->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    connect(actAdapters, &QAction::triggered, this, &FrmMain::showAdapters);
+    addActions({actStop, actKitLog, actBenchMonitor, actHistory, actAdapters});
     setContextMenuPolicy(Qt::ActionsContextMenu);
 
     connect(cmbType, &QComboBox::currentIndexChanged, this, [this](int index) {
@@ -444,6 +449,17 @@ void FrmMain::showKitLog()
     m_kitLogWindow->show();
     m_kitLogWindow->raise();
     m_kitLogWindow->activateWindow();
+}
+
+void FrmMain::showAdapters()
+{
+    if (!m_adapterWindow) {
+        m_adapterWindow = new AdapterWindow(presentAdapters, m_startupFolder, cmbPortNo->currentIndex() + 1, this);
+        m_adapterWindow->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_adapterWindow->show();
+    m_adapterWindow->raise();
+    m_adapterWindow->activateWindow();
 }
 
 BenchMonitor *FrmMain::benchMonitor() const
