@@ -111,9 +111,9 @@ struct LinkRig {
     BenchRecord record;
     ScriptedPort port;
     RecordingView view;
-    QTimer tmrPortOpen, tmrComm, tmrTout;
+    QTimer tmrPortOpen, tmrComm, tmrTout, tmrPortWatch;
     platform::WaitStack waits;
-    KitLink link{record, port, view, {tmrPortOpen, tmrComm, tmrTout}, waits};
+    KitLink link{record, port, view, {tmrPortOpen, tmrComm, tmrTout, tmrPortWatch}, waits};
 
     explicit LinkRig(int waitMs = 10)
     {
@@ -121,6 +121,7 @@ struct LinkRig {
         tmrTout.setTimerType(Qt::PreciseTimer);
         tmrTout.setInterval(waitMs);
         tmrComm.setInterval(waitMs / 4 + 1);
+        tmrPortWatch.setInterval(waitMs);
     }
     ~LinkRig() { waits.cancelAll(); }
 

@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QProcess>
@@ -28,7 +29,8 @@ class PtyBench
 public:
     static constexpr int Port = 9;
 
-    // Splash none, port check after 20 ms, poll every 50 ms, fixed waits of 200 ms. A
+    // Splash none, port check after 20 ms, poll every 50 ms (and a lost kit looked
+    // for as often), fixed waits of 200 ms. A
     // contact run files each reading under the channel it measures when the reading
     // comes, two fixed waits after its command at most; on a loaded machine the kit's
     // process or the bench's thread can be held up for a tenth of a second, so the
@@ -36,7 +38,7 @@ public:
     static Timings fastTimings(int pollMs = 50, int waitMs = 200)
     {
         using std::chrono::milliseconds;
-        return {milliseconds(0), milliseconds(20), milliseconds(pollMs), milliseconds(waitMs)};
+        return {milliseconds(0), milliseconds(20), milliseconds(pollMs), milliseconds(waitMs), milliseconds(pollMs)};
     }
 
     // boxes: the message boxes the window shows; by default they are only recorded.
@@ -84,6 +86,23 @@ public:
     {
         kit.write((fault + QLatin1Char('\n')).toLocal8Bit());
         return kitSays(QStringLiteral("fault %1 in force").arg(fault));
+    }
+
+    // The kit's cable pulled ("unplug": its line and link gone) or plugged back in
+    // ("plug": a new line at the same link); each once a rig.
+    bool cable(const QString &action)
+    {
+        kit.write((action + QLatin1Char('\n')).toLocal8Bit());
+        return kitSays(action == QLatin1String("plug") ? QStringLiteral("plugged in on") : QStringLiteral("unplugged"));
+    }
+
+    // A kit killed leaves its link behind, leading to a pseudo-terminal number the
+    // next program to ask for one may get: gone with it, so that the bench looking for
+    // its kit again never finds another test's.
+    void killKit()
+    {
+        kit.kill();
+        QFile::remove(folder.filePath(QStringLiteral("COM%1").arg(Port)));
     }
 
     // Commands the kit heard, in order.

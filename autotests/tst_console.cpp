@@ -6,6 +6,7 @@
 #include "console/monitor/benchmonitor.h"
 #include "console/window/frmmain.h"
 #include "console/window/frmoptions.h"
+#include "kitlink/adapterwindow.h"
 #include "kitlink/kitlog.h"
 #include "kitlink/kitlogwindow.h"
 #include "platform/paths.h"
@@ -400,14 +401,15 @@ private slots:
         QVERIFY(drawn.contains(QSize(16, 16)) && drawn.contains(QSize(32, 32)));
 
         // Off the fixed layout: Escape stops, Ctrl+L brings up the kit log, Ctrl+M the
-        // Bench Monitor, Ctrl+H the results history, and the right-click menu lists them.
+        // Bench Monitor, Ctrl+H the results history, Ctrl+D the serial adapters, and the
+        // right-click menu lists them.
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w) && w.contextMenuPolicy() == Qt::ActionsContextMenu);
         QStringList menu;
         for (const QAction *action : w.actions())
             menu << action->objectName() + ' ' + action->text();
         QCOMPARE(menu, QStringList({"actStop Stop", "actKitLog Kit log", "actBenchMonitor Bench Monitor",
-                                    "actHistory Results history"}));
+                                    "actHistory Results history", "actAdapters Serial adapters"}));
         QSignalSpy stopped(&control<QAction>(w, "actStop"), &QAction::triggered);
         QTest::keyClick(&w, Qt::Key_Escape);
         QTest::keyClick(&w, Qt::Key_L, Qt::ControlModifier);
@@ -419,6 +421,9 @@ private slots:
         w.activateWindow();
         QTest::keyClick(&w, Qt::Key_H, Qt::ControlModifier);
         QVERIFY(w.historyWindow() && w.historyWindow()->isVisible());
+        w.activateWindow();
+        QTest::keyClick(&w, Qt::Key_D, Qt::ControlModifier);
+        QVERIFY(w.findChild<AdapterWindow *>() && w.findChild<AdapterWindow *>()->isVisible());
     }
 
     void shouldShowAMessageTitleWhole()  // the real box, whose short text must not cut a long title

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QScopeGuard>
 #include <QScopedValueRollback>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -483,6 +484,37 @@ private slots:
             polling.tick();
         emit polling.port.failed(QStringLiteral("Resource error"));
         QCOMPARE(polling.view.portErrors, QStringList{QStringLiteral("Communication Port Error!|Input/output error")});
+    }
+
+    // A line lost while polling: the device behind COM 3 is looked for on each tick
+    // of the watch, and only once it is there and no test runs does the check of
+    // start-up run on it again, and nothing else.
+    void lostLineIsCheckedAgainOnceBackAndNoTestRuns()
+    {
+        LinkRig rig;
+        QTemporaryDir folder;
+        const QString device = folder.filePath(QStringLiteral("ttyUSB0"));
+        QVERIFY(QFile::link(device, folder.filePath(QStringLiteral("COM3"))));
+        rig.link.portCheck.setPort(3, platform::StartupFolder(folder.path()));
+        bool testRunning = false;
+        rig.link.portCheck.setTestRunning([&testRunning] { return testRunning; });
+        rig.port.answers.insert(QStringLiteral("?\r"), "OK\r");
+        emit rig.port.failed(QStringLiteral("Resource error"));
+        QSignalSpy looks(&rig.tmrPortWatch, &QTimer::timeout);
+        for (const bool deviceThere : {false, true}) {  // away; back, with a test running
+            testRunning = deviceThere;
+            QVERIFY(!deviceThere || QFile(device).open(QIODevice::WriteOnly));
+            looks.clear();
+            QTRY_VERIFY(looks.size() >= 5);
+            QVERIFY(rig.port.openedDevice.isEmpty() && rig.port.written.isEmpty());
+        }
+        testRunning = false;
+        QTRY_VERIFY(rig.port.commands().contains("@V0000"));
+        QCOMPARE(rig.view.statuses, (QStringList{"Comm Port Error", "Comm Port open", "Comm Port Active"}));
+        QStringList sent = rig.port.commands();
+        sent.removeAll("?D");
+        QCOMPARE(sent, (QStringList{"?", "@A00", "@V0000"}));
+        QVERIFY(!rig.tmrPortWatch.isActive() && rig.tmrComm.isActive());
     }
 };
 

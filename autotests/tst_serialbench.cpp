@@ -139,23 +139,83 @@ private slots:
         if (duringTheCheck) {
             connect(&rig.kit, &QProcess::readyReadStandardOutput, this, [&rig] {
                 if (rig.heard().contains(QStringLiteral("?")))
-                    rig.kit.kill();
+                    rig.killKit();
             });
         } else {
             QVERIFY(rig.waitUntilKitFree());
-            rig.kit.kill();
+            rig.killKit();
         }
         const auto &lblCommStatus = control<QLabel>(*rig.window, "lblCommStatus");
         QTRY_COMPARE_WITH_TIMEOUT(lblCommStatus.text(), QStringLiteral("Comm Port Error"), 5000);
-        // Past the end of the check's wait; or twenty ticks of the polling that goes on.
-        QVERIFY(duringTheCheck ? QTest::qWaitFor([&rig] { return rig.window->link().waits.idle(); }, 10000)
-                               : pollTicks(*rig.window, 20));
+        // Past the end of the check's wait, and twenty looks for a kit that stays away.
+        QSignalSpy looks(&control<QTimer>(*rig.window, "tmrPortWatch"), &QTimer::timeout);
+        QVERIFY(QTest::qWaitFor([&] { return rig.window->link().waits.idle() && looks.size() >= 20; }, 20000));
         QCOMPARE(lblCommStatus.text(), QStringLiteral("Comm Port Error"));
         QCOMPARE(rig.prompts.messages.size(), 1);
         QCOMPARE(rig.prompts.messages[0].title, QStringLiteral("Communication Port Error!"));
         QVERIFY2(rig.prompts.messages[0].text.startsWith(QStringLiteral("COM9 \u2192 /dev/pts/")),
                  qPrintable(rig.prompts.messages[0].text));
-        QCOMPARE(control<QTimer>(*rig.window, "tmrComm").isActive(), !duringTheCheck);
+        QVERIFY(!control<QTimer>(*rig.window, "tmrComm").isActive());  // nothing polls a line that is gone
+    }
+
+    // The kit's cable pulled and plugged back in, with the bench idle or in the middle
+    // of a contact run: "Comm Port Error" and one message (which, when a test ran,
+    // says the test is stopped and the kit's outputs unknown), nothing sent while the
+    // line is away, and once it is back the check of start-up and nothing else, then
+    // "Comm Port Active" and live readings again. The kit log notes the loss and the
+    // return.
+    void kitThatComesBackIsCheckedAgain_data()
+    {
+        QTest::addColumn<bool>("testRunning");
+        QTest::newRow("bench idle") << false;
+        QTest::newRow("during a contact run") << true;
+    }
+
+    void kitThatComesBackIsCheckedAgain()
+    {
+        QFETCH(bool, testRunning);
+        PtyBench rig(0);
+        QVERIFY(rig.waitUntilKitFree());
+        FrmMain &w = *rig.window;
+        const auto &lblCommStatus = control<QLabel>(w, "lblCommStatus");
+        if (testRunning) {
+            control<QComboBox>(w, "cmbCRChannel").setCurrentIndex(ChannelCount);
+            control<QPushButton>(w, "cmdContactResistance").click();
+            QTRY_VERIFY_WITH_TIMEOUT(rig.heard().contains("@G03"), 5000);
+        }
+        QVERIFY(rig.cable("unplug"));
+        QTRY_COMPARE_WITH_TIMEOUT(lblCommStatus.text(), QStringLiteral("Comm Port Error"), 5000);
+        QVERIFY(rig.waitUntilIdle(5000));  // a run the loss cut off has ended as Stop ends it
+        QCOMPARE(rig.prompts.messages.size(), 1);
+        QCOMPARE(rig.prompts.messages[0].title, QStringLiteral("Communication Port Error!"));
+        const QString outputsUnknown = QStringLiteral(
+            "\n\nA test was running: it has been stopped, but the kit could not be made safe. Until it is checked at "
+            "the kit, take its outputs as unknown: the coil supply, second coil and current source may still be on.");
+        QCOMPARE(rig.prompts.messages[0].text.endsWith(outputsUnknown), testRunning);
+        control<QPushButton>(w, "cmdCoilResistance").click();  // no test starts on a line that is away
+        QVERIFY(!w.procedures().running() && control<QGroupBox>(w, "FrameCPanel").isEnabled());
+
+        QSignalSpy looks(&control<QTimer>(w, "tmrPortWatch"), &QTimer::timeout);
+        QVERIFY(QTest::qWaitFor([&] { return looks.size() >= 10; }, 10000));
+        const qsizetype heardBefore = rig.heard().size();
+        QVERIFY(rig.cable("plug"));
+        QTRY_COMPARE_WITH_TIMEOUT(lblCommStatus.text(), QStringLiteral("Comm Port Active"), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(w.link().receiver.kitFree() && w.link().waits.idle(), 5000);
+        QTRY_VERIFY(rig.heard().mid(heardBefore).contains("@V0000"));
+        QCOMPARE(withoutLiveQueries(rig.heard().mid(heardBefore)), (QStringList{"?", "@A00", "@V0000"}));
+        QCOMPARE(rig.prompts.messages.size(), 1);
+
+        // The kit log from the loss to the return: nothing goes out but the check's "?".
+        QStringList lossToReturn;
+        for (const KitLog::Entry &entry : w.link().log.entries()) {
+            static const QStringList kinds{"sent ", "got ", "note "};  // in the order of KitLog::Direction
+            if (!lossToReturn.isEmpty() || entry.text.startsWith(QLatin1String("line failed: ")))
+                lossToReturn << kinds.at(int(entry.direction)) + entry.text.section(QLatin1Char(' '), 0, 0);
+        }
+        QStringList expected{"note line", "note opened", "sent ?<CR>", "got OK<CR>", "note kit", "sent @A00<CR>"};
+        if (testRunning)
+            expected.insert(1, "note Stop");
+        QCOMPARE(lossToReturn.mid(0, expected.size()), expected);
     }
 
     // All channels of relay 0 (every channel wired), through a line that splits
@@ -444,9 +504,10 @@ private slots:
             control<QComboBox>(w, "cmbCRChannel").setCurrentIndex(ChannelCount);
             control<QPushButton>(w, "cmdContactResistance").click();
             QTRY_VERIFY_WITH_TIMEOUT(rig.heard().contains("@G03"), 5000);
-            rig.kit.kill();
+            rig.killKit();
             QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(w, "lblCommStatus").text(), QStringLiteral("Comm Port Error"),
                                       5000);
+            QVERIFY(rig.waitUntilIdle(5000));  // the loss itself ended the run
         } else {
             QVERIFY(rig.turnKit(QStringLiteral("drop-result")));
             control<QPushButton>(w, "cmdAuto").click();
@@ -463,7 +524,7 @@ private slots:
         for (const QLabel *busy : controlArray<QLabel>(w, "lblBusy", 6))
             QVERIFY(!busy->isVisibleTo(&w));
         if (kitGone) {
-            QCOMPARE(w.link().log.size(), sentAtStop + 1);  // the Stop noted, nothing written
+            QCOMPARE(w.link().log.size(), sentAtStop);  // nothing left to stop, nothing written
             QVERIFY(control<QComboBox>(w, "cmbCR").count() >= 2);
             return;
         }

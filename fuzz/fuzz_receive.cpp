@@ -58,9 +58,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     BenchRecord record;
     FedPort port;
     NoView view;
-    QTimer tmrPortOpen, tmrComm, tmrTout;
+    QTimer tmrPortOpen, tmrComm, tmrTout, tmrPortWatch;
     platform::WaitStack waits;
-    KitLink link(record, port, view, {tmrPortOpen, tmrComm, tmrTout}, waits);
+    KitLink link(record, port, view, {tmrPortOpen, tmrComm, tmrTout, tmrPortWatch}, waits);
     WholeFramesOnly results;
     link.receiver.tellUnasked(&results);
 

@@ -42,6 +42,8 @@ public:
     // The line failed (from a write here, or reported by the port itself).
     void reportLineFailure(const QString &description);
     bool lineFailed() const { return m_failed; }
+    // The port is open again on an adapter that came back: commands go out again.
+    void lineRestored() { m_failed = false; }
 
 signals:
     void lineFailure(const QString &description);

@@ -20,8 +20,12 @@ KitLink::KitLink(BenchRecord &record, KitPort &port, LinkView &view, PortCheck::
     // the bench without its port.
     connect(&timers.tmrPortOpen, &QTimer::timeout, this,
             [this] { waits.run(portCheck.tick(), platform::WaitStack::OnStop::Keep); });
+    connect(&timers.tmrPortWatch, &QTimer::timeout, this,
+            [this] { waits.run(portCheck.watch(), platform::WaitStack::OnStop::Keep); });
     connect(&timers.tmrComm, &QTimer::timeout, this, [this] { waits.run(poll.tick()); });
     connect(&port, &KitPort::dataReceived, this, [this] { receiver.onDataReceived(); });
-    connect(&commands, &KitCommands::lineFailure, this,
-            [this](const QString &description) { portCheck.reportError(description); });
+    connect(&commands, &KitCommands::lineFailure, this, [this](const QString &description) {
+        receiver.lineLost();
+        portCheck.lineFailed(description);
+    });
 }

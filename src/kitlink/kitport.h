@@ -5,7 +5,8 @@
 #include <QString>
 
 // The one line to the test kit, whatever carries it: a serial adapter, or the
-// simulated kit inside the program. The bench only ever opens it once.
+// simulated kit inside the program. The bench opens it at start-up, and again when an
+// adapter it lost comes back.
 class KitPort : public QObject
 {
     Q_OBJECT

@@ -9,6 +9,7 @@
 #include "kitlink/wireformat.h"
 #include "platform/paths.h"
 
+#include <QFileInfo>
 #include <QTimer>
 
 PortCheck::PortCheck(KitPort &port, KitCommands &commands, FixedWait &wait, PollCycle &poll, KitLog &log,
@@ -31,14 +32,37 @@ void PortCheck::setPort(int portNumber, const platform::StartupFolder &startupFo
 
 platform::Task PortCheck::tick()
 {
+    co_await check(false);
+}
+
+platform::Task PortCheck::watch()
+{
+    if (m_testRunning && m_testRunning())
+        co_return;  // a test cut off by the loss ends first
+    const QString device = platform::serialDeviceForPort(m_portNumber, m_startupFolder);
+    if (device.isEmpty() || !QFileInfo::exists(device))
+        co_return;
+    m_timers.tmrPortWatch.stop();
+    co_await check(true);
+}
+
+platform::Task PortCheck::check(bool comingBack)
+{
     const QString device = platform::serialDeviceForPort(m_portNumber, m_startupFolder);
     m_portName = platform::serialPortName(m_portNumber, device);
     m_port.setReceiveEvents(false);
     if (!m_port.open(device)) {
-        reportError(m_port.errorString());
+        // A device that has just come back may not open yet (its permissions are
+        // set a moment after it appears): the watch tries again on its next tick.
+        if (comingBack)
+            m_timers.tmrPortWatch.start();
+        else
+            reportError(m_port.errorString());
         co_return;
     }
     m_timers.tmrPortOpen.stop();
+    if (comingBack)
+        m_commands.lineRestored();
     m_log.note(QStringLiteral("opened ") + device);
     m_view.showCommStatus(QStringLiteral("Comm Port open"));
 
@@ -48,7 +72,7 @@ platform::Task PortCheck::tick()
         co_return;  // the line failure has been reported
     co_await m_wait.hold();
     // A line that failed during the wait has had its message and "Comm Port Error",
-    // and that is final for this run.
+    // and is watched for.
     if (m_commands.lineFailed())
         co_return;
     const QByteArray answer = m_port.readAll();
@@ -63,6 +87,8 @@ platform::Task PortCheck::tick()
     m_port.setReceiveEvents(true);
     m_timers.tmrComm.start();
     m_view.showCommStatus(QStringLiteral("Comm Port Active"));
+    if (comingBack)
+        m_log.note(QStringLiteral("kit back on ") + m_portName);
     m_poll.setPollHold(false);
     co_await m_commands.CoilOFF();
     co_await m_commands.ResetCoilVoltage();
@@ -75,4 +101,11 @@ void PortCheck::reportError(const QString &description)
     m_view.showCommStatus(QStringLiteral("Comm Port Error"));
     const QString text = m_portName.isEmpty() ? description : m_portName + QStringLiteral(": ") + description;
     m_view.tellPortError(QStringLiteral("Communication Port Error!"), text);
+}
+
+void PortCheck::lineFailed(const QString &description)
+{
+    m_timers.tmrComm.stop();
+    reportError(description);
+    m_timers.tmrPortWatch.start();
 }

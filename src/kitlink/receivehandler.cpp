@@ -40,6 +40,12 @@ void ReceiveHandler::onDataReceived()
     dispatch(frame);
 }
 
+void ReceiveHandler::lineLost()
+{
+    KitState.clear();
+    RxBuffer.clear();
+}
+
 void ReceiveHandler::dispatch(const QString &frame)
 {
     const wire::FrameKind kind = wire::classify(frame);

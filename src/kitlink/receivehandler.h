@@ -32,6 +32,10 @@ public:
     // One complete text ending in a carriage return.
     void dispatch(const QString &frame);
 
+    // The line failed: what the kit last said of itself holds no longer, so no test
+    // starts on it, and a frame cut off by the loss is no frame.
+    void lineLost();
+
     // The kit may take a new test: the latest live readings said "F".
     bool kitFree() const { return KitState == QLatin1String("F"); }
     const QString &kitState() const { return KitState; }

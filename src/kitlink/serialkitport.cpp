@@ -1,5 +1,6 @@
 #include "kitlink/serialkitport.h"
 
+#include "platform/deviceaccess.h"
 #include "platform/portholder.h"
 
 #include <QTimer>
@@ -20,6 +21,8 @@ bool SerialKitPort::open(const QString &device)
         m_error = tr("Invalid port number");
         return false;
     }
+    if (m_port.isOpen())
+        m_port.close();  // a line that failed on a write is opened afresh
     // Qt puts "/dev/" in front of any name that does not start with "/" or "./";
     // the platform layer hands over absolute paths on Linux and COMn on Windows.
     m_port.setPortName(device);
@@ -32,13 +35,18 @@ bool SerialKitPort::open(const QString &device)
         m_error = m_port.errorString();
         // Qt reports a port that another program holds as a permission error
         // ("Permission error while locking the device"); say which it is.
+        // A device that this user may not open is a refusal too: say whose it is and
+        // how to be let in.
         if (m_port.error() == QSerialPort::PermissionError) {
             if (const std::optional<QString> holder = platform::otherHolderOf(device))
                 m_error = holder->isEmpty() ? tr("The port is in use by another program")
                                             : tr("The port is in use by another program (%1)").arg(*holder);
+            else if (const std::optional<QString> advice = platform::accessAdvice(device))
+                m_error = *advice;
         }
         return false;
     }
+    m_failed = false;  // an adapter plugged back in is a new line
     // Bytes that were on the line before the bench opened it are no answer to anything.
     m_port.clear();
     m_port.readAll();

@@ -84,7 +84,9 @@ std::optional<Options> readOptions(const QCoreApplication &app, QString &error)
                                         QStringLiteral("Read more fault names from standard input, one a line, "
                                                        "while running; each is in force from the next frame. The line "
                                                        "\"state\" prints what the coil outputs are left at; "
-                                                       "\"stray=TEXT\" sends TEXT and a carriage return at once."));
+                                                       "\"stray=TEXT\" sends TEXT and a carriage return at once; "
+                                                       "\"unplug\" and \"plug\" pull the line and plug a new one "
+                                                       "in at the same link."));
     parser.addOptions({folder, port, relay, timeScale, fault, exitAfter, log, faultInput});
     parser.process(app);
 
@@ -124,15 +126,70 @@ std::optional<Options> readOptions(const QCoreApplication &app, QString &error)
     return options;
 }
 
+// The kit's cable to the bench PC. "unplug" closes the pseudo-terminal and removes
+// its link, as a USB adapter pulled from the PC vanishes with its device; "plug"
+// opens a new one and links it at the same name, as the adapter plugged back comes up
+// under whatever device name the kernel gives it. The kit itself runs on throughout,
+// its outputs as they were.
+class Cable
+{
+public:
+    Cable(SimulatedKit &kit, QString linkPath)
+        : m_kit(kit)
+        , m_linkPath(std::move(linkPath))
+    {
+    }
+
+    bool plug(QString &error)
+    {
+        auto line = std::make_unique<PtyLine>();
+        if (!line->open() || !line->link(m_linkPath)) {
+            error = line->errorString();
+            return false;
+        }
+        QObject::connect(line.get(), &PtyLine::received, &m_kit, &SimulatedKit::receive);
+        QObject::connect(&m_kit, &SimulatedKit::transmit, line.get(), &PtyLine::write);
+        m_line = std::move(line);
+        return true;
+    }
+    void unplug() { m_line.reset(); }
+    QString device() const { return m_line ? m_line->slavePath() : QString(); }
+
+    // A line of --fault-input that is about the cable: true when handled.
+    bool command(const QString &line)
+    {
+        QString error;
+        if (line == QLatin1String("unplug")) {
+            unplug();
+            std::fprintf(stderr, "quillmark-kitsim: unplugged\n");
+        } else if (line == QLatin1String("plug")) {
+            if (m_line)
+                std::fprintf(stderr, "quillmark-kitsim: already plugged in\n");
+            else if (plug(error))
+                std::fprintf(stderr, "quillmark-kitsim: plugged in on %s\n", qPrintable(device()));
+            else
+                std::fprintf(stderr, "quillmark-kitsim: %s\n", qPrintable(error));
+        } else {
+            return false;
+        }
+        return true;
+    }
+
+private:
+    SimulatedKit &m_kit;
+    const QString m_linkPath;
+    std::unique_ptr<PtyLine> m_line;
+};
+
 // Fault names typed (or piped) in while the kit runs: a kit that turns bad in the
 // middle of a test, or a burst of line noise on demand. Each name is confirmed on the
 // error channel once it is in force. Only with --fault-input: a kit started in the
 // background of a shell must not read the terminal.
-void takeFaultsFromInput(SimulatedKit &kit, QCoreApplication &app)
+void takeFaultsFromInput(SimulatedKit &kit, Cable &cable, QCoreApplication &app)
 {
     auto *notifier = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, &app);
     auto pending = std::make_shared<QByteArray>();  // a line not yet ended
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&kit, notifier, pending] {
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&kit, &cable, notifier, pending] {
         char buffer[256];
         const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
         if (n <= 0) {
@@ -145,7 +202,7 @@ void takeFaultsFromInput(SimulatedKit &kit, QCoreApplication &app)
         while ((end = pending->indexOf('\n')) >= 0) {
             const QString name = QString::fromLocal8Bit(pending->left(end)).trimmed();
             pending->remove(0, end + 1);
-            if (name.isEmpty())
+            if (name.isEmpty() || cable.command(name))
                 continue;
             if (name.startsWith(QLatin1String("stray="))) {  // not a fault: a frame sent now, unasked
                 kit.sendStray(name.mid(6).toLatin1());
@@ -197,19 +254,16 @@ int main(int argc, char *argv[])
         }
     }
 
-    PtyLine line;
-    const QString linkPath = QDir(options->folder).absoluteFilePath(QStringLiteral("COM%1").arg(options->port));
-    if (!line.open() || !line.link(linkPath)) {
-        std::fprintf(stderr, "quillmark-kitsim: %s\n", qPrintable(line.errorString()));
-        return 1;
-    }
-
     SimulatedKit kit;
     kit.setRelay(options->relay);
     kit.setTimeScale(options->timeScale);
     kit.setFaults(options->faults);
-    QObject::connect(&line, &PtyLine::received, &kit, &SimulatedKit::receive);
-    QObject::connect(&kit, &SimulatedKit::transmit, &line, &PtyLine::write);
+    const QString linkPath = QDir(options->folder).absoluteFilePath(QStringLiteral("COM%1").arg(options->port));
+    Cable cable(kit, linkPath);
+    if (!cable.plug(error)) {
+        std::fprintf(stderr, "quillmark-kitsim: %s\n", qPrintable(error));
+        return 1;
+    }
     QObject::connect(&kit, &SimulatedKit::commandReceived, &kit, [&kit, &logFile] {
         const SimulatedKit::ReceivedCommand &command = kit.commandLog().constLast();
         QTextStream(&logFile) << command.when.toString(QStringLiteral("HH:mm:ss.zzz")) << ' ' << command.text << '\n';
@@ -223,13 +277,13 @@ int main(int argc, char *argv[])
 
     quitOnSignals(app);
     if (options->faultInput)
-        takeFaultsFromInput(kit, app);
+        takeFaultsFromInput(kit, cable, app);
     if (options->exitAfterSeconds)
         QTimer::singleShot(static_cast<int>(*options->exitAfterSeconds * 1000), &app, &QCoreApplication::quit);
 
     std::fprintf(stderr, "quillmark-kitsim: relay %d on %s, linked as %s\n", options->relay,
-                 qPrintable(line.slavePath()), qPrintable(linkPath));
+                 qPrintable(cable.device()), qPrintable(linkPath));
     const int status = app.exec();
-    line.unlink();
+    cable.unplug();
     return status;
 }

@@ -1,7 +1,14 @@
 #include "platform/paths.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#ifndef Q_OS_WIN
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+#endif
 
 namespace platform {
 
@@ -67,9 +74,60 @@ QString serialPortName(int portNumber, const QString &device)
 #ifdef Q_OS_WIN
     return name;
 #else
+    const QString arrow = QStringLiteral(" \u2192 ");
     const QFileInfo info(device);
-    return name + QStringLiteral(" \u2192 ") + (info.isSymLink() ? info.symLinkTarget() : device);
+    if (!info.isSymLink())
+        return name + arrow + device;
+    const QString target = info.symLinkTarget();
+    const QString real = info.canonicalFilePath();  // empty while the adapter is away
+    return name + arrow + target + (real.isEmpty() || real == target ? QString() : arrow + real);
 #endif
+}
+
+QString bindSerialPort(int portNumber, const QString &startupFolder, const QString &target)
+{
+    if (portNumber < 1 || portNumber > 255)
+        return QStringLiteral("There is no port COM%1.").arg(portNumber);
+#ifdef Q_OS_WIN
+    Q_UNUSED(startupFolder);
+    Q_UNUSED(target);
+    return QStringLiteral("Windows names its serial ports itself.");
+#else
+    const QString link = inFolder(startupFolder, QStringLiteral("COM%1").arg(portNumber));
+    const QFileInfo existing(link);
+    if (existing.exists() && !existing.isSymLink())
+        return QStringLiteral("%1 is a file, not a link: it is left as it is.").arg(link);
+    // Made beside the old link and renamed over it: the folder never lacks COM<n>
+    // halfway, and a bench that starts meanwhile opens the old adapter or the new one.
+    const QString fresh = link + QStringLiteral(".binding");
+    ::unlink(QFile::encodeName(fresh).constData());
+    if (::symlink(QFile::encodeName(target).constData(), QFile::encodeName(fresh).constData()) != 0
+        || ::rename(QFile::encodeName(fresh).constData(), QFile::encodeName(link).constData()) != 0) {
+        const QString why = QString::fromLocal8Bit(std::strerror(errno));
+        ::unlink(QFile::encodeName(fresh).constData());
+        return QStringLiteral("%1: %2").arg(link, why);
+    }
+    return {};
+#endif
+}
+
+QMap<int, QString> boundSerialPorts(const QString &startupFolder)
+{
+    QMap<int, QString> bound;
+#ifndef Q_OS_WIN
+    const QFileInfoList links =
+        QDir(startupFolder).entryInfoList({QStringLiteral("COM*")}, QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+    for (const QFileInfo &link : links) {
+        bool isNumber = false;
+        const int portNumber = link.fileName().mid(3).toInt(&isNumber);
+        if (link.isSymLink() && isNumber && portNumber >= 1 && portNumber <= 255
+            && link.fileName() == QStringLiteral("COM%1").arg(portNumber))
+            bound.insert(portNumber, link.canonicalFilePath());
+    }
+#else
+    Q_UNUSED(startupFolder);
+#endif
+    return bound;
 }
 
 } // namespace platform

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMap>
 #include <QString>
 
 // Everything here knows which operating system the bench PC runs. The rest of the
@@ -32,8 +33,21 @@ QString defaultSpreadsheetPath();
 QString serialDeviceForPort(int portNumber, const QString &startupFolder);
 
 // How the operator is told which port a message is about: "COM3" on Windows,
-// "COM3 → /dev/pts/4" elsewhere (a link followed to its device). Empty when the
-// port has no device.
+// "COM3 → /dev/pts/4" elsewhere (a link followed to its device), and through an
+// adapter's stable name to the device it stands for now
+// ("COM3 → /dev/serial/by-id/usb-FTDI_…-port0 → /dev/ttyUSB1"). Empty when the port
+// has no device.
 QString serialPortName(int portNumber, const QString &device);
+
+// Binds "COM n" to an adapter: the link COM<n> in the start-up folder, which
+// serialDeviceForPort follows, made to point at target (best the adapter's stable
+// /dev/serial/by-id/ name, which outlives a re-plug and a reboot). A link already
+// there, made by hand or here, is replaced in one step; a file of that name that is
+// no link is left alone. Empty when done, else why not.
+QString bindSerialPort(int portNumber, const QString &startupFolder, const QString &target);
+
+// The ports bound by a COM<n> link in the start-up folder, each with the device its
+// link leads to now (empty while it leads nowhere: an adapter unplugged).
+QMap<int, QString> boundSerialPorts(const QString &startupFolder);
 
 } // namespace platform

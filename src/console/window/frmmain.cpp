@@ -9,6 +9,7 @@
 #include "platform/dialogwait.h"
 #include "platform/handsoff.h"
 #include "platform/statuslamp.h"
+#include "kitlink/adapterwindow.h"
 #include "kitlink/kitlink.h"
 #include "kitlink/kitlogwindow.h"
 #include "kitlink/serialkitport.h"
@@ -98,17 +99,19 @@ FrmMain::FrmMain(BenchRecord &record, platform::Prompts &prompts, const platform
     , tmrPortOpen(makeTimer(this, "tmrPortOpen", timings.portOpen, false))
     , tmrComm(makeTimer(this, "tmrComm", timings.poll, false))
     , tmrTout(makeTimer(this, "tmrTout", timings.fixedWait, true))
+    , tmrPortWatch(makeTimer(this, "tmrPortWatch", timings.portWatch, false))
     , actStop(new QAction(tr("Stop"), this))
     , actKitLog(new QAction(tr("Kit log"), this))
     , actBenchMonitor(new QAction(tr("Bench Monitor"), this))
     , actHistory(new QAction(tr("Results history"), this))
+    , actAdapters(new QAction(tr("Serial adapters"), this))
     , m_record(record)
     , m_prompts(prompts)
     , m_startupFolder(startupFolder)
     , m_timings(timings)
     , m_port(port ? std::move(port) : std::make_unique<SerialKitPort>())
     , m_link(std::make_unique<KitLink>(m_record, *m_port, static_cast<LinkView &>(*this),
-                                       PortCheck::Timers{*tmrPortOpen, *tmrComm, *tmrTout}, m_waits))
+                                       PortCheck::Timers{*tmrPortOpen, *tmrComm, *tmrTout, *tmrPortWatch}, m_waits))
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Quillmark ~ MORVAYNE TELLICOR TECHNOLOGIES PRIVATE LIMITED"));
@@ -133,6 +136,17 @@ FrmMain::FrmMain(BenchRecord &record, platform::Prompts &prompts, const platform
     // Queued: both come from inside a procedure's run, which closing would end.
     connect(m_procedures.get(), &Procedures::madeSafe, this, &FrmMain::onMadeSafe, Qt::QueuedConnection);
     connect(&m_link->commands, &KitCommands::lineFailure, this, &FrmMain::onMadeSafe, Qt::QueuedConnection);
+    // A test the line failed under ends as Stop ends it; its safe sequence cannot
+    // reach the kit, which the port error says. A kit that comes back is checked only
+    // once nothing runs.
+    connect(
+        &m_link->commands, &KitCommands::lineFailure, this,
+        [this] {
+            if (m_procedures->running())
+                m_procedures->stop();
+        },
+        Qt::QueuedConnection);
+    m_link->portCheck.setTestRunning([this] { return m_procedures->running() || m_procedures->makingSafe(); });
     connectButtons();
 
     // Outside the fixed layout: the operator's Stop on Escape, and a right-click menu
@@ -149,7 +163,10 @@ FrmMain::FrmMain(BenchRecord &record, platform::Prompts &prompts, const platform
     actHistory->setObjectName(QStringLiteral("actHistory"));
     actHistory->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
     connect(actHistory, &QAction::triggered, this, &FrmMain::showHistory);
-    addActions({actStop, actKitLog, actBenchMonitor, actHistory});
+    actAdapters->setObjectName(QStringLiteral("actAdapters"));
+    actAdapters->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    connect(actAdapters, &QAction::triggered, this, &FrmMain::showAdapters);
+    addActions({actStop, actKitLog, actBenchMonitor, actHistory, actAdapters});
     setContextMenuPolicy(Qt::ActionsContextMenu);
 
     connect(cmbType, &QComboBox::currentIndexChanged, this, [this](int index) {
@@ -438,6 +455,17 @@ void FrmMain::showKitLog()
     m_kitLogWindow->activateWindow();
 }
 
+void FrmMain::showAdapters()
+{
+    if (!m_adapterWindow) {
+        m_adapterWindow = new AdapterWindow(presentAdapters, m_startupFolder, cmbPortNo->currentIndex() + 1, this);
+        m_adapterWindow->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_adapterWindow->show();
+    m_adapterWindow->raise();
+    m_adapterWindow->activateWindow();
+}
+
 BenchMonitor *FrmMain::benchMonitor() const
 {
     return m_monitor;
@@ -488,7 +516,16 @@ void FrmMain::showCommStatus(const QString &text)
 
 void FrmMain::tellPortError(const QString &title, const QString &text)
 {
-    m_prompts.message(this, title, text, platform::PromptIcon::Exclamation);
+    // A test under way when the line failed is stopped a moment later, but nothing
+    // reaches the kit any more: what it was switching stays as it is.
+    const bool testCutOff = m_link->commands.lineFailed() && m_procedures->running();
+    m_prompts.message(this, title,
+                      testCutOff ? text + QStringLiteral("\n\n")
+                                       + tr("A test was running: it has been stopped, but the kit could not be made "
+                                            "safe. Until it is checked at the kit, take its outputs as unknown: the "
+                                            "coil supply, second coil and current source may still be on.")
+                                 : text,
+                      platform::PromptIcon::Exclamation);
 }
 
 void FrmMain::showLiveReadings(const QString &volts, const QString &milliamps, bool busy)

@@ -68,6 +68,8 @@ public:
 
     // Every command and frame so far, following the traffic live (Ctrl+L).
     void showKitLog();
+    // The serial adapters present, and which "COM n" each is bound to (Ctrl+D).
+    void showAdapters();
     // The live trace, the running procedure and a Stop, in a window of its own (Ctrl+M).
     void showBenchMonitor();
     BenchMonitor *benchMonitor() const;
@@ -129,12 +131,14 @@ private:
     QTimer *const tmrPortOpen;
     QTimer *const tmrComm;
     QTimer *const tmrTout;
+    QTimer *const tmrPortWatch;
 
     // Outside the window's fixed layout: Escape and the right-click menu.
     QAction *const actStop;
     QAction *const actKitLog;
     QAction *const actBenchMonitor;
     QAction *const actHistory;
+    QAction *const actAdapters;
 
     void showCommStatus(const QString &text) override;
     void showLiveReadings(const QString &volts, const QString &milliamps, bool busy) override;
@@ -185,6 +189,7 @@ private:
     platform::Prompts &m_prompts;
     const platform::StartupFolder m_startupFolder;
     QPointer<QDialog> m_kitLogWindow;
+    QPointer<QDialog> m_adapterWindow;
     Timings m_timings;
     std::unique_ptr<KitPort> m_port;
     std::unique_ptr<KitLink> m_link;
