@@ -48,7 +48,6 @@
 #include <memory>
 #include <optional>
 
-#include <csignal>
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
@@ -1165,52 +1164,6 @@ private slots:
         child.start(enter.first(), enter.mid(1) + QStringList{QCoreApplication::applicationFilePath(), u"fullHistoryDiskIsNamed"_s});
         QVERIFY(child.waitForFinished(60000));
         QCOMPARE(child.exitCode(), 0);
-    }
-
-    // A thread of the program stuck on a named pipe (history.pending, as a start-up
-    // folder on a share that stopped answering holds it): told to stop, the program
-    // lets the serial port go with its window and then ends within its bound,
-    // instead of holding the port for good.
-    void stuckThreadDoesNotHoldTheEnd()
-    {
-        QCOMPARE(::mkfifo(QFile::encodeName(at(u"history.pending"_s)).constData(), 0600), 0);
-        config::PortAndNumbering stored = config::defaultPortAndNumbering();
-        stored.portNumber = PtyBench::Port;
-        QVERIFY(config::saveArt(m_dir->path(), stored).ok);
-        QVERIFY(config::saveArtc(m_dir->path(), config::defaultFolders(m_dir->path())).ok);
-        QProcess kit;
-        kit.start(QStringLiteral(KITSIM_PROGRAM), {u"--folder"_s, m_dir->path(), u"--port"_s,
-                                                   QString::number(PtyBench::Port), u"--relay"_s, u"0"_s});
-        QVERIFY(QTest::qWaitFor([&] { return kit.readAllStandardError().contains("linked as"); }, 10000));
-        const QString device = QFileInfo(at(u"COM%1"_s.arg(PtyBench::Port))).symLinkTarget();
-
-        QProcess program;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
-        program.setProcessEnvironment(environment);
-        program.setWorkingDirectory(m_dir->path());
-        program.start(QStringLiteral(QUILLMARK_PROGRAM), QStringList{});
-        const auto cleanUp = qScopeGuard([&] {
-            program.kill();
-            program.waitForFinished();
-            kit.terminate();
-            kit.waitForFinished();
-        });
-        const auto holdsPort = [&, pid = program.processId()] {
-            const QFileInfoList open = QDir(u"/proc/%1/fd"_s.arg(pid)).entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
-            return std::any_of(open.begin(), open.end(), [&](const QFileInfo &fd) { return fd.symLinkTarget() == device; });
-        };
-        QVERIFY(QTest::qWaitFor(holdsPort, 30000));  // the port check, after the stop signals are taken over
-        QElapsedTimer took;
-        took.start();
-        QCOMPARE(::kill(pid_t(program.processId()), SIGTERM), 0);
-        QVERIFY(QTest::qWaitFor([&] { return !holdsPort(); }, 20000));
-        const bool releasedFirst = program.state() == QProcess::Running;
-        QVERIFY2(program.waitForFinished(30000), "the program waited on its stuck thread");  // a liveness bound
-        qInfo("the program ended %lld ms after SIGTERM", took.elapsed());
-        QVERIFY(releasedFirst);
-        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(program.exitCode(), 0);
     }
 
     // The history's server stops (SIGSTOP) while the window refreshes: the bench goes
