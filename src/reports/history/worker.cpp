@@ -6,6 +6,7 @@
 #include <QMutex>
 
 #include <atomic>
+#include <vector>
 
 namespace history {
 
@@ -20,6 +21,8 @@ constexpr qint64 ProgressEveryMs = 50;
 
 } // namespace
 
+// What a worker's thread uses of it. A thread left behind keeps it: nothing it
+// can still touch is freed under it.
 struct WorkerShared {
     std::unique_ptr<Store> store;
     QMutex switching;      // taken briefly: a work starting or ending, a cut
@@ -29,6 +32,23 @@ struct WorkerShared {
 
     bool isCancelled(quint64 id) const { return ending || id <= cancelledUpTo; }
 };
+
+namespace {
+
+// Threads stuck for good, with what they use; never freed. Workers end on the
+// bench's thread only.
+struct LeftBehind {
+    WorkerShared *shared;
+    QThread *thread;
+    QObject *inside;
+};
+std::vector<LeftBehind> &leftBehind()
+{
+    static auto *threads = new std::vector<LeftBehind>;
+    return *threads;
+}
+
+} // namespace
 
 // Lives on the worker's thread: runs each work in the order handed over and tells
 // the bench's thread when it starts, how far it got and when it is done.
@@ -136,9 +156,11 @@ Worker::~Worker()
             m_shared->store->interrupt(tr("Quillmark was closing"));
         if (!m_thread->wait(QDeadlineTimer(StuckPatience))) {
             // Stuck where no cut reaches, and waiting would hold the bench's thread for
-            // good. What it shares stays for it; the process's end does not wait.
+            // good. What it shares stays for it, held where a leak check sees it is
+            // meant; the process's end does not wait for it.
             qWarning("quillmark: %s is stuck in a file or the results history and is left behind",
                      qPrintable(m_thread->objectName()));
+            leftBehind().push_back({m_shared, m_thread, m_inside});
             return;
         }
     }
