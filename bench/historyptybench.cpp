@@ -578,9 +578,10 @@ Row bigImport(const QTemporaryDir &folder)
             file.write(batch(2, 1000000 + first, std::min(Batch, Records - first)));
     }
     const double bigMb = double(QFileInfo(big).size()) / 1e6;
-    const ProgramRun imported = runProgram(QUILLMARK_PROGRAM, {QStringLiteral("--import-report"), big, QStringLiteral("--style"),
-                                              QStringLiteral("QN1"), QStringLiteral("--history"),
-                                              QStringLiteral("sqlite:") + folder.filePath(QStringLiteral("big.sqlite"))});
+    const ProgramRun imported =
+        runProgram(QUILLMARK_PROGRAM, {QStringLiteral("--import-report"), big, QStringLiteral("--style"), QStringLiteral("QN1"),
+                                       QStringLiteral("--history"),
+                                       QStringLiteral("sqlite:") + folder.filePath(QStringLiteral("big.sqlite"))});
     QFile::remove(big);
     return {QStringLiteral("import of a 50 MB report file: peak memory"), fixed(imported.peakMb, 1) + QStringLiteral(" MB"),
             QStringLiteral("< 100 MB"), imported.exitCode == 0 && imported.peakMb < 100,

@@ -145,10 +145,11 @@ Row refusedImport(const QString &folder, const Scale &scale, bool *ran)
         return {QStringLiteral("import refused"), QStringLiteral("n/a"), {}, false, QStringLiteral("cannot write ") + file};
     const QString said = folder + QStringLiteral("/said.txt");
     // Its one line to standard error goes to a file, read afterwards.
-    const ProgramRun import = runProgram(
-        "/bin/sh", {QStringLiteral("-c"), QStringLiteral("exec \"$0\" \"$@\" 2>\"%1\"").arg(said), QStringLiteral(QUILLMARK_PROGRAM),
-                    QStringLiteral("--import-report"), file, QStringLiteral("--style"), QStringLiteral("QN1"),
-                    QStringLiteral("--history"), QStringLiteral("sqlite:") + folder + QStringLiteral("/import.sqlite")});
+    const ProgramRun import =
+        runProgram("/bin/sh", {QStringLiteral("-c"), QStringLiteral("exec \"$0\" \"$@\" 2>\"%1\"").arg(said),
+                               QStringLiteral(QUILLMARK_PROGRAM), QStringLiteral("--import-report"), file,
+                               QStringLiteral("--style"), QStringLiteral("QN1"), QStringLiteral("--history"),
+                               QStringLiteral("sqlite:") + folder + QStringLiteral("/import.sqlite")});
     QFile told(said);
     const QString line = told.open(QIODevice::ReadOnly) ? QString::fromUtf8(told.readAll()).trimmed() : QString();
     *ran = import.exitCode == 1 && line.contains(QLatin1String("in record 2, line 1 (Relay ID No.)"));
