@@ -50,6 +50,16 @@ public:
 
     // The tmpfs; empty when it could not be made, and why() tells why.
     QString path() const { return m_path; }
+    // The command line that starts a program inside the tmpfs's own namespace, where
+    // it lies at inside(): for a program that follows path() back out (SQLite
+    // resolves the link in it).
+    QStringList enter() const
+    {
+        return {QStringLiteral("nsenter"), QStringLiteral("--target"), QString::number(m_holder.processId()),
+                QStringLiteral("--user"), QStringLiteral("--mount"), QStringLiteral("--preserve-credentials"),
+                QStringLiteral("--")};
+    }
+    QString inside() const { return m_mountPoint.path(); }
     QString why() const { return m_why; }
 
 private:

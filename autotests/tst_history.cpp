@@ -19,6 +19,7 @@
 #include "reports/reportfile.h"
 #include "reports/reportform.h"
 #include "testfiles.h"
+#include "watchedpipe.h"
 
 #include <QComboBox>
 #include <QChart>
@@ -119,14 +120,24 @@ QByteArray pendingLines(int first, int count, const QString &contactUnit = {})
     return out;
 }
 
-// A disk with no room left: a file grown until the disk refuses.
-void fill(const QString &folder)
+// A disk with no room left but roomKiB: a file grown until the disk refuses, then
+// cut back by that much.
+void fill(const QString &folder, int roomKiB = 0)
 {
     QFile filler(folder + u"/filler"_s);
     QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
     const QByteArray block(4096, 'x');
     while (filler.write(block) == block.size()) {
     }
+    QVERIFY(filler.resize(std::max<qint64>(0, filler.size() - roomKiB * 1024)));
+}
+
+// The file of report file lines with line number line (from 1) in place of the old.
+QByteArray withLine(const QByteArray &lines, int line, const QByteArray &text)
+{
+    QList<QByteArray> split = lines.split('\n');
+    split[line - 1] = text + '\r';
+    return split.join('\n');
 }
 
 QList<RelayEntry> storedIn(const QString &url)
@@ -239,7 +250,8 @@ class TestHistory : public QObject
 private slots:
     void initTestCase()
     {
-        if (!qEnvironmentVariableIsSet("QUILLMARK_DIALOG_FOLDER"))  // a child showing a file dialog needs no server
+        // A child showing a file dialog, or filling a disk, needs no server.
+        if (!qEnvironmentVariableIsSet("QUILLMARK_DIALOG_FOLDER") && !qEnvironmentVariableIsSet("QUILLMARK_FULL_DISK"))
             QCOMPARE(m_pg.start(), QString());
     }
 
@@ -287,6 +299,12 @@ private slots:
         row("a QL1 file read as QECX61", "QECX61", relays(4, 1), 0, "line 15 holds the interlocking code ABDEG of QL1");
         row("a QN1 file read as QNA1", "QNA1", relays(2, 2), 0, "line 38 holds the interlocking code ABCDF of QN1");
         row("the last record cut off", "QL1", relays(4, 2) + "0003/2", 0, "the last one cut off");
+        // Longer than the bench can use: refused before the rest of the line is read.
+        row("a relay ID of 50 MB", "QL1", "<a relay ID of 50 MB in record 2>", 0,
+            "in record 2, line 1 (Relay ID No.) runs past 4096 characters");
+        row("a verdict of 65 characters", "QL1", withLine(relays(4, 2), 35, QByteArray(65, 'K')), 0,
+            "in record 2, line 5 (HV Test at 1 KV, AC, 50Hz for 1 minuteCl. 21.a(iii) of BRS-935A) holds 65 "
+            "characters");
         row("an empty file holds no relay", "QL1", "", 0, "");
         row("no file", "QL1", "<none>", 0, "cannot be read");
     }
@@ -299,6 +317,8 @@ private slots:
         QFETCH(int, records);
         QFETCH(QString, error);
         const QString url = newHistory(backend), file = at(u"Batch 7.csv"_s);
+        if (content.startsWith("<a relay ID of 50 MB"))
+            content = withLine(relays(4, 2), 31, QByteArray(50 << 20, '7'));
         if (content != "<none>")
             writeFile(file, content);
         history::Store store(*history::Location::parse(url), u"test-import"_s);
@@ -325,6 +345,55 @@ private slots:
         QTEST(key.join(u' '), "key");
         QCOMPARE(first.reportFile, QFileInfo(file).canonicalFilePath());
         QCOMPARE(first.source, u"import"_s);
+    }
+
+    // A name that is no report file, chosen in the window or given on the command
+    // line, is refused at once with what it is: nothing waits on a pipe nobody writes
+    // into, nor reads /dev/zero without end.
+    void importOfWhatIsNotAFileIsRefused_data()
+    {
+        QTest::addColumn<QString>("file");  // "pipe", "folder" or a device
+        QTest::addColumn<bool>("script");
+        QTest::addColumn<QString>("said");
+        for (const bool script : {false, true}) {
+            const char *from = script ? "the command line" : "the window";
+            QTest::addRow("a named pipe, from %s", from) << u"pipe"_s << script << u"it is a named pipe (FIFO), not a file"_s;
+            QTest::addRow("/dev/zero, from %s", from) << u"/dev/zero"_s << script << u"it is a device, not a file"_s;
+            QTest::addRow("a folder, from %s", from) << u"folder"_s << script << u"it is a folder, not a file"_s;
+        }
+    }
+
+    void importOfWhatIsNotAFileIsRefused()
+    {
+        QFETCH(QString, file);
+        QFETCH(bool, script);
+        const QString url = newHistory(u"sqlite"_s);
+        std::optional<WatchedPipe> pipe;
+        if (file == "pipe"_L1)
+            pipe.emplace(file = at(u"kit.csv"_s));
+        if (file == "folder"_L1)
+            QVERIFY(QDir().mkpath(file = at(u"batch.csv"_s)));
+        QString told;
+        if (script) {
+            QProcess program;
+            program.start(QStringLiteral(QUILLMARK_PROGRAM), {u"--import-report"_s, file, u"--style"_s, u"QL1"_s,
+                                                             u"--history"_s, url});
+            if (!program.waitForFinished(20000))
+                program.kill();  // /dev/zero read without end
+            told = QString::fromUtf8(program.readAllStandardError());
+            QVERIFY2(program.exitCode() == 1 && told.count(u'\n') == 1, qPrintable(told));
+        } else {
+            history::HistoryWindow window(*history::Location::parse(url), m_prompts, startupFolder());
+            window.cmbStyle->setCurrentIndex(4);
+            QTRY_VERIFY(!window.busy());
+            QSignalSpy done(&window, &history::HistoryWindow::taskFinished);
+            QVERIFY(window.importReport(file));
+            QVERIFY(done.wait(20000));
+            told = window.lblStatus->text();
+        }
+        QFETCH(QString, said);
+        QVERIFY2(told.contains(file + u" cannot be read: "_s + said), qPrintable(told));
+        QVERIFY(!pipe || !pipe->waitedOn());
     }
 
     // Every quantity in the unit the kit or the operator measures it in, whatever
@@ -513,12 +582,29 @@ private slots:
     }
 
     // The spreadsheet's copies are made but RoutineTest.pdf cannot be written (a
-    // folder stands in its place): the message says so, not the plain success.
+    // folder stands in its place, or the disk has room for the copies only): one
+    // message says which files are there and why the PDF is not, and no success.
+    void finalReportTellsAPrintoutThatFailed_data()
+    {
+        QTest::addColumn<int>("roomKiB");  // left on a small disk; -1: a folder named RoutineTest.pdf
+        QTest::addColumn<QString>("why");
+        QTest::newRow("a folder in its place") << -1 << u"Is a directory"_s;
+        QTest::newRow("room for the copies only") << 16 << u"No space left on device"_s;
+    }
+
     void finalReportTellsAPrintoutThatFailed()
     {
-        const QString folder = m_dir->path() + u'/';
-        writeFile(at(u"Routine_Test_Format_QL1.xlsm"_s), "template");
-        QVERIFY(QDir().mkpath(at(u"RoutineTest.pdf"_s)));
+        QFETCH(int, roomKiB);
+        QFETCH(QString, why);
+        std::optional<PrivateTmpfs> disk;
+        if (roomKiB >= 0 && disk.emplace(256).path().isEmpty())
+            QSKIP(qPrintable(disk->why()));
+        const QString folder = (disk ? disk->path() : m_dir->path()) + u'/';
+        writeFile(folder + u"Routine_Test_Format_QL1.xlsm"_s, "template");
+        if (disk)
+            fill(disk->path(), roomKiB);
+        else
+            QVERIFY(QDir().mkpath(folder + u"RoutineTest.pdf"_s));
         BenchRecord record = relay(4, 0, 1030);
         record.SaveFolder = record.TemplateFolder = folder;
         record.RelayNumbering[4] = {QString(), u"0001"_s, u"A"_s, u"B"_s};
@@ -529,11 +615,11 @@ private slots:
         QTRY_VERIFY(!form.isVisible());
         QCOMPARE(m_prompts.messages.size(), 1);
         const platform::RecordedPrompts::Shown &shown = m_prompts.messages[0];
-        QVERIFY2(shown.text.startsWith(u"Report successfully created.\n"_s)
-                     && shown.text.contains(folder + u"RoutineTest.pdf could not be written"_s),
+        QVERIFY2(shown.text == u"RoutineTest.csv and Routine_Test_Format_QL1.xlsm were copied to %1, but the "
+                               "routine-test report %1RoutineTest.pdf could not be written: %2"_s.arg(folder, why),
                  qPrintable(shown.text));
         QCOMPARE(shown.icon, platform::PromptIcon::Exclamation);
-        QCOMPARE(readFile(at(u"RoutineTest.csv"_s)), readFile(at(u"Test Report 1.csv"_s)));
+        QCOMPARE(readFile(folder + u"RoutineTest.csv"_s), readFile(folder + u"Test Report 1.csv"_s));
     }
 
     // The history goes away in the middle of a batch: every record still goes into
@@ -867,14 +953,17 @@ private slots:
     {
         QTest::addColumn<QString>("end");  // "full disk", "script on a full disk", "Cancel" or "closed"
         QTest::addColumn<QString>("file");
-        const auto row = [](const char *name, const char *end, const char *file) {
-            QTest::newRow(name) << QString::fromLatin1(end) << QString::fromLatin1(file);
+        QTest::addColumn<int>("roomKiB");  // left on the full disk: a write the disk takes in part, then no more
+        const auto row = [](const char *name, const char *end, const char *file, int roomKiB = 0) {
+            QTest::newRow(name) << QString::fromLatin1(end) << QString::fromLatin1(file) << roomKiB;
         };
         row("disk full: CSV from the window", "full disk", "relays.csv");
         row("disk full: JSON from the window", "full disk", "relays.json");
         row("disk full: PDF from the window", "full disk", "relays.pdf");
         row("disk full: CSV on the command line", "script on a full disk", "relays.csv");
         row("disk full: JSON on the command line", "script on a full disk", "relays.json");
+        row("20 KB left: CSV from the window", "full disk", "relays.csv", 20);
+        row("20 KB left: JSON on the command line", "script on a full disk", "relays.json", 20);
         row("Cancel during a CSV export", "Cancel", "relays.csv");
         row("the window closed during a printout", "closed", "relays.pdf");
     }
@@ -883,16 +972,18 @@ private slots:
     {
         QFETCH(QString, end);
         QFETCH(QString, file);
+        QFETCH(int, roomKiB);
         const bool fullDisk = end.endsWith(u"full disk"_s);
         const QString url = newHistory(u"sqlite"_s);
-        QVERIFY(imported(url, u"batch.csv"_s, 2, fullDisk ? 3 : 2000));  // enough to call off while it runs
+        // Enough to call off while it runs, or to outgrow what the disk has left.
+        QVERIFY(imported(url, u"batch.csv"_s, 2, !fullDisk ? 2000 : roomKiB > 0 ? 200 : 3));
         std::optional<PrivateTmpfs> disk;
         if (fullDisk && disk.emplace(64).path().isEmpty())
             QSKIP(qPrintable(disk->why()));
         const QString folder = fullDisk ? disk->path() : m_dir->path(), target = folder + u'/' + file;
         writeFile(target, "yesterday's\n");
         if (fullDisk)
-            fill(folder);
+            fill(folder, roomKiB);
 
         QString said;
         if (end == "script on a full disk"_L1) {
@@ -1018,6 +1109,61 @@ private slots:
         QVERIFY(rig.waitUntilIdle());
         QCOMPARE(control<QComboBox>(w, "cmbCR").count(), catalogue::ChannelCount);
         QVERIFY(readFile(at(u"all.pdf"_s)).startsWith("%PDF"));
+    }
+
+    // A history that took a relay ID of megabytes before imports had limits: the
+    // window lays out no more of it than a column shows, and the bench polls on.
+    void overlongRelayIdIsShownCut()
+    {
+        const QString url = u"sqlite:"_s + at(u"old.sqlite"_s);
+        RelayEntry old = entryOf(4, 1, 1000);
+        old.relayId = QString(8 << 20, u'7');
+        old.recordedAt = QDateTime::currentDateTimeUtc();
+        old.reportFile = at(u"Batch.csv"_s);
+        {
+            history::Store store(*history::Location::parse(url), u"test-setup"_s);
+            QVERIFY2(store.add({old}), qPrintable(store.error()));
+        }
+        PtyBench rig(0);
+        QVERIFY(rig.waitUntilKitFree());
+        history::HistoryWindow window(*history::Location::parse(url), m_prompts, startupFolder());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTRY_COMPARE(window.tblRelays->model()->rowCount(), 1);
+        QCOMPARE(window.tblRelays->model()->index(0, 1).data().toString(), QString(64, u'7') + QChar(0x2026));
+        const qsizetype heard = rig.heard().size();
+        QTRY_VERIFY(rig.heard().size() > heard + 2);
+    }
+
+    // The history's disk fills up: its notice says so, where SQLite says "disk I/O
+    // error" when it cannot grow the file its connections share. SQLite follows the
+    // small disk's path back out of its namespace, so the bench runs in a child that
+    // enters it.
+    void fullHistoryDiskIsNamed()
+    {
+        if (const QString inside = qEnvironmentVariable("QUILLMARK_FULL_DISK"); !inside.isEmpty()) {
+            const QString url = u"sqlite:"_s + inside + u"/history.sqlite"_s;
+            QVERIFY(history::Store(*history::Location::parse(url), u"test-setup"_s).open());
+            fill(inside, 20);
+            QWidget bench;
+            auto *journal = new history::Journal(*history::Location::parse(url), at(u"history.pending"_s), &bench);
+            recordRelay(*journal, 1);
+            QTRY_VERIFY(journal->notice());
+            QVERIFY2(journal->notice()->text().contains(u"disk full: "_s + inside), qPrintable(journal->notice()->text()));
+            return;
+        }
+        const PrivateTmpfs disk(256);
+        if (disk.path().isEmpty())
+            QSKIP(qPrintable(disk.why()));
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"QUILLMARK_FULL_DISK"_s, disk.inside());
+        child.setProcessEnvironment(environment);
+        child.setProcessChannelMode(QProcess::ForwardedChannels);
+        const QStringList enter = disk.enter();
+        child.start(enter.first(), enter.mid(1) + QStringList{QCoreApplication::applicationFilePath(), u"fullHistoryDiskIsNamed"_s});
+        QVERIFY(child.waitForFinished(60000));
+        QCOMPARE(child.exitCode(), 0);
     }
 
     // The history's server stops (SIGSTOP) while the window refreshes: the bench goes

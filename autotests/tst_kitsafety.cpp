@@ -16,6 +16,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -70,7 +71,7 @@ int runChild(char *argv[])
                 return;
             control<QComboBox>(window, "cmbType").setCurrentIndex(relay);
             stage = 1;
-            if (scenario == QLatin1String("idle"))
+            if (scenario == QLatin1String("idle") || scenario == QLatin1String("stuck"))
                 return ready();
             if (scenario == QLatin1String("dropaway"))
                 return control<QPushButton>(window, "cmdCoilResistance").click();
@@ -229,6 +230,10 @@ private slots:
             << "delay" << int(catalogue::QSPA1) << QStringList{"close"} << true;
         QTest::newRow("window closed with nothing running") << "idle" << 0 << QStringList{"close"} << false;
         QTest::newRow("stop signal with only a refusal box up") << "refusal" << 0 << QStringList{"term"} << false;
+        // history.pending a named pipe, as a start-up folder on a share that stopped
+        // answering holds the history's thread: the port goes with the window, and the
+        // program ends within its bound.
+        QTest::newRow("window closed, a thread stuck for good") << "stuck" << 0 << QStringList{"close"} << false;
     }
 
     void programEndsWithTheKitSafe()
@@ -259,6 +264,8 @@ private slots:
         };
         QVERIFY(kitSays("linked as"));
 
+        if (scenario == QLatin1String("stuck"))
+            QCOMPARE(::mkfifo(QFile::encodeName(folder.filePath("history.pending")).constData(), 0600), 0);
         QProcess bench;
         bench.start(QCoreApplication::applicationFilePath(), {"--child", scenario, folder.path(), QString::number(relay)});
         QVERIFY(QTest::qWaitFor([&] { return bench.readAllStandardOutput().contains("ready"); }, 30000));
@@ -271,6 +278,17 @@ private slots:
             else
                 QCOMPARE(::kill(pid, SIGTERM), 0);
             QTest::qWait(WaitMs / 2);
+        }
+        if (scenario == QLatin1String("stuck")) {
+            const QString port = QFileInfo(folder.filePath(QStringLiteral("COM%1").arg(PtyBench::Port))).symLinkTarget();
+            const QString fds = QStringLiteral("/proc/%1/fd").arg(bench.processId());
+            QVERIFY(QTest::qWaitFor(
+                [&] {
+                    const QFileInfoList open = QDir(fds).entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+                    return std::none_of(open.begin(), open.end(), [&](const QFileInfo &fd) { return fd.symLinkTarget() == port; });
+                },
+                10000));
+            QCOMPARE(bench.state(), QProcess::Running);  // let go before the end, which waits for the bound
         }
         QVERIFY2(QTest::qWaitFor([&] { return bench.state() == QProcess::NotRunning; }, 30000), "the program did not end");
         const QByteArray benchSaid = bench.readAllStandardError();

@@ -3,6 +3,7 @@
 // The spreadsheet templates read each value by its line number: every byte counts.
 
 #include "console/record/benchrecord.h"
+#include "console/record/configfiles.h"
 #include "platform/prompts.h"
 #include "platform/startupfolder.h"
 #include "reports/finalreport.h"
@@ -12,6 +13,7 @@
 #include "recordnumber_reference.h"
 #include "testfiles.h"
 #include "tests/reportdispatch.h"
+#include "watchedpipe.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -287,6 +289,37 @@ private slots:
         QCOMPARE(inode(save + fileName), reportInode);
         QCOMPARE(inode(save + name) == templateInode, templateFolder != "tpl/"_L1);
         QCOMPARE(QDir(save).entryList(QDir::Files | QDir::Hidden).size(), fileName == "Test Report 1.csv"_L1 ? 3 : 2);
+    }
+
+    // A named pipe where the operator named a file: it is refused as what it is, and
+    // nothing waits on it (the report file's append runs on the bench's own thread).
+    void namedPipeIsNeverWaitedOn_data()
+    {
+        QTest::addColumn<QString>("pipe");
+        QTest::newRow("the report file of ADD TEST RESULT") << u"Batch 7"_s;
+        QTest::newRow("the template of the final report") << u"tpl/Routine_Test_Format_QL1.xlsm"_s;
+        QTest::newRow("a settings file at start-up") << u"art.cfg"_s;
+    }
+
+    void namedPipeIsNeverWaitedOn()
+    {
+        QFETCH(QString, pipe);
+        fillRecord(m_record, 4, u"0002/22DAB"_s);
+        if (pipe.endsWith(u".xlsm"_s)) {
+            writeFile(at(u"Batch 7"_s), Ql1Golden);
+            QVERIFY(QDir(m_folder).mkpath(u"tpl"_s));
+            m_record.TemplateFolder = at(u"tpl/"_s);
+        }
+        const WatchedPipe watched(at(pipe));
+        QString told;
+        if (pipe == "art.cfg"_L1)
+            told = config::keepBeforeReset(m_dir->path(), config::load(m_dir->path())).value(0).written.error;
+        else if (pipe.endsWith(u".xlsm"_s))
+            told = reports::prepareFinalReport(m_record, u"Batch 7"_s).message;
+        else
+            told = reports::appendReportRecord(m_record, pipe).error;
+        QVERIFY2(told.contains(at(pipe)) && told.contains(u"it is a named pipe (FIFO), not a file"_s), qPrintable(told));
+        QVERIFY(!watched.waitedOn());
     }
 
     // One row per relay style, and per contact variant (0: never dispatched) where the

@@ -27,6 +27,7 @@
 #include "kitlink/kitlink.h"
 #include "kitlink/wireformat.h"
 #include "pgserver.h"
+#include "programpeak.h"
 #include "platform/prompts.h"
 #include "quillmark_version.h"
 #include "reports/history/historystore.h"
@@ -58,15 +59,10 @@
 #include <cstring>
 #include <map>
 #include <optional>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 
 using benchclock::monotonicNs;
 using benchclock::ms;
 using benchclock::percentile;
-
-extern char **environ;
 
 namespace {
 
@@ -568,38 +564,6 @@ std::vector<double> frameToLabelMs(const Run &run, const Phase &phase)
     return latencies;
 }
 
-// The quillmark executable run to its end: its exit code, its peak resident memory
-// (the kernel's account of it) and its time.
-struct Measured {
-    int exitCode = -1;
-    double peakMb = 0;
-    double seconds = 0;
-};
-
-Measured measureProgram(const QStringList &arguments)
-{
-    Measured m;
-    QList<QByteArray> encoded{QByteArray(QUILLMARK_PROGRAM)};
-    for (const QString &a : arguments)
-        encoded << a.toLocal8Bit();
-    std::vector<char *> argv;
-    for (QByteArray &a : encoded)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    const qint64 from = monotonicNs();
-    pid_t pid = 0;
-    if (posix_spawn(&pid, QUILLMARK_PROGRAM, nullptr, nullptr, argv.data(), environ) != 0)
-        return m;
-    int status = 0;
-    rusage usage{};
-    if (wait4(pid, &status, 0, &usage) != pid)
-        return m;
-    m.seconds = double(monotonicNs() - from) / 1e9;
-    m.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    m.peakMb = double(usage.ru_maxrss) * 1024 / 1e6;
-    return m;
-}
-
 bool prepare(const QString &folder, const Scale &scale)
 {
     config::PortAndNumbering stored = config::defaultPortAndNumbering();
@@ -647,9 +611,10 @@ Row bigImport(const QTemporaryDir &folder, const Scale &scale)
             file.write(batch(2, 1000000 + records, scale.batch));
     }
     const double bigMb = double(QFileInfo(big).size()) / 1e6;
-    const Measured imported = measureProgram({QStringLiteral("--import-report"), big, QStringLiteral("--style"),
-                                              QStringLiteral("QN1"), QStringLiteral("--history"),
-                                              QStringLiteral("sqlite:") + folder.filePath(QStringLiteral("big.sqlite"))});
+    const ProgramRun imported =
+        runProgram(QUILLMARK_PROGRAM, {QStringLiteral("--import-report"), big, QStringLiteral("--style"), QStringLiteral("QN1"),
+                                       QStringLiteral("--history"),
+                                       QStringLiteral("sqlite:") + folder.filePath(QStringLiteral("big.sqlite"))});
     QFile::remove(big);
     // A failed import measured nothing.
     return {measure, imported.exitCode == 0 ? fixed(imported.peakMb, 1) + QStringLiteral(" MB") : QStringLiteral("n/a"),

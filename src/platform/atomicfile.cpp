@@ -1,5 +1,7 @@
 #include "platform/atomicfile.h"
 
+#include "platform/ordinaryfile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -59,6 +61,50 @@ WriteResult replaceFileAtomically(const QString &path, const QByteArray &bytes)
     return {true, {}};
 }
 
+namespace {
+
+class SaveFileStream final : public SaveStream
+{
+public:
+    explicit SaveFileStream(QSaveFile &file)
+        : m_file(file)
+    {
+    }
+
+    bool write(const QByteArray &bytes) override
+    {
+        if (m_why.isEmpty() && !writeChecked(m_file, bytes.constData(), bytes.size()))
+            m_why = whyNot(m_file);
+        return m_why.isEmpty();
+    }
+
+    QString why() const { return m_why; }
+
+private:
+    QSaveFile &m_file;
+    QString m_why;
+};
+
+} // namespace
+
+WriteResult replaceFileStreamed(const QString &path, const std::function<bool(SaveStream &out)> &content)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return {false, file.errorString()};
+    SaveFileStream out(file);
+    const bool goOn = content(out);
+    if (out.why().isEmpty() && goOn && !file.flush())
+        out.write({});  // takes the flush's reason
+    if (!out.why().isEmpty() || !goOn) {
+        file.cancelWriting();
+        return {false, out.why()};
+    }
+    if (!file.commit())
+        return {false, file.errorString()};
+    return {true, {}};
+}
+
 WriteResult copyFileAtomically(const QString &from, const QString &to)
 {
     const auto cannotRead = [&](const QString &why) {
@@ -68,9 +114,10 @@ WriteResult copyFileAtomically(const QString &from, const QString &to)
         return WriteResult{false, QObject::tr("cannot write %1: %2").arg(to, why)};
     };
 
-    QFile source(from);
-    if (!source.open(QIODevice::ReadOnly))
-        return cannotRead(source.errorString());
+    const OrdinaryFile opened = openOrdinaryFile(from);
+    if (!opened)
+        return cannotRead(opened.error);
+    QFile &source = *opened.file;
     QSaveFile file(to);
     if (!file.open(QIODevice::WriteOnly))
         return cannotWrite(file.errorString());
@@ -234,7 +281,8 @@ WriteResult replaceWith(const QString &path, Fill fill)
     if (!ok) {
         ::unlink(tempName.constData());
         ::close(fd);
-        return {false, errnoText(err)};
+        // No reason of the system's: the content called the save off.
+        return {false, err != 0 ? errnoText(err) : QString()};
     }
     // The data was synced before the rename, so closing can tell nothing more about it.
     ::close(fd);
@@ -253,12 +301,67 @@ WriteResult replaceFileAtomically(const QString &path, const QByteArray &bytes)
     });
 }
 
+namespace {
+
+// Writes a block at a time, each through writeAll: a write the disk takes only in
+// part is continued, and the reason of the one that then fails is kept. QSaveFile
+// would report that as "Unknown error".
+class FileStream final : public SaveStream
+{
+public:
+    explicit FileStream(int fd)
+        : m_fd(fd)
+    {
+    }
+
+    bool write(const QByteArray &bytes) override
+    {
+        if (m_err != 0)
+            return false;
+        m_block += bytes;
+        return m_block.size() < BlockSize || flush();
+    }
+
+    bool flush()
+    {
+        if (m_err == 0 && !m_block.isEmpty())
+            (void)writeAll(m_fd, m_block.constData(), m_block.size(), m_err);
+        m_block.clear();
+        return m_err == 0;
+    }
+
+    int err() const { return m_err; }
+
+private:
+    static constexpr qsizetype BlockSize = 256 * 1024;
+
+    const int m_fd;
+    QByteArray m_block;
+    int m_err = 0;
+};
+
+} // namespace
+
+WriteResult replaceFileStreamed(const QString &path, const std::function<bool(SaveStream &out)> &content)
+{
+    return replaceWith(path, [&content](int fd, int &err) {
+        FileStream out(fd);
+        const bool goOn = content(out);
+        const bool written = out.flush();
+        err = out.err();
+        return goOn && written;
+    });
+}
+
 WriteResult copyFileAtomically(const QString &from, const QString &to)
 {
-    // The source is opened first, so that a missing one leaves nothing behind.
-    const int source = ::open(QFile::encodeName(from).constData(), O_RDONLY | O_CLOEXEC);
-    if (source < 0)
-        return {false, QObject::tr("cannot read %1: %2").arg(from, errnoText(errno))};
+    // The source is opened first, so that a missing one leaves nothing behind, and
+    // only when it is an ordinary file: a template named by a pipe would hold the
+    // copy for good.
+    const OrdinaryFile opened = openOrdinaryFile(from);
+    if (!opened)
+        return {false, QObject::tr("cannot read %1: %2").arg(from, opened.error)};
+    const int source = opened.file->handle();
 
     // Streamed in chunks: a template or a long batch's report file need not fit in memory.
     bool readFailed = false;
@@ -279,7 +382,6 @@ WriteResult copyFileAtomically(const QString &from, const QString &to)
                 return false;
         }
     });
-    ::close(source);
     if (!result.ok)
         result.error = readFailed ? QObject::tr("cannot read %1: %2").arg(from, result.error)
                                   : QObject::tr("cannot write %1: %2").arg(to, result.error);

@@ -1,6 +1,7 @@
 #include "reports/reportfile.h"
 
 #include "platform/appendfile.h"
+#include "platform/ordinaryfile.h"
 #include "platform/paths.h"
 #include "reports/recordnumber.h"
 
@@ -38,16 +39,19 @@ struct LineCount {
 
 // Counts the lines of an existing report file without holding it in memory: a
 // batch of a few thousand relays is still a small file, but nothing here needs it.
+// A name that is not an ordinary file (a named pipe would hold the bench's thread
+// until someone wrote into it) is refused as it is.
 LineCount countLines(const QString &path)
 {
     LineCount count;
-    QFile file(path);
-    if (!file.exists())
+    const platform::OrdinaryFile opened = platform::openOrdinaryFile(path);
+    if (opened.missing)
         return count;
-    if (!file.open(QIODevice::ReadOnly)) {
-        count.error = file.errorString();
+    if (!opened) {
+        count.error = opened.error;
         return count;
     }
+    QFile &file = *opened.file;
     char last = '\n';
     QByteArray chunk(64 * 1024, Qt::Uninitialized);
     for (;;) {

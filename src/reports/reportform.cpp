@@ -249,14 +249,19 @@ void ReportForm::cmdMakeFinalReport_Click()
         // there, so a bench without the spreadsheet still has its report; it is
         // written on a thread of its own while the bench goes on.
         history::printFinalReport(m_record, txtFileName->text(), m_today(), this, [this, prepared](const history::PdfResult &pdf) {
-            const QString success = QStringLiteral("Report successfully created.");
             const QString pdfTold = pdf.ok ? tr("The routine-test report was written as %1.").arg(pdf.path)
                                            : tr("The routine-test report %1 could not be written: %2").arg(pdf.path, pdf.error);
-            QDialog *box = prepared.ok && pdf.ok
-                               ? m_prompts.message(this, ReportsTitle, success, platform::PromptIcon::Information)
-                               : m_prompts.message(this, ReportsTitle,
-                                                 (prepared.ok ? success : prepared.message) + QLatin1Char('\n') + pdfTold,
-                                                 platform::PromptIcon::Exclamation);
+            // Copies made but no PDF: one message says which of the three files are
+            // there and why the last is not, rather than a success that is not one.
+            const QString told = !prepared.ok ? prepared.message + QLatin1Char('\n') + pdfTold
+                                 : !pdf.ok    ? tr("RoutineTest.csv and %1 were copied to %2, but the routine-test "
+                                                   "report %3 could not be written: %4")
+                                                 .arg(templateFileName(m_record.StyleCode), m_record.SaveFolder,
+                                                      pdf.path, pdf.error)
+                                              : QString();
+            QDialog *box = told.isEmpty() ? m_prompts.message(this, ReportsTitle, QStringLiteral("Report successfully created."),
+                                                              platform::PromptIcon::Information)
+                                          : m_prompts.message(this, ReportsTitle, told, platform::PromptIcon::Exclamation);
             platform::whenClosed(box, this, [this] { accept(); });
         });
     });

@@ -1,5 +1,6 @@
 #include "console/record/configfiles.h"
 
+#include "platform/ordinaryfile.h"
 #include "platform/paths.h"
 
 #include <QFile>
@@ -29,13 +30,18 @@ QList<QByteArray> splitLines(const QByteArray &bytes)
     return lines;
 }
 
+// A settings file is a few kilobytes; one far larger was not written by the bench.
+constexpr qint64 SettingsFileBytes = 64 * 1024;
+
+// Only an ordinary file of a settings file's size is read: a named pipe in its
+// place would hold the start-up for good, and /dev/zero would never end.
 std::optional<QByteArray> readWhole(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const platform::OrdinaryFile opened = platform::openOrdinaryFile(path);
+    if (!opened || opened.file->size() > SettingsFileBytes)
         return std::nullopt;
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
+    QByteArray bytes = opened.file->readAll();
+    if (opened.file->error() != QFileDevice::NoError)
         return std::nullopt;
     return bytes;
 }

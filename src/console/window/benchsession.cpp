@@ -2,12 +2,14 @@
 
 #include "console/monitor/benchmonitor.h"
 #include "console/window/frmmain.h"
+#include "platform/exitdeadline.h"
 #include "platform/shutdownsignals.h"
 #include "reports/history/journal.h"
 
 #include <QCoreApplication>
 
-BenchSession::BenchSession(FrmMain &window, const history::Location &history, QObject *parent)
+BenchSession::BenchSession(FrmMain &window, const history::Location &history, QObject *parent,
+                           std::chrono::milliseconds exitBound)
     : QObject(parent)
     , m_window(window)
     , m_history(history)
@@ -15,7 +17,15 @@ BenchSession::BenchSession(FrmMain &window, const history::Location &history, QO
     connect(&m_window, &FrmMain::loaded, this, &BenchSession::onLoaded);
     // A window of the bench left open (the Bench Monitor, the history, a message box)
     // must not keep a program alive whose main window has gone: it would hold the
-    // serial port and answer no stop signal.
+    // serial port and answer no stop signal. Nor may a thread stuck in a file or a
+    // history that stopped answering: what it had not finished stays unfinished, as
+    // the history window and the journal's notice told while it ran.
+    connect(&m_window, &FrmMain::closed, this, [exitBound] {
+        platform::endProcessWithin(
+            exitBound, 0,
+            QByteArrayLiteral("quillmark: ended without waiting any longer for work on a file or the results "
+                              "history that did not answer; what it had not finished is not saved\n"));
+    });
     connect(&m_window, &FrmMain::closed, QCoreApplication::instance(), &QCoreApplication::quit,
             Qt::QueuedConnection);
 }

@@ -4,6 +4,7 @@
 
 #include <QObject>
 
+#include <chrono>
 #include <memory>
 
 class FrmMain;
@@ -14,12 +15,17 @@ class ShutdownSignals;
 // The bench as the program runs it: once the main window has started up, every relay
 // recorded goes to the results history too, stop signals close the window in order,
 // and the window is shown (with the Bench Monitor, when the operator left it open).
-// When the main window has closed, the program ends, whatever else is still open.
+// When the main window has closed, the program ends, whatever else is still open,
+// and within exitBound, whatever a thread of its own is still stuck in.
 class BenchSession : public QObject
 {
     Q_OBJECT
 public:
-    BenchSession(FrmMain &window, const history::Location &history, QObject *parent = nullptr);
+    // Long enough for the results history's last write (its grace, then the cut).
+    static constexpr std::chrono::milliseconds ExitBound{5000};
+
+    BenchSession(FrmMain &window, const history::Location &history, QObject *parent = nullptr,
+                 std::chrono::milliseconds exitBound = ExitBound);
     ~BenchSession() override;
 
     // Starts the window's start-up; the rest follows on its own.

@@ -11,6 +11,7 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QStorageInfo>
 #include <QStringList>
 #include <QTimeZone>
 
@@ -55,6 +56,24 @@ QString utcText(const QDateTime &time)
 QString startOfDay(const QDate &day)
 {
     return utcText(day.startOfDay());
+}
+
+// SQLite calls a full disk "disk I/O error" when it cannot grow the file it shares
+// between connections, and "database or disk is full" when its own file cannot
+// grow. Either, with less than this left beside the history, is a full disk.
+constexpr qint64 FullDiskRoom = 1024 * 1024;
+
+QString diskFullCause(const QString &folder, const QString &driverText)
+{
+    if (!driverText.contains(QLatin1String("disk I/O error")) && !driverText.contains(QLatin1String("disk is full")))
+        return {};
+    const QStorageInfo disk(folder);
+    if (!disk.isValid() || disk.bytesAvailable() >= FullDiskRoom)
+        return {};
+    return QStringLiteral("disk full: %1 has %2 KB left (%3)")
+        .arg(QDir::toNativeSeparators(folder))
+        .arg(disk.bytesAvailable() / 1024)
+        .arg(driverText);
 }
 
 // The tables of each version, for the two databases; they differ only in how a row
@@ -252,6 +271,10 @@ bool Store::fail(const QString &what, const QString &why)
         QMutexLocker lock(&m_handles);
         if (!m_interruption.isEmpty())
             cause = m_interruption;
+    }
+    if (m_location.kind == Location::Kind::SQLite) {
+        if (const QString full = diskFullCause(QFileInfo(m_location.path).absolutePath(), cause); !full.isEmpty())
+            cause = full;
     }
     m_error = cause.isEmpty() ? what : what + QStringLiteral(": ") + cause;
     if (!m_location.password.isEmpty())

@@ -193,7 +193,7 @@ public:
         const RelayEntry &r = m_rows[index.row()];
         switch (index.column()) {
         case 0: return recordedText(r.recordedAt);
-        case 1: return r.relayId;
+        case 1: return shownText(r.relayId, TextFieldChars);  // an older history may hold one of any length
         case 2:
             return reports::styleName(r.styleCode)
                    + (r.contactVariant == 1 ? QStringLiteral(" 8F-8B")

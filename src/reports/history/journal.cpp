@@ -130,14 +130,14 @@ Journal::Journal(const Location &location, const QString &spoolPath, QObject *pa
                  std::chrono::milliseconds patience)
     : QObject(parent)
     , m_location(location)
-    , m_writer(std::make_unique<Writer>(spoolPath))
+    , m_writer(std::make_shared<Writer>(spoolPath))
     , m_worker(new Worker(QStringLiteral("history"), location, this))
 {
     setObjectName(QStringLiteral("historyJournal"));
     m_worker->setGrace(ExitGrace);
     m_worker->setPatience(patience);
     auto loaded = std::make_shared<WriteAttempt>();
-    m_worker->post([writer = m_writer.get(), loaded](Store *, const Job &) { *loaded = writer->load(); },
+    m_worker->post([writer = m_writer, loaded](Store *, const Job &) { *loaded = writer->load(); },
                    [this, loaded] {
                        m_loaded = true;
                        onAttempt(*loaded);
@@ -158,7 +158,7 @@ void Journal::recordAppended(const BenchRecord &record, const QString &reportFil
     auto attempt = std::make_shared<WriteAttempt>();
     const QDateTime now = QDateTime::currentDateTimeUtc();
     m_worker->post(
-        [writer = m_writer.get(), attempt, record, reportFile, recordIndex, now](Store *store, const Job &job) {
+        [writer = m_writer, attempt, record, reportFile, recordIndex, now](Store *store, const Job &job) {
             RelayEntry entry = entryFromRecord(record);
             entry.recordedAt = now;
             entry.host = QSysInfo::machineHostName();
@@ -176,7 +176,7 @@ void Journal::recordAppended(const BenchRecord &record, const QString &reportFil
 void Journal::catchUp()
 {
     auto attempt = std::make_shared<WriteAttempt>();
-    m_worker->post([writer = m_writer.get(), attempt](Store *store, const Job &job) { *attempt = writer->flush(*store, job); },
+    m_worker->post([writer = m_writer, attempt](Store *store, const Job &job) { *attempt = writer->flush(*store, job); },
                    [this, attempt] { onAttempt(*attempt); });
 }
 

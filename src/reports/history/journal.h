@@ -65,7 +65,9 @@ private:
     void tell(const QString &text, bool outage);
 
     Location m_location;
-    std::unique_ptr<Writer> m_writer;  // used on the worker's thread only; outlives it
+    // Used on the worker's thread only, and shared with each work handed over: a
+    // thread left behind stuck in the spool file still has it when it comes back.
+    std::shared_ptr<Writer> m_writer;
     Worker *m_worker;
     int m_waiting = 0;     // in the spool, as the writer last told
     int m_handedOver = 0;  // handed to the writer, not yet told back

@@ -154,6 +154,11 @@ QString recordedText(const QDateTime &recordedAt)
     return recordedAt.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"));
 }
 
+QString shownText(const QString &text, qsizetype limit)
+{
+    return text.size() <= limit ? text : text.left(limit) + QChar(0x2026);
+}
+
 QString pointDecimal(const Item &item)
 {
     if (!item.number)

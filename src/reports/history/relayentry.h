@@ -61,6 +61,11 @@ QString reportFileKey(const QString &path);
 // on this PC's clock, whatever its regional date format.
 QString recordedText(const QDateTime &recordedAt);
 
+// At most limit characters of text, an ellipsis where it was cut: what is laid out
+// on screen or paper of a text that a history made before imports had limits may
+// hold at any length.
+QString shownText(const QString &text, qsizetype limit);
+
 // The decimal separator of the bench PC turned into a point, so a value reads the
 // same on every machine; text of an item without a number as it is.
 QString pointDecimal(const Item &item);

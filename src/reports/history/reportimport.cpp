@@ -1,5 +1,6 @@
 #include "reports/history/reportimport.h"
 
+#include "platform/ordinaryfile.h"
 #include "reports/history/historystore.h"
 #include "reports/history/recorditems.h"
 #include "reports/reportfile.h"
@@ -8,13 +9,33 @@
 #include <QFileInfo>
 #include <QSysInfo>
 
+#include <cstring>
+
 namespace history {
+
+namespace {
+
+// "line 1 (Relay ID No.)": a line of a record by its number in the record and the
+// caption of the field it holds, where the form has one.
+QString fieldAt(int styleCode, int line)
+{
+    for (const ItemDefinition &definition : itemDefinitions(styleCode)) {
+        if (definition.line == line) {
+            QString caption = definition.caption.trimmed();
+            if (caption.endsWith(QLatin1Char(':')))
+                caption.chop(1);
+            return QStringLiteral("line %1 (%2)").arg(line).arg(caption);
+        }
+    }
+    return QStringLiteral("line %1").arg(line);
+}
+
+} // namespace
 
 ReportReader::ReportReader(const QString &path, int styleCode)
     : m_path(path)
     , m_styleCode(styleCode)
     , m_recordLines(reports::recordLineCount(styleCode))
-    , m_file(path)
 {
 }
 
@@ -25,33 +46,57 @@ bool ReportReader::check(const Job &job)
         m_error = QStringLiteral("There is no relay style with the code %1").arg(m_styleCode);
         return false;
     }
-    if (!m_file.isOpen() && !m_file.open(QIODevice::ReadOnly)) {
-        m_error = QStringLiteral("The report file %1 cannot be read: %2").arg(m_path, m_file.errorString());
-        return false;
+    const QString shown = QDir::toNativeSeparators(m_path);
+    if (!m_file) {
+        platform::OrdinaryFile opened = platform::openOrdinaryFile(m_path);
+        if (!opened) {
+            m_error = QStringLiteral("The report file %1 cannot be read: %2").arg(shown, opened.error);
+            return false;
+        }
+        m_file = std::move(opened.file);
     }
-    m_file.seek(0);
-    const qint64 size = m_file.size();
+    m_file->seek(0);
+    const qint64 size = m_file->size();
     qint64 lines = 0;
+    qint64 lineBytes = 0;  // of the line not yet ended; a line end may take one more (CR)
     char last = '\n';
     QByteArray chunk(256 * 1024, Qt::Uninitialized);
-    for (qint64 n; (n = m_file.read(chunk.data(), chunk.size())) != 0;) {
+    for (qint64 n; (n = m_file->read(chunk.data(), chunk.size())) != 0;) {
         if (n < 0) {
-            m_error = QStringLiteral("The report file %1 cannot be read: %2").arg(m_path, m_file.errorString());
+            m_error = QStringLiteral("The report file %1 cannot be read: %2").arg(shown, m_file->errorString());
             return false;
         }
         if (job.cancelled()) {
-            m_error = QStringLiteral("The import of %1 was called off").arg(QDir::toNativeSeparators(m_path));
+            m_error = QStringLiteral("The import of %1 was called off").arg(shown);
             return false;
         }
-        lines += QByteArrayView(chunk.constData(), n).count('\n');
+        for (const char *at = chunk.constData(), *end = at + n; at < end;) {
+            const auto *lineEnd = static_cast<const char *>(std::memchr(at, '\n', size_t(end - at)));
+            lineBytes += (lineEnd ? lineEnd : end) - at;
+            if (lineBytes > LineBytes + 1) {
+                // The rest of such a line is never read.
+                m_error = QStringLiteral("The report file %1 holds a line no report form writes: in record %2, %3 "
+                                         "runs past %4 characters")
+                              .arg(shown)
+                              .arg(lines / m_recordLines + 1)
+                              .arg(fieldAt(m_styleCode, int(lines % m_recordLines) + 1))
+                              .arg(LineBytes);
+                return false;
+            }
+            if (!lineEnd)
+                break;
+            ++lines;
+            lineBytes = 0;
+            at = lineEnd + 1;
+        }
         last = chunk.at(n - 1);
-        job.progress(m_file.pos(), size);
+        job.progress(m_file->pos(), size);
     }
     const bool unfinished = last != '\n';
     if (unfinished || lines % m_recordLines != 0) {
         m_error = QStringLiteral("The report file %1 does not hold whole %2 records of %3 lines each (it has %4 "
                                  "lines%5); nothing was imported. Is it a file of another relay style?")
-                      .arg(QDir::toNativeSeparators(m_path), reports::styleName(m_styleCode))
+                      .arg(shown, reports::styleName(m_styleCode))
                       .arg(m_recordLines)
                       .arg(lines + (unfinished ? 1 : 0))
                       .arg(unfinished ? QStringLiteral(", the last one cut off") : QString());
@@ -68,8 +113,9 @@ bool ReportReader::check(const Job &job)
 bool ReportReader::rewind()
 {
     m_index = 0;
-    if (!m_file.seek(0)) {
-        m_error = QStringLiteral("The report file %1 cannot be read: %2").arg(m_path, m_file.errorString());
+    if (!m_file || !m_file->seek(0)) {
+        m_error = QStringLiteral("The report file %1 cannot be read: %2")
+                      .arg(QDir::toNativeSeparators(m_path), m_file ? m_file->errorString() : QStringLiteral("not opened"));
         return false;
     }
     return true;
@@ -81,9 +127,9 @@ bool ReportReader::nextLines(QStringList *lines)
     if (m_index >= m_records)
         return false;
     for (int i = 0; i < m_recordLines; ++i) {
-        QByteArray line = m_file.readLine();
+        QByteArray line = m_file->readLine(LineBytes + 3);
         if (!line.endsWith('\n')) {
-            // The file was cut short since it was checked.
+            // The file was cut short, or a line grew, since it was checked.
             m_error = QStringLiteral("The report file %1 cannot be read: it changed while it was read")
                           .arg(QDir::toNativeSeparators(m_path));
             return false;
@@ -150,6 +196,23 @@ QString misfit(const QStringList &record, int styleCode)
     return {};
 }
 
+// The first text field of a record longer than the bench can use ("line 1 (Relay
+// ID No.) holds 80 characters"); empty when there is none. A number line may be
+// longer (the operator types what the kit does not measure), up to the reader's
+// line length.
+QString overlong(const QStringList &record, int styleCode)
+{
+    for (const ItemDefinition &definition : itemDefinitions(styleCode)) {
+        const qsizetype length = record.value(definition.line - 1).size();
+        if (definition.kind != ItemKind::Measured && length > TextFieldChars)
+            return QStringLiteral("%1 holds %2 characters, more than the %3 a relay ID, a verdict or a code can have")
+                .arg(fieldAt(styleCode, definition.line))
+                .arg(length)
+                .arg(TextFieldChars);
+    }
+    return {};
+}
+
 } // namespace
 
 ImportResult importReportFile(Store &store, const QString &path, int styleCode, const Job &job)
@@ -168,6 +231,14 @@ ImportResult importReportFile(Store &store, const QString &path, int styleCode, 
             result.error = QStringLiteral("The report file %1 does not hold %2 records: in record %3, %4. Nothing "
                                           "was imported; choose the style of the file.")
                                .arg(QDir::toNativeSeparators(path), reports::styleName(styleCode))
+                               .arg(reader.index())
+                               .arg(why);
+            return result;
+        }
+        if (const QString why = overlong(lines, styleCode); !why.isEmpty()) {
+            result.error = QStringLiteral("The report file %1 cannot be imported: in record %2, %3. Nothing was "
+                                          "imported.")
+                               .arg(QDir::toNativeSeparators(path))
                                .arg(reader.index())
                                .arg(why);
             return result;

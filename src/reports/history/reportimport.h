@@ -9,19 +9,27 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 namespace history {
 
 class Store;
 
 // The records of a report file of one style, read a record at a time: the file is
-// never held in memory whole, whatever its size.
+// never held in memory whole, whatever its size, nor one of its lines.
 class ReportReader
 {
 public:
+    // The longest line a record may have: a report form writes a few dozen
+    // characters a line, and nothing longer is read into memory.
+    static constexpr qsizetype LineBytes = 4096;
+
     ReportReader(const QString &path, int styleCode);
 
-    // Reads the file once through: it must hold whole records of the style. False
-    // with error() when it cannot be read or does not, or when job was called off.
+    // Reads the file once through: it must be an ordinary file (not a named pipe, a
+    // device or a folder) holding whole records of the style, no line longer than
+    // LineBytes. False with error() when it cannot be read or does not, or when job
+    // was called off.
     bool check(const Job &job = Job());
     int records() const { return m_records; }
     QString error() const { return m_error; }
@@ -41,7 +49,7 @@ private:
     const QString m_path;
     const int m_styleCode;
     const int m_recordLines;
-    QFile m_file;
+    std::unique_ptr<QFile> m_file;
     int m_records = 0;
     int m_index = 0;
     QString m_error;
@@ -65,9 +73,15 @@ struct ImportResult {
     QString error;
 };
 
+// The longest text the bench can use in a line that holds a relay ID, a verdict,
+// an interlocking code or a light unit status.
+constexpr int TextFieldChars = 64;
+
 // Brings a report file's records into the history, a thousand at a time; a record
 // it holds already is left alone, so importing a file twice adds nothing, and an
-// import called off or cut short is finished by importing the file again.
+// import called off or cut short is finished by importing the file again. A file
+// with a record of another style, or with a text field longer than TextFieldChars,
+// is refused whole, naming the record and the field.
 ImportResult importReportFile(Store &store, const QString &path, int styleCode, const Job &job = Job());
 
 } // namespace history

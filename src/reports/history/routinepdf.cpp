@@ -42,16 +42,18 @@ QString variantName(int variant)
     return variant == 1 ? QStringLiteral("8F-8B") : variant == 2 ? QStringLiteral("12F-4B") : QString();
 }
 
+// No more of a text is laid out than a record's line can hold.
 QString valueText(const Item &item)
 {
-    if (item.kind == ItemKind::Measured && !item.unit.isEmpty() && !item.text.isEmpty())
-        return item.text + QLatin1Char(' ') + item.unit;
-    return item.text;
+    const QString text = shownText(item.text, ReportReader::LineBytes);
+    if (item.kind == ItemKind::Measured && !item.unit.isEmpty() && !text.isEmpty())
+        return text + QLatin1Char(' ') + item.unit;
+    return text;
 }
 
 QList<Block> sectionOf(const RelayEntry &relay, const QDate &reportDate)
 {
-    QList<Block> blocks{{Block::Title, QStringLiteral("Relay ID No.: ") + relay.relayId, {}}};
+    QList<Block> blocks{{Block::Title, QStringLiteral("Relay ID No.: ") + shownText(relay.relayId, TextFieldChars), {}}};
     const reports::StyleFields *style = reports::styleFields(relay.styleCode);
     QStringList subtitle{style ? QString::fromUtf8(style->caption) : reports::styleName(relay.styleCode)};
     if (!variantName(relay.contactVariant).isEmpty())

@@ -4,12 +4,10 @@
 #include "reports/history/job.h"
 
 #include <QHash>
-#include <QMutex>
 #include <QObject>
 #include <QThread>
 #include <QTimer>
 
-#include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -21,17 +19,24 @@
 namespace history {
 
 class WorkerThread;
+struct WorkerShared;
 
 class Worker : public QObject
 {
     Q_OBJECT
 public:
+    // How long a thread is waited for after its history's connection was cut: a cut
+    // statement ends in moments, so one still running is stuck where no cut reaches.
+    static constexpr std::chrono::milliseconds StuckPatience{1000};
+
     // location: the history whose connection lives on this thread; none for work that
     // needs no history (a printout of a report file).
     explicit Worker(const QString &name, const std::optional<Location> &location = std::nullopt,
                     QObject *parent = nullptr);
     // Calls off what was handed over, cuts the history's connection after the grace
-    // and waits for the thread to end.
+    // and waits for the thread to end; a thread that does not end StuckPatience after
+    // the cut is stuck in a system call (a file on a share that stopped answering)
+    // and is given up: it is left to end on its own, and then never runs a then.
     ~Worker() override;
     Worker(const Worker &) = delete;
     Worker &operator=(const Worker &) = delete;
@@ -65,23 +70,19 @@ signals:
     void idle();
 
 private:
-    friend class WorkerThread;
     bool isCancelled(quint64 id) const;
     void onStarted(quint64 id);
     void onProgressed(quint64 id, qint64 done, qint64 total);
     void onDone(quint64 id);
     void onPatienceLost();
 
-    std::unique_ptr<Store> m_store;
-    QMutex m_switching;       // taken briefly: a work starting or ending, a cut
-    quint64 m_onThread = 0;   // the work on the thread now, under m_switching
-    QThread m_thread;
+    // What the thread uses: a thread given up keeps it, so it is never freed under it.
+    WorkerShared *const m_shared;
+    QThread *const m_thread;
     WorkerThread *m_inside;
     QHash<quint64, std::function<void()>> m_then;
     quint64 m_posted = 0;
     quint64 m_running = 0;
-    std::atomic<quint64> m_cancelledUpTo{0};
-    std::atomic<bool> m_ending{false};
     std::chrono::milliseconds m_patience{0};
     std::chrono::milliseconds m_grace{0};
     QTimer m_watchdog;
