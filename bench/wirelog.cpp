@@ -30,6 +30,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QCommandLineParser>
+#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -152,13 +153,13 @@ public:
         QTimer dropAwayOperator;
         QElapsedTimer looking;
         dropAwayOperator.callOnTimeout([&] {
-            QWidget *modal = QApplication::activeModalWidget();
-            if (!modal || modal->objectName() != QLatin1String("frmDropAway")) {
+            auto *dialog = m_window->findChild<QDialog *>(QStringLiteral("frmDropAway"));
+            if (!dialog || !dialog->isVisible()) {
                 looking.invalidate();
             } else if (!looking.isValid()) {
                 looking.start();
             } else if (looking.elapsed() >= 400) {
-                modal->findChild<QPushButton *>(QStringLiteral("cmdComplete"))->click();
+                dialog->findChild<QPushButton *>(QStringLiteral("cmdComplete"))->click();
             }
         });
         dropAwayOperator.start(10);
@@ -295,7 +296,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QTemporaryDir scratch;
     const QDir out(smokeRun ? scratch.path() : positional.first());
-    const QStringList chosen = smokeRun ? QStringList{QStringLiteral("coil-0"), QStringLiteral("contact-b2-0")}
+    const QStringList chosen = smokeRun ? QStringList{QStringLiteral("coil-0"), QStringLiteral("contact-b2-0"),
+                                                              QStringLiteral("dropaway-0")}
                                         : positional.mid(1);
     (void)QDir().mkpath(out.path());
     const QString kitProgram = QCoreApplication::applicationDirPath() + QStringLiteral("/../src/kitsim/quillmark-kitsim");
