@@ -1,4 +1,5 @@
 #include "console/window/benchsession.h"
+#include "console/window/demofolder.h"
 #include "console/window/frmmain.h"
 #include "kitsim/simulatedkitport.h"
 #include "platform/prompts.h"
@@ -43,7 +44,8 @@ struct CommandLine {
                                            QStringLiteral("Start in the bench folder ~/Quillmark (made if missing) "
                                                           "instead of the current folder; art.cfg and artc.cfg "
                                                           "are kept there. The desktop entry starts Quillmark so. "
-                                                          "With --simulate: ~/Quillmark/Simulated kit.")};
+                                                          "With --simulate: ~/Quillmark/Simulated kit, with template and "
+                                                          "report folders of its own.")};
 
     const QCommandLineOption history{QStringLiteral("history"),
                                      QStringLiteral("Keep the results history in URL: postgresql://user@host/database "
@@ -150,6 +152,11 @@ std::optional<platform::StartupFolder> startupFolder(const CommandLine &line)
             std::fprintf(stderr, "quillmark: cannot start in the bench folder %s\n",
                          qPrintable(QDir::toNativeSeparators(folder)));
             return std::nullopt;
+        }
+        // The menu's demonstration goes all the way to the final report in a folder of its own.
+        if (line.parser.isSet(line.simulate) && !line.isScript()) {
+            for (const QString &problem : demofolder::prepare(folder))
+                std::fprintf(stderr, "quillmark: %s\n", qPrintable(problem));
         }
     }
     return platform::StartupFolder(QDir::currentPath());
