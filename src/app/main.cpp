@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <memory>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -107,6 +108,12 @@ struct CommandLine {
         if (!parser.positionalArguments().isEmpty())
             return QStringLiteral("Unexpected argument %1 (quillmark takes no file or word without an option)")
                 .arg(parser.positionalArguments().constFirst());
+        // "--export-history ''", or the file left off the end of the line.
+        for (const auto &[option, wanted] : {std::pair(&exportHistory, "a file name ending in .csv or .json"),
+                                              std::pair(&importReport, "the report file to bring in")}) {
+            if (parser.isSet(*option) && parser.value(*option).isEmpty())
+                return QStringLiteral("--%1 needs %2").arg(option->names().constFirst(), QLatin1String(wanted));
+        }
         for (const auto &[option, run] : {std::pair(&since, &exportHistory), std::pair(&style, &importReport)}) {
             if (parser.isSet(*option) && !parser.isSet(*run))
                 return QStringLiteral("--%1 goes with --%2").arg(option->names().constFirst(), run->names().constFirst());
@@ -254,7 +261,11 @@ int main(int argc, char *argv[])
     for (QString &argument : ours)
         argument = history::withoutPassword(argument);
     if (line.asksForTextOnly()) {
-        QCoreApplication textOnly(argc, argv);
+        // The usage line names the program as the operator types it, not the path it was started by.
+        char name[] = "quillmark";
+        std::vector<char *> named(argv, argv + argc);
+        named.front() = name;
+        QCoreApplication textOnly(argc, named.data());
         line.parser.process(ours);  // prints and exits
     }
     if (const QString mistake = line.mistake(ours); !mistake.isEmpty())
