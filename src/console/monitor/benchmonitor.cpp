@@ -141,6 +141,10 @@ BenchMonitor::BenchMonitor(Sources sources, QWidget *parent)
     m_chart->addSeries(m_busy);
     m_busy->attachAxis(m_time);
     m_busy->attachAxis(m_voltsAxis);
+    for (QLegendMarker *marker : m_chart->legend()->markers(m_busy)) {
+        marker->setShape(QLegend::MarkerShapeRectangle);  // a swatch of the band, not of its invisible edge
+        marker->setPen(QPen(QColor(200, 200, 80)));
+    }
 
     const auto markers = [this](const QString &name, QValueAxis *axis, const QColor &colour) {
         auto *series = new QScatterSeries(m_chart);
