@@ -12,7 +12,7 @@ set -euo pipefail
 cpack=$1
 build=$2
 app_id=$3
-drive=$4
+drive=$(realpath "$4")  # loaded in another folder
 scratch=$(mktemp -d)
 pid=
 cleanup() {
@@ -153,7 +153,7 @@ demo_to_final_report() {
     echo "== $action, as the desktop runs it, to a final report"
     mkdir -p "$here/runtime" && chmod 700 "$here/runtime"
     "$@" env -i PATH="$path" HOME="$home" XDG_RUNTIME_DIR="$home/runtime" QT_QPA_PLATFORM=offscreen \
-        LD_PRELOAD="$drive_there" timeout 600 sh -c "cd && exec $action" </dev/null >"$scratch/demo.log" 2>&1 \
+        LD_PRELOAD="$drive_there" timeout 300 sh -c "cd && exec $action" </dev/null >"$scratch/demo.log" 2>&1 \
         || status=$?
     grep -v 'propagateSizeHints' "$scratch/demo.log" || true
     [ "$status" -eq 0 ] || fail "the demonstration did not reach its final report (exit $status)"
