@@ -2,14 +2,17 @@
 # Makes the Debian package from a build folder and checks it as a bench PC gets it:
 # the files in it, lintian, the menu entry and AppStream data, --help and --version
 # on a PC with no display, the program started from the unpacked package the way
-# each of its menu entry's actions starts it, and, where this PC lets the test
-# install packages, the package installed without recommended packages and started.
-# Usage: packaging.sh <cpack> <build folder> <desktop id>
+# each of its menu entry's actions starts it, and the menu's demonstration taken
+# from Coil Resistance to MAKE FINAL REPORT from the package alone: installed
+# without recommended packages in a clean Debian root where this PC lets the test
+# make one, otherwise from the unpacked package.
+# Usage: packaging.sh <cpack> <build folder> <desktop id> <demo drive library>
 set -euo pipefail
 
 cpack=$1
 build=$2
 app_id=$3
+drive=$(realpath "$4")  # loaded in another folder
 scratch=$(mktemp -d)
 pid=
 cleanup() {
@@ -131,30 +134,104 @@ while read -r -a command; do
     PATH="$root/usr/bin:$PATH" start_and_stop "${command[@]}"
 done <"$scratch/commands"
 
-# Installed for real, without recommended packages, where the test may install:
-# as root (or with sudo that asks for no password), one packaging test at a time on
-# this PC, and only where no Quillmark is installed already, which it would replace.
-echo "== installed without recommended packages"
-sudo=
-[ "$(id -u)" -eq 0 ] || sudo="sudo -n"
-if [ -n "$sudo" ] && ! sudo -n true 2>/dev/null; then
-    echo "SKIP: installing needs root"
-else
-    exec {lock}>/tmp/quillmark-packaging.lock
-    flock "$lock"
-    if dpkg-query -W -f='${Status}' quillmark 2>/dev/null | grep -q 'ok installed'; then
-        echo "SKIP: a quillmark package is installed on this PC already"
-    else
-        installed=1
-        trap 'cleanup; [ -n "${installed:-}" ] && $sudo dpkg --remove quillmark >/dev/null 2>&1' EXIT
-        $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-            -o DPkg::Lock::Timeout=120 "$deb" >"$scratch/apt.log" 2>&1 \
-            || { cat "$scratch/apt.log"; fail "apt-get could not install the package"; }
-        [ "$("${no_display[@]}" /usr/bin/quillmark --version)" = "Quillmark $(dpkg-deb --field "$deb" Version)" ] \
-            || fail "the installed quillmark --version is not the package's"
-        start_and_stop /usr/bin/quillmark --bench-folder --simulate
-        $sudo dpkg --remove quillmark >/dev/null || fail "the package could not be removed again"
-        installed=
+# The menu's "Quillmark (simulated kit)" as the desktop runs it, in a home of its
+# own: its Exec line, started in the home folder, offscreen, with the operator's
+# hands (the demo drive library) loaded into it. One relay goes from Coil
+# Resistance to MAKE FINAL REPORT; every file it leaves is in the demo folder, but
+# for the user's settings in ~/.config.
+# Usage: demo_to_final_report <home> [<root> <command that runs a command there>]
+demo_to_final_report() {
+    local home=$1 here=$1 status=0
+    if [ $# -gt 1 ]; then
+        here=$2$home
+        shift
     fi
+    shift
+    local action
+    action=$(sed -n '/^\[Desktop Action simulated-kit\]/,/^\[/ s/^Exec=//p' "$entry")
+    [ -n "$action" ] || fail "the menu entry's simulated-kit action has no Exec line"
+    echo "== $action, as the desktop runs it, to a final report"
+    mkdir -p "$here/runtime" && chmod 700 "$here/runtime"
+    "$@" env -i PATH="$path" HOME="$home" XDG_RUNTIME_DIR="$home/runtime" QT_QPA_PLATFORM=offscreen \
+        LD_PRELOAD="$drive_there" timeout 300 sh -c "cd && exec $action" </dev/null >"$scratch/demo.log" 2>&1 \
+        || status=$?
+    grep -v 'propagateSizeHints' "$scratch/demo.log" || true
+    [ "$status" -eq 0 ] || fail "the demonstration did not reach its final report (exit $status)"
+    local demo="$here/Quillmark/Simulated kit" reports
+    reports="$demo/reports"
+    for file in "Batch 1.csv" RoutineTest.csv RoutineTest.pdf Routine_Test_Format_QNA1.xlsm CR_Values.csv; do
+        [ -s "$reports/$file" ] || fail "$file is not in the demo folder's reports/"
+    done
+    cmp -s "$reports/Batch 1.csv" "$reports/RoutineTest.csv" || fail "RoutineTest.csv is not the report file"
+    cmp -s "$demo/templates/Routine_Test_Format_QNA1.xlsm" "$reports/Routine_Test_Format_QNA1.xlsm" \
+        || fail "the template in reports/ is not the one in templates/"
+    [ "$(wc -l <"$reports/Batch 1.csv")" -eq 54 ] || fail "the report file does not hold one QNA1 record of 54 lines"
+    local astray
+    astray=$(cd "$here" && find . -path './Quillmark/Simulated kit' -prune -o -path ./.config -prune \
+             -o -path ./runtime -prune -o ! -type d -print)
+    [ -z "$astray" ] || fail "the demonstration left files outside its folder: $astray"
+}
+
+path=/usr/local/bin:/usr/bin:/bin
+drive_there=$drive
+
+# A clean Debian root (the essential packages and apt, as mmdebstrap makes it from
+# this PC's own Debian sources) with the package installed in it by apt without
+# recommended packages: what a fresh bench PC gets. The root is kept as a tarball
+# for a week and the packages apt fetched for it are kept beside it, so a run
+# fetches nothing it fetched before; each run unpacks a fresh root. It needs root
+# (for chroot and the mounts of a private mount namespace) and mmdebstrap, which
+# `bash tools/bench-setup test` installs.
+cache=${QUILLMARK_CLEAN_ROOT_CACHE:-/var/cache/quillmark-packaging}
+codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+sources=/etc/apt/sources.list.d/debian.sources
+[ -f "$sources" ] || sources=/etc/apt/sources.list
+clean_root_missing() {
+    [ "$(id -u)" -eq 0 ] || { echo "needs root"; return; }
+    command -v mmdebstrap >/dev/null || { echo "needs mmdebstrap"; return; }
+    [ -n "$codename" ] && [ -f "$sources" ] || echo "needs a Debian release and its apt sources"
+}
+why=$(clean_root_missing)
+if [ -z "$why" ]; then
+    echo "== installed without recommended packages in a clean Debian $codename root"
+    mkdir -p "$cache/archives/partial"
+    exec {lock}>"$cache/lock"
+    flock "$lock"  # one packaging test at a time makes or reads the cache
+    tarball=$cache/$codename.tar
+    if [ -z "$(find "$tarball" -mtime -7 2>/dev/null)" ]; then
+        mmdebstrap --quiet --variant=apt --format=tar --skip=cleanup/apt/lists "$codename" "$tarball.new" "$sources" \
+            >"$scratch/mmdebstrap.log" 2>&1 && mv "$tarball.new" "$tarball" \
+            || { tail -20 "$scratch/mmdebstrap.log"; rm -f "$tarball.new"; why="mmdebstrap could not make one"; }
+    fi
+fi
+if [ -z "$why" ]; then
+    clean=$scratch/clean
+    mkdir "$clean"
+    tar -xf "$tarball" -C "$clean"
+    cp "$deb" "$clean/tmp/"
+    cp "$drive" "$clean/tmp/"
+    cp /etc/resolv.conf "$clean/etc/resolv.conf"
+    drive_there=/tmp/$(basename "$drive")
+    # Everything mounted lives in a mount namespace of its own and goes with it.
+    in_clean_root() {
+        unshare --mount --propagation private sh -c 'root=$1; shift
+            mount -t proc proc "$root/proc" && mount --bind "$0" "$root/var/cache/apt/archives" &&
+            exec chroot "$root" "$@"' "$cache/archives" "$clean" "$@"
+    }
+    install=(env -i PATH=$path DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends
+             "/tmp/$(basename "$deb")")
+    # Indexes a week old may name versions the archive has let go: fetched afresh once.
+    in_clean_root "${install[@]}" >"$scratch/apt.log" 2>&1 \
+        || { in_clean_root apt-get update -qq >>"$scratch/apt.log" 2>&1 && in_clean_root "${install[@]}" \
+             >>"$scratch/apt.log" 2>&1; } \
+        || { cat "$scratch/apt.log"; fail "apt-get could not install the package in the clean root"; }
+    [ "$(in_clean_root env -i PATH=$path quillmark --version)" = "Quillmark $(dpkg-deb --field "$deb" Version)" ] \
+        || fail "the installed quillmark --version is not the package's"
+    entry=$clean/usr/share/applications/$app_id.desktop
+    demo_to_final_report /home/operator "$clean" in_clean_root
+else
+    echo "== from the unpacked package (no clean root: $why)"
+    path=$root/usr/bin:$path
+    demo_to_final_report "$scratch/demo-home"
 fi
 echo "package checked"

@@ -40,13 +40,13 @@ class TestCommandLine : public QObject
 
     QTemporaryDir m_home;
 
-    QProcessEnvironment noDisplay() const
+    static QProcessEnvironment noDisplay(const QString &home)
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_CONFIG_HOME"})
             environment.remove(QLatin1String(name));
-        environment.insert(QStringLiteral("HOME"), m_home.path());
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_home.path());
+        environment.insert(QStringLiteral("HOME"), home);
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), home);
         return environment;
     }
 
@@ -83,7 +83,13 @@ private slots:
         row("a style without an import", {"--style", "QN1"}, 1, "quillmark: --style goes with --import-report\n");
         row("version", {"--version"}, 0, "Quillmark ");
         row("version beside a window system's option", {"-platform", "xcb", "-v"}, 0, "Quillmark ");
-        row("help", {"--help"}, 0, "Usage: ");
+        row("help, the program by its name", {"--help"}, 0, "Usage: quillmark [options]\n");
+        row("an export without its file", {"--export-history"}, 1,
+            "quillmark: --export-history needs a file name ending in .csv or .json\n");
+        row("an export to an empty file name", {"--export-history", ""}, 1,
+            "quillmark: --export-history needs a file name ending in .csv or .json\n");
+        row("an import of an empty file name", {"--import-report", "", "--style", "QN1"}, 1,
+            "quillmark: --import-report needs the report file to bring in\n");
         const char *noDisplay = "quillmark: no display: set DISPLAY, or use --export-history/--import-report\n";
         row("the window without a display", {}, 3, noDisplay);
         row("the window on a display nobody serves", {"--simulate"}, 3, noDisplay, ":4711");
@@ -92,7 +98,7 @@ private slots:
     {
         QFETCH(QStringList, arguments);
         QFETCH(QString, display);
-        QProcessEnvironment environment = noDisplay();
+        QProcessEnvironment environment = noDisplay(m_home.path());
         if (!display.isEmpty())
             environment.insert(QStringLiteral("DISPLAY"), display);
         QProcess program;
@@ -109,22 +115,72 @@ private slots:
             QCOMPARE(out.count(QLatin1Char('\n')), 1);
     }
 
-    // The menu's demo: the simulated kit in a bench folder of its own, with the window
-    // system's options taken by the window; it runs until told to stop, and leaves the
-    // real bench's folder alone.
-    void windowRunTakesTheWindowSystemsOptions()
+    // The menu's two entries as they start the window, with the window system's
+    // options taken by the window: the real bench keeps the program's own defaults;
+    // the simulated kit gets a bench folder of its own, ready for a relay to go to
+    // MAKE FINAL REPORT with every file inside it. What was there stays, but for
+    // settings that still hold the bench's defaults, as earlier versions wrote them.
+    // <home> and <demo> stand for the home and the demo folder.
+    void benchFolderAsTheMenuStartsIt_data()
     {
+        QTest::addColumn<bool>("simulated");
+        QTest::addColumn<QByteArray>("artcBefore");  // empty: none
+        QTest::addColumn<QByteArray>("artcAfter");
+        const QByteArray demos = "\"/usr/bin/localc\"\r\n\"<demo>/templates/\"\r\n\"<demo>/reports/\"\r\n";
+        QTest::newRow("real bench") << false << QByteArray()
+                                    << QByteArray("\"/usr/bin/localc\"\r\n\"<home>/Quillmark\"\r\n\"<home>/\"\r\n");
+        QTest::newRow("simulated kit, first start") << true << QByteArray() << demos;
+        QTest::newRow("simulated kit, an earlier version's settings")
+            << true << QByteArray("\"/usr/bin/localc\"\r\n\"<demo>\"\r\n\"<home>/\"\r\n") << demos;
+        const QByteArray own = "\"/opt/calc\"\r\n\"/srv/templates/\"\r\n\"/srv/reports/\"\r\n";
+        QTest::newRow("simulated kit, the operator's own settings") << true << own << own;
+    }
+    void benchFolderAsTheMenuStartsIt()
+    {
+        QFETCH(bool, simulated);
+        QFETCH(QByteArray, artcBefore);
+        QFETCH(QByteArray, artcAfter);
+        const QTemporaryDir home;
+        const QString demo = home.filePath(QStringLiteral("Quillmark/Simulated kit"));
+        const QString folder = simulated ? demo : home.filePath(QStringLiteral("Quillmark"));
+        const auto expand = [&](QByteArray text) {
+            return text.replace("<demo>", QFile::encodeName(demo)).replace("<home>", QFile::encodeName(home.path()));
+        };
+        const QByteArray realTemplate = "a real QN1 template";
+        if (!artcBefore.isEmpty()) {
+            QVERIFY(QDir().mkpath(demo + QStringLiteral("/templates")));
+            writeTo(demo + QStringLiteral("/artc.cfg"), expand(artcBefore));
+            writeTo(demo + QStringLiteral("/templates/Routine_Test_Format_QN1.xlsm"), realTemplate);
+        }
+
         QProcess program;
-        program.setProcessEnvironment(noDisplay());
+        QProcessEnvironment environment = noDisplay(home.path());
+        program.setProcessEnvironment(environment);
         program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        program.start(QStringLiteral(QUILLMARK_PROGRAM),
-                      {"-platform", "offscreen", "-reverse", "--bench-folder", "--simulate"});
+        program.setWorkingDirectory(home.path());
+        QStringList arguments{"-platform", "offscreen", "-reverse", "--bench-folder"};
+        if (simulated)
+            arguments << QStringLiteral("--simulate");
+        program.start(QStringLiteral(QUILLMARK_PROGRAM), arguments);
         QVERIFY(program.waitForStarted() && QTest::qWaitFor([&] { return takesStopSignals(program); }, 20000));
         QCOMPARE(::kill(pid_t(program.processId()), SIGTERM), 0);
         QVERIFY(program.waitForFinished(10000));
         QCOMPARE(program.exitCode(), 0);
-        QVERIFY(QFile::exists(m_home.filePath(QStringLiteral("Quillmark/Simulated kit/artc.cfg"))));
-        QVERIFY(!QFile::exists(m_home.filePath(QStringLiteral("Quillmark/artc.cfg"))));
+
+        QFile artc(folder + QStringLiteral("/artc.cfg"));
+        QVERIFY(artc.open(QIODevice::ReadOnly));
+        QCOMPARE(artc.readAll(), expand(artcAfter));
+        QCOMPARE(QFile::exists(home.filePath(QStringLiteral("Quillmark/artc.cfg"))), !simulated);
+        QStringList templates;
+        for (const char *style : {"QNA1", "QN1", "QNA1K", "QL1", "QECX61", "QTA2", "QSPA1"})
+            templates << QStringLiteral("Routine_Test_Format_%1.xlsm").arg(QLatin1String(style));
+        templates.sort();
+        QCOMPARE(QDir(folder + QStringLiteral("/templates")).entryList(QDir::Files), simulated ? templates : QStringList());
+        QCOMPARE(QDir(folder + QStringLiteral("/reports")).exists(), simulated);
+        QFile kept(demo + QStringLiteral("/templates/Routine_Test_Format_QN1.xlsm"));
+        if (!artcBefore.isEmpty())
+            QVERIFY(kept.open(QIODevice::ReadOnly) && kept.readAll() == realTemplate);
+        QCOMPARE(QDir(home.path()).entryList(QDir::Files), QStringList());  // nothing loose in the home folder
     }
 
     // One bench a start-up folder: a second one started there is told which process
@@ -153,7 +209,7 @@ private slots:
                                                                   : folder.path();
         QProcess first;
         first.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        startBench(first, folder.path(), arguments, noDisplay());
+        startBench(first, folder.path(), arguments, noDisplay(m_home.path()));
         QVERIFY(first.waitForStarted() && QTest::qWaitFor([&] { return takesStopSignals(first); }, 20000));
         const qint64 holder = first.processId();
         if (holderKilled) {
@@ -164,10 +220,10 @@ private slots:
         QProcess second;
         if (secondArguments.contains("--export-history")) {
             second.setWorkingDirectory(folder.path());
-            second.setProcessEnvironment(noDisplay());
+            second.setProcessEnvironment(noDisplay(m_home.path()));
             second.start(QStringLiteral(QUILLMARK_PROGRAM), secondArguments.mid(0, 2));
         } else {
-            startBench(second, folder.path(), secondArguments, noDisplay());
+            startBench(second, folder.path(), secondArguments, noDisplay(m_home.path()));
             QVERIFY(second.waitForStarted() && QTest::qWaitFor([&] { return takesStopSignals(second); }, 20000));
             QCOMPARE(::kill(pid_t(second.processId()), SIGTERM), 0);
         }
@@ -193,7 +249,7 @@ private slots:
     void benchesEndedAtOnceKeepTheirUnsavedSettingsApart()
     {
         QTemporaryDir data;
-        QProcessEnvironment environment = noDisplay();
+        QProcessEnvironment environment = noDisplay(m_home.path());
         environment.insert(QStringLiteral("XDG_DATA_HOME"), data.path());
         QTemporaryDir folders[2];
         QProcess benches[2];
@@ -222,6 +278,13 @@ private slots:
         }
         ports.sort();
         QCOMPARE(ports, QStringList({"3", "4"}));
+    }
+
+private:
+    static void writeTo(const QString &path, const QByteArray &bytes)
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
     }
 };
 

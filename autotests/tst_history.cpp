@@ -832,6 +832,13 @@ private slots:
         window.setReportFolder(m_dir->path());
         window.cmdImport->click();
         QCOMPARE(m_prompts.fileDialogFolders.last(2), QStringList({at(u"bench"_s), m_dir->path()}));
+        // The exports too, each with a name of what it writes.
+        for (QPushButton *b : {window.cmdExportCsv, window.cmdExportJson, window.cmdPrint})
+            b->click();
+        const QString today = QDate::currentDate().toString(u"yyyy-MM-dd"_s);
+        QCOMPARE(m_prompts.fileDialogFolders.last(3),
+                 QStringList({at(u"Relays QN1 "_s + today + u".csv"_s), at(u"Relays QN1 "_s + today + u".json"_s),
+                              at(u"Relays QN1 "_s + today + u".pdf"_s)}));
         window.show();
 
         window.cmbStyle->setCurrentIndex(style);

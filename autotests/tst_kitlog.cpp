@@ -9,6 +9,9 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSettings>
+
+#include <memory>
 
 // The kit log as the engineer reads it: marks explained, the poll's own traffic
 // hidden on request, and room for a whole automatic test.
@@ -38,28 +41,35 @@ private slots:
                  {D::Received, "V:0000I:1180 B\r"}, {D::Received, "R=03125\r"}, {D::Sent, "?P\r"}});
         log.note(QStringLiteral("Stop"));
         platform::RecordedPrompts prompts;
-        KitLogWindow window(log, prompts);
+        QSettings(QStringLiteral("Quillmark"), QStringLiteral("Kit log")).clear();
+        auto window = std::make_unique<KitLogWindow>(log, prompts);
         const QStringList all{">  ?D<CR>",  "<  V:2400I:0170 F<CR>", ">  @R<CR>",  ">  &D<CR>",
                               "<  V:0000I:1180 B<CR>", "<  R=03125<CR>", ">  ?P<CR>", "!  Stop"};
-        QCOMPARE(shownLines(window), all);
-        QVERIFY(!window.txtLog->toPlainText().startsWith(QLatin1Char('\n')));
+        QCOMPARE(shownLines(*window), all);
+        QVERIFY(!window->txtLog->toPlainText().startsWith(QLatin1Char('\n')));
 
-        window.chkHideLive->setChecked(true);
+        window->chkHideLive->setChecked(true);
         const QStringList tests{">  @R<CR>", "<  R=03125<CR>", ">  ?P<CR>", "!  Stop"};
-        QTRY_COMPARE(shownLines(window), tests);
+        QTRY_COMPARE(shownLines(*window), tests);
         // The kit's readings are told by their length (15 with the CR) whatever they
         // start with; a result frame and the presence query are not readings.
         traffic({{D::Sent, "?D\r"}, {D::Received, "*:1580 I0153\r"}, {D::Received, "xxxxxxxxxxxxxx\r"},
                  {D::Sent, "?\r"}});
-        QCOMPARE(shownLines(window), (tests + QStringList{"<  *:1580 I0153<CR>", ">  ?<CR>"}));
+        QCOMPARE(shownLines(*window), (tests + QStringList{"<  *:1580 I0153<CR>", ">  ?<CR>"}));
 
-        window.chkHideLive->setChecked(false);
-        QTRY_COMPARE(shownLines(window).size(), all.size() + 4);
+        // The next opening is as the engineer left the last, hidden or not.
+        window = std::make_unique<KitLogWindow>(log, prompts);
+        QVERIFY(window->chkHideLive->isChecked());
+        QTRY_COMPARE(shownLines(*window), (tests + QStringList{"<  *:1580 I0153<CR>", ">  ?<CR>"}));
+        window->chkHideLive->setChecked(false);
+        window = std::make_unique<KitLogWindow>(log, prompts);
+        QVERIFY(!window->chkHideLive->isChecked());
+        QTRY_COMPARE(shownLines(*window).size(), all.size() + 4);
         // Every mark the lines carry is explained above them.
         for (const QChar mark : {QLatin1Char('>'), QLatin1Char('<'), QLatin1Char('!')})
-            QVERIFY(window.lblLegend->text().contains(QString(mark) + QStringLiteral(" sent"))
-                    || window.lblLegend->text().contains(QString(mark) + QStringLiteral(" received"))
-                    || window.lblLegend->text().contains(QString(mark) + QStringLiteral(" noted")));
+            QVERIFY(window->lblLegend->text().contains(QString(mark) + QStringLiteral(" sent"))
+                    || window->lblLegend->text().contains(QString(mark) + QStringLiteral(" received"))
+                    || window->lblLegend->text().contains(QString(mark) + QStringLiteral(" noted")));
     }
 
     // QNA1K, the longest automatic test, with the operator five minutes at the Drop

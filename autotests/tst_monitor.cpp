@@ -16,19 +16,44 @@
 #include <QTemporaryFile>
 #include <QValueAxis>
 
+#include <array>
+
+namespace {
+
+struct ScreenAt {
+    const char *name;
+    QRect geometry;
+};
+const std::array<ScreenAt, 3> Screens{{{"1280x1024", QRect(0, 0, 1280, 1024)},
+                                       {"1024x768", QRect(1280, 0, 1024, 768)},
+                                       {"1920x1080", QRect(2304, 0, 1920, 1080)}}};
+
+} // namespace
+
 // The Bench Monitor on the whole bench against the simulated kit: the trace it draws
 // from the frames, the progress and time left of a run, and its Stop.
 class TestMonitor : public QObject
 {
     Q_OBJECT
 
+    // The main window on the screen and the monitor opened beside it, as the
+    // operator's Ctrl+M does.
+    static BenchMonitor &openMonitor(FrmMain &w)
+    {
+        w.show();
+        (void)QTest::qWaitForWindowExposed(&w);
+        w.showBenchMonitor();
+        (void)QTest::qWaitFor([&w] { return w.benchMonitor()->isVisible(); });
+        return *w.benchMonitor();
+    }
+
     // A bench whose kit is never checked, so the only frames are the test's own.
     struct QuietBench : BenchRig {
-        QuietBench()
+        explicit QuietBench(int relay = 0)
+            : BenchRig(relay)
         {
             control<QTimer>(w(), "tmrPortOpen").stop();
-            w().showBenchMonitor();
-            monitor().setClock([this] { return clock; });
+            openMonitor(w()).setClock([this] { return clock; });
         }
         BenchMonitor &monitor() { return *w().benchMonitor(); }
         void kitSends(const QByteArray &frame) { w().link().receiver.dispatch(QString::fromLatin1(frame)); }
@@ -96,7 +121,7 @@ private slots:
         BenchRig rig;
         QVERIFY(rig.waitUntilKitFree());
         FrmMain &w = rig.w();
-        w.showBenchMonitor();
+        openMonitor(w);
         struct Seen {
             Progress::Report report;
             int ticks;
@@ -107,6 +132,17 @@ private slots:
         QStringList shownLeft;
         connect(&control<QTimer>(w, "tmrTout"), &QTimer::timeout, this,
                 [&] { shownLeft << w.benchMonitor()->lblTimeLeft->text(); });
+        QString procedureWhenEnded, timeLeftWhenEnded;
+        QLabel &busy = control<QLabel>(w, "lblBusy(3)");
+        connect(&control<QComboBox>(w, "cmbCR"), &QComboBox::editTextChanged, this, [&](const QString &text) {
+            if (text != QLatin1String("Results"))
+                return;
+            QTimer::singleShot(0, this, [&] {  // the busy label goes with the result
+                QVERIFY(busy.isHidden() && w.procedures().running());
+                procedureWhenEnded = w.benchMonitor()->lblProcedure->text();
+                timeLeftWhenEnded = w.benchMonitor()->lblTimeLeft->text();
+            });
+        });
         const int ticksBefore = w.link().wait.ticks();
         control<QComboBox>(w, "cmbCRChannel").setCurrentIndex(16);
         control<QPushButton>(w, "cmdContactResistance").click();
@@ -123,42 +159,73 @@ private slots:
                          qPrintable(QStringLiteral("%1: %2 left, %3 to go")
                                         .arg(s.report.text).arg(*s.report.waitsLeft).arg(ticksAfter - s.ticks)));
         }
+        // The last the line says before the test ends is D4's, with the waits of the
+        // whole run still ahead; then it says nothing.
         const auto lastCounted = std::find_if(seen.rbegin(), seen.rend(),
                                               [](const Seen &s) { return s.report.waitsLeft.has_value(); });
-        QVERIFY(lastCounted != seen.rend() && *lastCounted->report.waitsLeft <= 1);  // the time left falls to zero
-        QCOMPARE(lastCounted->report.done, 16);
+        QVERIFY(lastCounted != seen.rend());
+        QCOMPARE(lastCounted->report.text, QStringLiteral("Contact resistance: D4, channel 16 of 16"));
+        QCOMPARE(seen.last().report.text, QString());
         QCOMPARE(channels.size(), 16);
         QCOMPARE(channels.first(), QStringLiteral("Contact resistance: A1, channel 1 of 16"));
         QCOMPARE(channels.last(), QStringLiteral("Contact resistance: D4, channel 16 of 16"));
         QVERIFY(shownLeft.first().endsWith(" s left"));
         QCOMPARE(w.progress().report().text, QString());
         QCOMPARE(w.benchMonitor()->lblProcedure->text(), QStringLiteral("No test running"));
+        // The line went with the test: once the busy label had gone, while the run
+        // still switched the supply off.
+        QVERIFY(!procedureWhenEnded.isEmpty());
+        QCOMPARE(procedureWhenEnded, QStringLiteral("No test running"));
+        QCOMPARE(timeLeftWhenEnded, QString());
     }
 
-    // The current axis fits what the coil draws, to the top of three round steps.
+    // The current axis holds what the coil draws, to the top of three round steps:
+    // fixed by the coil once it is measured, whatever the readings do on a ramp;
+    // from the readings of the last two minutes before that.
     void currentAxisFitsTheCoil_data()
     {
-        QTest::addColumn<QByteArray>("frame");
+        QTest::addColumn<int>("relay");
+        QTest::addColumn<double>("ohms");
+        QTest::addColumn<QByteArrayList>("frames");  // one after another, the axis drawn after each
         QTest::addColumn<double>("top");
-        QTest::newRow("coil off") << QByteArray("V:0000I:0000 F\r") << 3.0;
-        QTest::newRow("QN1 coil, 17 mA") << QByteArray("V:2400I:0170 F\r") << 30.0;
-        QTest::newRow("5.9 mA, no room left under 6") << QByteArray("V:0300I:0059 F\r") << 7.5;
-        QTest::newRow("57 mA") << QByteArray("V:2400I:0570 F\r") << 60.0;
-        QTest::newRow("118 mA") << QByteArray("V:0400I:1180 F\r") << 150.0;
-        QTest::newRow("QTA2 source, 500 mA") << QByteArray("V:0200I:5000 B\r") << 600.0;
+        const auto row = [](const char *name, int relay, double ohms, const QByteArrayList &frames, double top) {
+            QTest::newRow(name) << relay << ohms << frames << top;
+        };
+        row("coil off, not measured", 0, 0, {"V:0000I:0000 F\r"}, 3.0);
+        row("17 mA, not measured", 0, 0, {"V:2400I:0170 F\r"}, 30.0);
+        row("5.9 mA, no room left under 6", 0, 0, {"V:0300I:0059 F\r"}, 7.5);
+        row("118 mA, not measured", 0, 0, {"V:0400I:1180 F\r"}, 150.0);
+        row("QTA2 source at 500 mA, not measured", 0, 0, {"V:0200I:5000 B\r"}, 600.0);
+        // 24 V over 890 ohms: 27.0 mA.
+        row("QN1 coil of 890 ohms through a ramp", 2, 890,
+            {"V:0000I:0000 B\r", "V:0500I:0056 B\r", "V:1400I:0157 B\r", "V:2400I:0270 F\r"}, 30.0);
+        // 24 V over 660 ohms: 36.4 mA.
+        row("QNA1K coil of 660 ohms, idle", 4, 660, {"V:0000I:0000 F\r"}, 60.0);
+        row("QTA2 coil on the current source through a ramp", 7, 9,
+            {"V:0000I:0000 B\r", "V:0040I:0400 B\r", "V:0106I:1180 F\r"}, 600.0);
+        row("a reading above the coil's still fits", 2, 890, {"V:2400I:0410 F\r"}, 60.0);
     }
     void currentAxisFitsTheCoil()
     {
-        QFETCH(QByteArray, frame);
+        QFETCH(int, relay);
+        QFETCH(double, ohms);
+        QFETCH(QByteArrayList, frames);
         QFETCH(double, top);
-        QuietBench rig;
+        QuietBench rig(relay);
         BenchMonitor &m = rig.monitor();
+        rig.record.CoilResistance1 = float(ohms);
         rig.readings(0, 1, "V:2400I:4000 F\r");
-        rig.readings(130, 131, frame);  // the 400 mA have left the two minutes
-        m.cmdPause->click();
-        m.cmdPause->click();
-        QCOMPARE(m.milliampsAxis()->min(), 0.0);
-        QCOMPARE(m.milliampsAxis()->max(), top);
+        double at = 130;  // the 400 mA have left the two minutes
+        QList<double> tops;
+        for (const QByteArray &frame : std::as_const(frames)) {
+            rig.readings(at, at + 1, frame);
+            at += 2;
+            m.cmdPause->click();
+            m.cmdPause->click();  // resuming draws at once
+            QCOMPARE(m.milliampsAxis()->min(), 0.0);
+            tops << m.milliampsAxis()->max();
+        }
+        QCOMPARE(tops, QList<double>(frames.size(), top));
     }
 
     // A contact run holds the poll for half a minute: the curves stop where the
@@ -189,8 +256,7 @@ private slots:
         BenchRig rig;
         QVERIFY(rig.waitUntilKitFree());
         FrmMain &w = rig.w();
-        w.showBenchMonitor();
-        QLabel *timeLeft = w.benchMonitor()->lblTimeLeft;
+        QLabel *timeLeft = openMonitor(w).lblTimeLeft;
         control<QPushButton>(w, "cmdCoilResistance").click();
         QVERIFY(rig.waitUntilIdle());
         control<QPushButton>(w, "cmdDropAway").click();
@@ -237,19 +303,31 @@ private slots:
         QVERIFY(rig.prompts.messages.front().text.contains("No space left on device"));
     }
 
-    // The monitor's place: where it was left when that is still on the screen,
-    // otherwise beside the main window on the bench's 1280 x 1024 screen.
-    void opensBesideTheMainWindow_data()
+    // The monitor's place on the bench PC's screen and on a smaller and a larger one:
+    // where it was left when that is still on a screen, otherwise beside the main
+    // window, from its frame once that is on the screen. Never larger than the
+    // screen, its Stop on it; over the main window only where the screen has no room
+    // beside it (1024 x 768), and never over the Control Panel.
+    void opensWhereItCanBeUsed_data()
     {
+        QTest::addColumn<QString>("screen");
+        QTest::addColumn<bool>("mainShownFirst");
         QTest::addColumn<QRect>("remembered");
         QTest::addColumn<bool>("kept");
-        QTest::newRow("first time") << QRect() << false;
-        QTest::newRow("left on the screen") << QRect(400, 500, 700, 400) << true;
-        QTest::newRow("left on a larger screen") << QRect(1500, 200, 760, 480) << false;
-        QTest::newRow("taller than this screen") << QRect(0, 0, 760, 1100) << false;
+        for (const char *screen : {"1024x768", "1280x1024", "1920x1080"}) {
+            for (const bool shown : {true, false}) {
+                QTest::addRow("%s, %s", screen, shown ? "first time" : "main window not yet shown")
+                    << QString::fromLatin1(screen) << shown << QRect() << false;
+            }
+        }
+        QTest::newRow("left on the screen") << "1280x1024" << true << QRect(400, 500, 700, 400) << true;
+        QTest::newRow("left beyond every screen") << "1280x1024" << true << QRect(5000, 200, 760, 480) << false;
+        QTest::newRow("taller than every screen") << "1920x1080" << false << QRect(2304, 0, 760, 1100) << false;
     }
-    void opensBesideTheMainWindow()
+    void opensWhereItCanBeUsed()
     {
+        QFETCH(QString, screen);
+        QFETCH(bool, mainShownFirst);
         QFETCH(QRect, remembered);
         QFETCH(bool, kept);
         QSettings settings(QStringLiteral("Quillmark"), QStringLiteral("Bench Monitor"));
@@ -257,24 +335,45 @@ private slots:
         if (remembered.isValid())
             settings.setValue(QStringLiteral("place"), remembered);
         settings.sync();
+        const auto found = std::find_if(Screens.begin(), Screens.end(),
+                                        [&screen](const ScreenAt &s) { return QLatin1String(s.name) == screen; });
+        const QRect available = found->geometry;
         BenchRig rig;
         FrmMain &w = rig.w();
-        w.show();
-        w.showBenchMonitor();
-        const QRect monitor = w.benchMonitor()->frameGeometry();
-        const QRect screen = w.screen()->availableGeometry();
-        QCOMPARE(screen, QRect(0, 0, 1280, 1024));
-        QVERIFY2(screen.contains(monitor), qPrintable(QStringLiteral("%1 %2 %3 %4").arg(monitor.x()).arg(monitor.y())
-                                                          .arg(monitor.width()).arg(monitor.height())));
-        if (kept) {
-            QCOMPARE(w.benchMonitor()->geometry(), remembered);
-        } else {
-            QVERIFY(!monitor.intersects(w.frameGeometry()));
-            QVERIFY(monitor.width() >= 440 && monitor.height() >= 200);
+        w.move(available.center() - w.rect().center());  // centred, as the bench opens it
+        if (mainShownFirst) {
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
         }
+        w.showBenchMonitor();
+        BenchMonitor &m = *w.benchMonitor();
+        if (!mainShownFirst) {
+            QTest::qWait(50);
+            QVERIFY(!m.isVisible());  // nothing to stand beside yet
+            w.show();
+        }
+        QTRY_VERIFY(m.isVisible());
+        QCOMPARE(w.screen()->availableGeometry(), available);
+
+        const QRect monitor = m.frameGeometry();
+        const QRect stop(m.cmdStop->mapToGlobal(QPoint()), m.cmdStop->size());
+        const QRect panel(control<QWidget>(w, "FrameCPanel").mapToGlobal(QPoint()), control<QWidget>(w, "FrameCPanel").size());
+        const QString seen = QStringLiteral("monitor %1,%2 %3x%4, main window %5,%6")
+                                 .arg(monitor.x()).arg(monitor.y()).arg(monitor.width()).arg(monitor.height())
+                                 .arg(w.frameGeometry().x()).arg(w.frameGeometry().y());
+        QVERIFY2(available.contains(monitor), qPrintable(seen));
+        QVERIFY2(available.contains(stop), qPrintable(seen));
+        if (kept) {
+            QCOMPARE(m.geometry(), remembered);
+            return;
+        }
+        QVERIFY2(monitor.width() >= 440 && monitor.height() >= 200, qPrintable(seen));
+        QVERIFY2(!monitor.intersects(panel), qPrintable(seen));
+        if (screen != QLatin1String("1024x768"))  // the centred main window leaves some 110 rows above and below
+            QVERIFY2(!monitor.intersects(w.frameGeometry()), qPrintable(seen));
     }
 
-    // The arithmetic of the place on other screens, against places worked out by hand.
+    // The arithmetic of the place, against places worked out by hand.
     void placeOnOtherScreens_data()
     {
         QTest::addColumn<QRect>("screen");
@@ -294,13 +393,22 @@ private slots:
         // 177 columns of the main window's right side.
         QTest::newRow("1366x768") << QRect(0, 0, 1366, 768) << QRect(263, 124, 840, 519)
                                   << QRect(926, 124, 440, 240);
+        // 1024 x 768: below the main window it would cover less of it, but the
+        // bottom of the Control Panel; at the right edge it covers the readings.
+        QTest::newRow("1024x768") << QRect(0, 0, 1024, 768) << QRect(92, 124, 840, 519)
+                                  << QRect(584, 124, 440, 240);
+        // 800 x 600: the smallest monitor is the whole screen's height at most.
+        QTest::newRow("taller than the screen") << QRect(0, 0, 800, 200) << QRect(0, 0, 800, 150)
+                                                << QRect(360, 0, 440, 200);
     }
     void placeOnOtherScreens()
     {
         QFETCH(QRect, screen);
         QFETCH(QRect, mainWindow);
         QFETCH(QRect, expected);
-        QCOMPARE(monitorlayout::besideMainWindow(mainWindow, {QSize(1000, 560), QSize(440, 240)}, screen), expected);
+        const QRect panel = QRect(16, 16, 225, 433).translated(mainWindow.topLeft());
+        QCOMPARE(monitorlayout::besideMainWindow(mainWindow, panel, {QSize(1000, 560), QSize(440, 240)}, screen),
+                 expected);
     }
 
     // Open or not, and where: kept for the next start in the user's settings.
@@ -324,13 +432,19 @@ private slots:
 
 int main(int argc, char *argv[])
 {
-    // The bench PC's screen, 1280 x 1024, on which the monitor must find room
-    // beside the main window.
+    // Three screens side by side: a small one, the bench PC's and a wide one, on
+    // which the monitor must find room beside the main window. The bench PC's is the
+    // primary one, where the main window opens.
     QTemporaryFile screens;
     if (!screens.open())
         return 1;
-    screens.write(R"({"screens": [{"name": "bench", "x": 0, "y": 0, "width": 1280, "height": 1024,
-                      "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+    QStringList described;
+    for (const ScreenAt &at : Screens)
+        described << QStringLiteral(R"({"name": "%1", "x": %2, "y": %3, "width": %4, "height": %5,
+                                       "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1})")
+                         .arg(QLatin1String(at.name)).arg(at.geometry.x()).arg(at.geometry.y())
+                         .arg(at.geometry.width()).arg(at.geometry.height());
+    screens.write(QStringLiteral(R"({"screens": [%1]})").arg(described.join(QLatin1Char(','))).toUtf8());
     screens.flush();
     qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(screens.fileName()));
     QApplication app(argc, argv);

@@ -540,8 +540,11 @@ private slots:
         PtyBench rig(0);
         QVERIFY(rig.waitUntilKitFree());
         FrmMain &w = *rig.window;
-        w.showBenchMonitor();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.showBenchMonitor();  // beside the main window once that is on the screen
         BenchMonitor &monitor = *w.benchMonitor();
+        QTRY_VERIFY(monitor.isVisible());
         QVERIFY(rig.turnKit(QStringLiteral("silent")));
         const QRegularExpression counting(QStringLiteral("^No answer from the kit for (\\d+) s$"));
         QTRY_VERIFY_WITH_TIMEOUT(counting.match(monitor.lblSilence->text()).hasMatch(), 3000);

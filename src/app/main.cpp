@@ -1,4 +1,5 @@
 #include "console/window/benchsession.h"
+#include "console/window/demofolder.h"
 #include "console/window/frmmain.h"
 #include "kitsim/simulatedkitport.h"
 #include "platform/displaycheck.h"
@@ -21,6 +22,7 @@
 #include <cstdlib>
 #include <memory>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -51,7 +53,8 @@ struct CommandLine {
                                            QStringLiteral("Start in the bench folder ~/Quillmark (made if missing) "
                                                           "instead of the current folder; art.cfg and artc.cfg "
                                                           "are kept there. The desktop entry starts Quillmark so. "
-                                                          "With --simulate: ~/Quillmark/Simulated kit.")};
+                                                          "With --simulate: ~/Quillmark/Simulated kit, with template and "
+                                                          "report folders of its own.")};
 
     const QCommandLineOption history{QStringLiteral("history"),
                                      QStringLiteral("Keep the results history in URL: postgresql://user@host/database "
@@ -113,6 +116,12 @@ struct CommandLine {
         if (!parser.positionalArguments().isEmpty())
             return QStringLiteral("Unexpected argument %1 (quillmark takes no file or word without an option)")
                 .arg(parser.positionalArguments().constFirst());
+        // "--export-history ''", or the file left off the end of the line.
+        for (const auto &[option, wanted] : {std::pair(&exportHistory, "a file name ending in .csv or .json"),
+                                              std::pair(&importReport, "the report file to bring in")}) {
+            if (parser.isSet(*option) && parser.value(*option).isEmpty())
+                return QStringLiteral("--%1 needs %2").arg(option->names().constFirst(), QLatin1String(wanted));
+        }
         for (const auto &[option, run] : {std::pair(&since, &exportHistory), std::pair(&style, &importReport)}) {
             if (parser.isSet(*option) && !parser.isSet(*run))
                 return QStringLiteral("--%1 goes with --%2").arg(option->names().constFirst(), run->names().constFirst());
@@ -158,6 +167,11 @@ std::optional<platform::StartupFolder> startupFolder(const CommandLine &line)
             std::fprintf(stderr, "quillmark: cannot start in the bench folder %s\n",
                          qPrintable(QDir::toNativeSeparators(folder)));
             return std::nullopt;
+        }
+        // The menu's demonstration goes all the way to the final report in a folder of its own.
+        if (line.parser.isSet(line.simulate) && !line.isScript()) {
+            for (const QString &problem : demofolder::prepare(folder))
+                std::fprintf(stderr, "quillmark: %s\n", qPrintable(problem));
         }
     }
     return platform::StartupFolder(QDir::currentPath());
@@ -271,7 +285,11 @@ int main(int argc, char *argv[])
     for (QString &argument : ours)
         argument = history::withoutPassword(argument);
     if (line.asksForTextOnly()) {
-        QCoreApplication textOnly(argc, argv);
+        // The usage line names the program as the operator types it, not the path it was started by.
+        char name[] = "quillmark";
+        std::vector<char *> named(argv, argv + argc);
+        named.front() = name;
+        QCoreApplication textOnly(argc, named.data());
         line.parser.process(ours);  // prints and exits
     }
     if (const QString mistake = line.mistake(ours); !mistake.isEmpty())

@@ -10,9 +10,21 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QVBoxLayout>
 
 #include <algorithm>
+
+namespace {
+
+// Kept in the user's Quillmark settings, beside the Bench Monitor's, not in the bench's settings files.
+const QString HideLiveKey = QStringLiteral("hide live readings");
+QSettings hidingLiveReadings()
+{
+    return QSettings(QStringLiteral("Quillmark"), QStringLiteral("Kit log"));
+}
+
+} // namespace
 
 KitLogWindow::KitLogWindow(KitLog &log, platform::Prompts &prompts, const QString &folder, QWidget *parent)
     : QDialog(parent)
@@ -36,6 +48,7 @@ KitLogWindow::KitLogWindow(KitLog &log, platform::Prompts &prompts, const QStrin
     lblLegend->setObjectName(QStringLiteral("lblLegend"));
     lblLegend->setFont(fixed);
     chkHideLive->setObjectName(QStringLiteral("chkHideLive"));
+    chkHideLive->setChecked(hidingLiveReadings().value(HideLiveKey, false).toBool());  // as the engineer left it
     showAll();
 
     auto *buttons = new QDialogButtonBox(this);
@@ -53,7 +66,10 @@ KitLogWindow::KitLogWindow(KitLog &log, platform::Prompts &prompts, const QStrin
     layout->addWidget(buttons);
 
     connect(&log, &KitLog::appended, this, &KitLogWindow::showLatest);
-    connect(chkHideLive, &QCheckBox::toggled, this, &KitLogWindow::showAll);
+    connect(chkHideLive, &QCheckBox::toggled, this, [this](bool hidden) {
+        hidingLiveReadings().setValue(HideLiveKey, hidden);
+        showAll();
+    });
     m_filling.setInterval(0);
     connect(&m_filling, &QTimer::timeout, this, &KitLogWindow::showSome);
 }

@@ -38,7 +38,8 @@ public:
     // The box while it is open; nullptr when nothing is left open.
     virtual QDialog *message(QWidget *parent, const QString &title, const QString &text, PromptIcon icon) = 0;
     // chosen is called once, with an empty choice when the operator cancelled; not
-    // at all when parent goes first.
+    // at all when parent goes first. folder may end in a file name, which the dialog
+    // then suggests there.
     virtual void openFile(QWidget *parent, const QString &title, const QString &folder,
                           const QString &defaultExtension, Chosen chosen,
                           FileListing listing = FileListing::ByExtension) = 0;

@@ -28,6 +28,14 @@ void Progress::clear()
     emit changed();
 }
 
+void Progress::testEnded()
+{
+    if (m_levels.empty() || m_levels.back().ended)
+        return;
+    m_levels.back().ended = true;
+    emit changed();
+}
+
 Progress::Entry *Progress::entry(int id)
 {
     const auto found = std::find_if(m_levels.begin(), m_levels.end(), [id](const Entry &e) { return e.id == id; });
@@ -72,12 +80,17 @@ void Progress::end(int id)
 Progress::Report Progress::report() const
 {
     Report report;
-    if (m_levels.empty())
+    std::vector<const Entry *> shown;
+    for (const Entry &e : m_levels) {
+        if (!e.ended)
+            shown.push_back(&e);
+    }
+    if (shown.empty())
         return report;
     // "Automatic test: contact resistance, C2, channel 7 of 16"; a level's own step
     // shows only while no inner level runs.
-    const Entry &outer = m_levels.front();
-    const Entry &inner = m_levels.back();
+    const Entry &outer = *shown.front();
+    const Entry &inner = *shown.back();
     report.text = outer.name;
     if (&inner != &outer) {
         QString name = inner.name;
@@ -89,10 +102,10 @@ Progress::Report Progress::report() const
     }
     report.done = inner.done;
     report.total = inner.total;
-    report.onOperator = std::any_of(m_levels.begin(), m_levels.end(), [](const Entry &e) { return e.onOperator; });
+    report.onOperator = std::any_of(shown.begin(), shown.end(), [](const Entry *e) { return e->onOperator; });
     int waits = 0;
-    for (const Entry &e : m_levels) {
-        const std::optional<int> own = ownWaitsLeft(e);
+    for (const Entry *e : shown) {
+        const std::optional<int> own = ownWaitsLeft(*e);
         if (!own)
             return report;
         waits += *own;

@@ -66,6 +66,10 @@ public:
     [[nodiscard]] Level begin(const QString &name);
     // Nothing runs any more (a Stop); the levels still held say nothing from now on.
     void clear();
+    // The innermost level's test has ended as the operator sees it: its result is
+    // shown and its busy label gone. What it still does (a contact run switching the
+    // supply off, with its settle times) is left out of the report.
+    void testEnded();
 
     // A tmrTout tick: one wait fewer ahead.
     void ticked() { emit changed(); }
@@ -84,6 +88,7 @@ private:
         int ticksAtPlan = 0;
         bool frozen = false;
         bool onOperator = false;
+        bool ended = false;  // its test ended; it only finishes off
     };
     Entry *entry(int id);
     std::optional<int> ownWaitsLeft(const Entry &entry) const;

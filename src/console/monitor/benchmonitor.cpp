@@ -30,16 +30,22 @@
 #include <QThread>
 #include <QValueAxis>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <utility>
 
 namespace {
 
 constexpr double SilenceSeconds = 1.0;  // the kit answers every poll tick; a second without a frame is not normal
 constexpr double TopVolts = 30;         // the coil supply goes to 24 V
 constexpr double TimeStepSeconds = 20;  // the time axis in round steps, -120 s to now
+// Each curve and its axis in one colour, as the main window shows the readings: the
+// voltage green, the current red.
+const QColor VoltsColour(0, 150, 0);
+const QColor MilliampsColour(210, 0, 0);
 // Where there is room the monitor is as large as this; below the smallest size
 // its chart cannot be read.
 constexpr monitorlayout::Sizes MonitorSizes{QSize(1000, 560), QSize(440, 200)};
@@ -96,6 +102,7 @@ BenchMonitor::BenchMonitor(Sources sources, QWidget *parent)
     // the main window is a strip of some 230 rows, and every row goes to the curves.
     m_chart = new QChart;
     m_chart->legend()->setAlignment(Qt::AlignRight);
+    m_chart->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);  // a curve's mark is a piece of it
     m_chart->setMargins(QMargins(4, 4, 4, 4));
     // The axis counts back from now, so a reading keeps its age as it moves left:
     // "-120 s" at the left edge, "0 s" now.
@@ -113,6 +120,11 @@ BenchMonitor::BenchMonitor(Sources sources, QWidget *parent)
     // Its ticks fall on the voltage grid; a grid of its own would only cross it.
     m_milliampsAxis = new QValueAxis(m_chart);
     m_milliampsAxis->setTitleText(tr("coil current (mA)"));
+    for (const auto &[axis, colour] : {std::pair(m_voltsAxis, VoltsColour), std::pair(m_milliampsAxis, MilliampsColour)}) {
+        axis->setTitleBrush(colour);
+        axis->setLabelsColor(colour);
+        axis->setLinePenColor(colour);
+    }
     m_milliampsAxis->setTickCount(monitorlayout::AxisSteps + 1);
     m_milliampsAxis->setGridLineVisible(false);
     scaleMilliamps(0);
@@ -129,6 +141,10 @@ BenchMonitor::BenchMonitor(Sources sources, QWidget *parent)
     m_chart->addSeries(m_busy);
     m_busy->attachAxis(m_time);
     m_busy->attachAxis(m_voltsAxis);
+    for (QLegendMarker *marker : m_chart->legend()->markers(m_busy)) {
+        marker->setShape(QLegend::MarkerShapeRectangle);  // a swatch of the band, not of its invisible edge
+        marker->setPen(QPen(QColor(200, 200, 80)));
+    }
 
     const auto markers = [this](const QString &name, QValueAxis *axis, const QColor &colour) {
         auto *series = new QScatterSeries(m_chart);
@@ -244,22 +260,77 @@ bool BenchMonitor::wasOpen()
     return monitorSettings().value(QStringLiteral("open"), false).toBool();
 }
 
+QWidget *BenchMonitor::mainWindow() const
+{
+    return parentWidget() ? parentWidget()->window() : nullptr;
+}
+
+// The main window's frame is known once the window system has put it on the
+// screen; before that its place and frame are only what was asked for.
+bool BenchMonitor::mainWindowOnScreen() const
+{
+    const QWidget *main = mainWindow();
+    return !main || (main->isVisible() && main->windowHandle() && main->windowHandle()->isExposed());
+}
+
+void BenchMonitor::open()
+{
+    if (m_placed) {
+        show();
+        raise();
+        activateWindow();
+        return;
+    }
+    if (mainWindowOnScreen())
+        return placeAndShow();
+    // Shown, the main window has a window of its own, which says when it is on the screen.
+    mainWindow()->installEventFilter(this);
+    if (QWindow *handle = mainWindow()->windowHandle())
+        handle->installEventFilter(this);
+}
+
+bool BenchMonitor::eventFilter(QObject *watched, QEvent *event)
+{
+    QWidget *main = mainWindow();
+    if (!m_placed && main) {
+        if (watched == main && event->type() == QEvent::Show && main->windowHandle())
+            main->windowHandle()->installEventFilter(this);
+        if (event->type() == QEvent::Expose && mainWindowOnScreen()) {
+            main->removeEventFilter(this);
+            main->windowHandle()->removeEventFilter(this);
+            // After the expose has been handled, when the frame has its place.
+            QMetaObject::invokeMethod(this, &BenchMonitor::placeAndShow, Qt::QueuedConnection);
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void BenchMonitor::placeAndShow()
+{
+    if (m_placed)
+        return;
+    m_placed = true;
+    restorePlace();
+    open();
+}
+
 void BenchMonitor::restorePlace()
 {
-    const QWidget *mainWindow = parentWidget() ? parentWidget()->window() : nullptr;
-    const QMargins frame = frameMargins(mainWindow);
+    const QWidget *main = mainWindow();
+    const QMargins frame = frameMargins(main);
     const QRect remembered = monitorSettings().value(QStringLiteral("place")).toRect();
     if (remembered.isValid() && fitsAScreen(remembered.marginsAdded(frame))) {
         setGeometry(remembered);
         return;
     }
-    const QScreen *screen = mainWindow ? mainWindow->screen() : QGuiApplication::primaryScreen();
+    const QScreen *screen = main ? main->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
     const QSize framed = minimumSizeHint().grownBy(frame);
     const monitorlayout::Sizes sizes{MonitorSizes.largest.expandedTo(framed), MonitorSizes.smallest.expandedTo(framed)};
-    const QRect placed = monitorlayout::besideMainWindow(mainWindow ? mainWindow->frameGeometry() : QRect(), sizes,
-                                                         screen->availableGeometry());
+    const QRect placed = monitorlayout::besideMainWindow(main ? main->frameGeometry() : QRect(),
+                                                         m_sources.controlPanel ? m_sources.controlPanel() : QRect(),
+                                                         sizes, screen->availableGeometry());
     const QRect inner = placed.marginsRemoved(frame);
     resize(inner.size());
     move(placed.topLeft());  // a window's position is its frame's
@@ -374,10 +445,13 @@ void BenchMonitor::draw()
     scaleMilliamps(largestMilliamps);
 }
 
-// The current axis follows what the coil draws, in round steps.
+// The current axis holds what the coil draws, in round steps: fixed by the coil once
+// it is measured, so that the trace keeps its scale through a ramp; a reading above
+// that still fits.
 void BenchMonitor::scaleMilliamps(double largest)
 {
-    const double top = monitorlayout::milliampsAxisTop(largest);
+    const double coil = m_sources.coil ? monitorlayout::coilMilliamps(m_sources.coil()) : 0;
+    const double top = monitorlayout::milliampsAxisTop(std::max(coil, largest));
     if (top == m_milliampsAxis->max())
         return;
     m_milliampsAxis->setRange(0, top);
@@ -399,7 +473,9 @@ void BenchMonitor::useSegments(std::size_t count)
     const auto line = [this](const QString &name, QValueAxis *axis, const QColor &colour) {
         auto *series = new QLineSeries(m_chart);
         series->setName(name);
-        series->setColor(colour);
+        QPen pen(colour);
+        pen.setWidthF(2.5);
+        series->setPen(pen);
         m_chart->addSeries(series);
         series->attachAxis(m_time);
         series->attachAxis(axis);
@@ -410,8 +486,14 @@ void BenchMonitor::useSegments(std::size_t count)
         return series;
     };
     while (m_segments.size() < count) {
-        QLineSeries *volts = line(tr("coil voltage"), m_voltsAxis, QColor(0, 160, 0));
-        QLineSeries *milliamps = line(tr("coil current"), m_milliampsAxis, QColor(200, 0, 0));
+        QLineSeries *volts = line(tr("coil voltage (V, left)"), m_voltsAxis, VoltsColour);
+        QLineSeries *milliamps = line(tr("coil current (mA, right)"), m_milliampsAxis, MilliampsColour);
+        // Where both run at the top of their axes (a 24 V coil drawing 27 mA on 0-30
+        // mA) one lies on the other: the current is drawn dashed, and over the voltage.
+        QPen dashed = milliamps->pen();
+        dashed.setWidthF(2);
+        dashed.setStyle(Qt::DashLine);
+        milliamps->setPen(dashed);
         m_segments.push_back({volts, milliamps});
     }
 }

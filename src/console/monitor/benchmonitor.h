@@ -1,6 +1,7 @@
 #pragma once
 
 #include "console/monitor/livetrace.h"
+#include "console/monitor/monitorlayout.h"
 #include "platform/atomicfile.h"
 
 #include <QElapsedTimer>
@@ -43,6 +44,8 @@ public:
         const QTimer &tmrComm;  // polling: the kit ought to answer
         std::function<void()> stop;
         platform::Prompts &prompts;  // the export's file dialog and what went wrong with it
+        std::function<monitorlayout::Coil()> coil;  // the coil under test: what its current axis holds
+        std::function<QRect()> controlPanel;        // the main window's Control Panel on the screen, never covered
     };
 
     explicit BenchMonitor(Sources sources, QWidget *parent = nullptr);
@@ -51,8 +54,11 @@ public:
     // Whether the monitor was open when the bench last closed, and where it stood:
     // kept in the user's Quillmark settings, not in the bench's settings files.
     static bool wasOpen();
-    // Where it was, when that still fits a screen; otherwise beside the main window.
-    void restorePlace();
+    // Shows the monitor, raised. The first time it is placed where it was left, when
+    // that still fits a screen, otherwise beside the main window: from the main
+    // window's frame on the screen, so until the main window is shown and on the
+    // screen the monitor waits for it, hidden.
+    void open();
     // monitor nullptr: it was never opened in this run.
     static void remember(const BenchMonitor *monitor);
 
@@ -89,8 +95,13 @@ signals:
 protected:
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    QWidget *mainWindow() const;
+    bool mainWindowOnScreen() const;
+    void placeAndShow();
+    void restorePlace();
     void chooseAndExport(const QString &extension);
     void onFrame(const QString &frame);
     void writeAway(const QString &path, std::function<platform::WriteResult()> write);
@@ -110,6 +121,7 @@ private:
     bool m_silent = false;
     QTimer m_everySecond;         // drawing, kit silence and the time left, only while shown
     QString m_exportFolder;
+    bool m_placed = false;        // once, the first time it opens
 
     QChart *m_chart = nullptr;
     QValueAxis *m_time = nullptr;

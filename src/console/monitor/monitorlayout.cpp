@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <utility>
 
 namespace monitorlayout {
 
@@ -18,6 +19,16 @@ double milliampsAxisTop(double largestMilliamps)
         }
     }
     return 1e6 * AxisSteps;
+}
+
+double coilMilliamps(const Coil &coil)
+{
+    constexpr double CoilSupplyVolts = 24;
+    constexpr double CurrentSourceMilliamps = 500;
+    constexpr double SmallestVoltageCoilOhms = 100;  // below it the pick-up test refuses a voltage coil
+    if (coil.currentDriven)
+        return CurrentSourceMilliamps;
+    return coil.ohms >= SmallestVoltageCoilOhms ? CoilSupplyVolts / coil.ohms * 1000 : 0;
 }
 
 namespace {
@@ -54,11 +65,12 @@ int area(const QRect &r)
 
 } // namespace
 
-QRect besideMainWindow(const QRect &mainFrame, const Sizes &sizes, const QRect &available)
+QRect besideMainWindow(const QRect &mainFrame, const QRect &keepClear, const Sizes &wanted, const QRect &available)
 {
+    const Sizes sizes{wanted.largest.boundedTo(available.size()), wanted.smallest.boundedTo(available.size())};
     const QRect main = mainFrame.intersected(available);
     if (main.isEmpty()) {  // no main window on this screen: the middle of it
-        QRect middle(QPoint(), sizes.largest.boundedTo(available.size()));
+        QRect middle(QPoint(), sizes.largest);
         middle.moveCenter(available.center());
         return middle;
     }
@@ -81,11 +93,14 @@ QRect besideMainWindow(const QRect &mainFrame, const Sizes &sizes, const QRect &
     if (!best.isNull())
         return best;
 
-    // No room beside it: the smallest monitor where it covers the least of the main window.
-    const QSize size = sizes.smallest.boundedTo(available.size());
+    // No room beside it: the smallest monitor where it covers the least of the main
+    // window, clear of the Control Panel where it can be.
+    const auto covers = [&main, &keepClear](const QRect &placed) {
+        return std::pair(area(placed.intersected(keepClear)), area(placed.intersected(main)));
+    };
     for (const Side &side : sides) {
-        const QRect placed = placeIn(side, main, size, available);
-        if (best.isNull() || area(placed.intersected(main)) < area(best.intersected(main)))
+        const QRect placed = placeIn(side, main, sizes.smallest, available);
+        if (best.isNull() || covers(placed) < covers(best))
             best = placed;
     }
     return best;

@@ -474,13 +474,15 @@ BenchMonitor *FrmMain::benchMonitor() const
 void FrmMain::showBenchMonitor()
 {
     if (!m_monitor) {
-        m_monitor = new BenchMonitor(
-            {*m_link, *m_progress, *tmrTout, *tmrComm, [this] { m_procedures->stop(); }, m_prompts}, this);
-        m_monitor->restorePlace();
+        const auto coil = [this] {
+            return monitorlayout::Coil{double(m_record.CoilResistance1), relayIndex() == catalogue::QTA2};
+        };
+        const auto controlPanel = [this] { return QRect(FrameCPanel->mapToGlobal(QPoint()), FrameCPanel->size()); };
+        m_monitor = new BenchMonitor({*m_link, *m_progress, *tmrTout, *tmrComm, [this] { m_procedures->stop(); },
+                                      m_prompts, coil, controlPanel},
+                                     this);
     }
-    m_monitor->show();
-    m_monitor->raise();
-    m_monitor->activateWindow();
+    m_monitor->open();
 }
 
 history::HistoryWindow *FrmMain::historyWindow() const
@@ -562,7 +564,11 @@ void FrmMain::selectChannel(List list, int entry)
 
 void FrmMain::showBusy(Busy busy, bool shown)
 {
-    lblBusy[std::size_t(busy)]->setVisible(shown);
+    QLabel *label = lblBusy[std::size_t(busy)];
+    const bool ended = !shown && !label->isHidden();
+    label->setVisible(shown);
+    if (ended)  // the operator takes the test as over, whatever settle times it still waits out
+        m_progress->testEnded();
 }
 
 void FrmMain::lockPanel(bool locked)

@@ -342,7 +342,7 @@ HistoryWindow::HistoryWindow(const Location &location, platform::Prompts &prompt
     connect(cmdExportJson, &QPushButton::clicked, this, [this] { chooseFile(QStringLiteral("json"), &HistoryWindow::exportChosen); });
     connect(cmdPrint, &QPushButton::clicked, this, [this] { chooseFile(QStringLiteral("pdf"), &HistoryWindow::printChosen); });
     connect(cmdImport, &QPushButton::clicked, this, [this] {
-        m_prompts.openFile(this, tr("Import a report file"), importFolder(), QStringLiteral("csv"),
+        m_prompts.openFile(this, tr("Import a report file"), reportFolder(), QStringLiteral("csv"),
                            [this](const platform::FileChoice &choice) {
                                if (!choice.fullPath.isEmpty())
                                    importReport(choice.fullPath);
@@ -588,17 +588,22 @@ void HistoryWindow::drawTrend(const QString &caption)
 
 // The report folder, where the bench keeps its report files; the start-up folder
 // while there is none.
-QString HistoryWindow::importFolder() const
+QString HistoryWindow::reportFolder() const
 {
     return !m_reportFolder.isEmpty() && QFileInfo(m_reportFolder).isDir() ? m_reportFolder : m_startupFolder.path();
 }
 
+// In the report folder, named for what goes out: "Relays QN1 2026-05-20.csv".
 void HistoryWindow::chooseFile(const QString &extension, bool (HistoryWindow::*then)(const QString &))
 {
-    m_prompts.saveFile(this, {}, m_startupFolder.path(), extension, [this, then](const platform::FileChoice &choice) {
-        if (!choice.fullPath.isEmpty())
-            (this->*then)(choice.fullPath);
-    });
+    const QString style = cmbStyle->currentIndex() > 0 ? cmbStyle->currentText() + QLatin1Char(' ') : QString();
+    const QString suggested =
+        QStringLiteral("Relays %1%2.%3").arg(style, QDate::currentDate().toString(Qt::ISODate), extension);
+    m_prompts.saveFile(this, {}, QDir(reportFolder()).filePath(suggested), extension,
+                       [this, then](const platform::FileChoice &choice) {
+                           if (!choice.fullPath.isEmpty())
+                               (this->*then)(choice.fullPath);
+                       });
 }
 
 bool HistoryWindow::startTask(const QString &doing, std::function<void(Store *store, const Job &job)> work,

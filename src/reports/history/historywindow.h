@@ -87,9 +87,9 @@ public:
     QList<double> trendValues() const { return m_trend; }
     Spread trendSpread() const { return spreadOf(m_trend); }
 
-    // Where the import dialog opens: the bench's report folder, when there is one.
+    // Where the import and export dialogs open: the bench's report folder, when there is one.
     void setReportFolder(const QString &folder) { m_reportFolder = folder; }
-    QString importFolder() const;
+    QString reportFolder() const;
 
     // What the buttons do once a file is chosen: start the work and return at once;
     // false when other long work still runs. taskFinished tells the end, lblStatus
