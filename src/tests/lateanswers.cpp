@@ -6,7 +6,7 @@
 
 void LateAnswers::afterRun(const ChannelMeasurement &measurement, ResultLines &results, bool allChannels, int channel)
 {
-    std::optional<After> &after = &measurement == &ContactDelayReadings ? m_afterDelay : m_afterResistance;
+    std::optional<After> &after = measurement.answer == wire::FrameKind::Delay ? m_afterDelay : m_afterResistance;
     after = After{&measurement, &results, allChannels, channel};
 }
 
