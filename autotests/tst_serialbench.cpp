@@ -378,7 +378,7 @@ private slots:
         PtyBench rig(relay);
         QVERIFY(rig.waitUntilKitFree());
         FrmMain &w = *rig.window;
-        rig.completeEveryDropAwayDialog();
+        const DialogCount operatorAtTheDialog(w);
         control<QPushButton>(w, "cmdReport").setEnabled(false);
         control<QPushButton>(w, "cmdAuto").click();
         // A liveness bound, not a speed: a loaded machine takes several times longer.
