@@ -74,25 +74,9 @@ public:
             timeoutMs);
     }
 
-    // An operator at the Drop Away Test dialog: script(dialog) on every 20 ms tick
-    // while one is open, until it returns true.
-    void operateDropAwayDialog(std::function<bool(FrmDropAway &dialog)> script)
-    {
-        m_operator.setInterval(20);
-        QObject::connect(&m_operator, &QTimer::timeout, &m_operator, [this, script = std::move(script)] {
-            auto *dialog = window->findChild<FrmDropAway *>();
-            if (dialog && dialog->isVisible() && script(*dialog))
-                m_operator.stop();
-        });
-        m_operator.start();
-    }
-
     platform::RecordedPrompts prompts;
     BenchRecord record;
     std::unique_ptr<FrmMain> window;
-
-private:
-    QTimer m_operator;
 };
 
 // Drop Away Test dialogs as an operator meets them: each counted, and completed
