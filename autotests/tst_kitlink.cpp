@@ -386,7 +386,7 @@ private slots:
         // Each answer nobody asked for is noted in the kit log, and only those.
         QCOMPARE(rig.link.log.formatted().count("answer nobody asked for: "), results.handled.size());
         QCOMPARE(rig.link.poll.isOpen(request(asked.isEmpty() ? "CoilResRequest" : asked)), rig.answers.isEmpty() && !asked.isEmpty());
-        QCOMPARE(rig.view.liveUpdates, 0);
+        QVERIFY(rig.view.liveUpdates == 0 && rig.view.portErrors.isEmpty());  // nothing told the operator
         QVERIFY(longestBuffer <= 21);
     }
 
