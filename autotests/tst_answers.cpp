@@ -12,7 +12,6 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QRandomGenerator>
-#include <QSet>
 
 using namespace catalogue;
 
@@ -243,7 +242,7 @@ private slots:
         FrmMain &w = *rig.window;
         QVERIFY(rig.turnKit("answer=@R:R=00500"));
 
-        QSet<QMessageBox *> seen;
+        QHash<QMessageBox *, int> lookedAt;  // each box seen, and for how long
         QStringList told;
         int mostAtOnce = 0;
         QStringList sentUnderABox;
@@ -260,22 +259,20 @@ private slots:
             if (entry.direction == KitLog::Direction::Sent && !entry.liveReading && !openBoxes().isEmpty())
                 sentUnderABox << entry.text;
         });
-        QHash<QMessageBox *, int> lookedAt;
         QTimer operatorReads;
         operatorReads.callOnTimeout([&] {
             const QList<QMessageBox *> open = openBoxes();
             mostAtOnce = std::max(mostAtOnce, int(open.size()));
             for (QMessageBox *box : open) {
-                if (!seen.contains(box))
+                if (!lookedAt.contains(box))
                     told << box->text();
-                seen.insert(box);
                 if ((lookedAt[box] += 20) >= 3 * WaitMs)
                     box->accept();
             }
         });
         operatorReads.start(20);
         control<QPushButton>(w, "cmdAuto").click();
-        QVERIFY(QTest::qWaitFor([&] { return seen.size() == 2 && openBoxes().isEmpty(); }, 20000));
+        QVERIFY(QTest::qWaitFor([&] { return lookedAt.size() == 2 && openBoxes().isEmpty(); }, 20000));
         QVERIFY(rig.waitUntilIdle(60000));
 
         QCOMPARE(mostAtOnce, 1);
