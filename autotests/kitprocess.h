@@ -1,5 +1,7 @@
 #pragma once
 
+#include "kitheard.h"
+
 #include "console/record/configfiles.h"
 
 #include <QFile>
@@ -82,10 +84,10 @@ public:
     // Commands the kit heard, in order.
     QStringList heard()
     {
-        m_heard += QString::fromLatin1(kit.readAllStandardOutput());
+        m_heard += kit.readAllStandardOutput();
         QStringList commands;
-        for (const QString &line : m_heard.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-            commands << line.section(QLatin1Char(' '), 1);
+        for (const Heard &h : readKitLog(m_heard))
+            commands << h.command;
         return commands;
     }
 
@@ -102,5 +104,5 @@ public:
 private:
     bool m_linked = false;
     QString m_said;
-    QString m_heard;
+    QByteArray m_heard;
 };
