@@ -5,6 +5,7 @@
 // run scaled so a test of a one-second-per-step procedure takes milliseconds.
 
 #include "controls.h"
+#include "kitheard.h"
 
 #include "console/window/frmmain.h"
 #include "kitlink/kitlink.h"
@@ -76,19 +77,13 @@ public:
     SimulatedKit &kit() { return kitPort->kit(); }
     FrmMain &w() { return *window; }
 
-    // Commands the kit heard since forgetHeard(), live-reading queries left out and a
-    // result query asked on several ticks running counted once.
+    // Commands the kit heard since forgetHeard(), without the live polls.
     QStringList heard() const
     {
         QStringList commands;
-        for (const SimulatedKit::ReceivedCommand &c : kitPort->kit().commandLog()) {
-            const bool live = c.text == QLatin1String("?D") || c.text == QLatin1String("&D");
-            const bool repeated = !commands.isEmpty() && commands.constLast() == c.text
-                                  && QStringList{"?P", "?A", "*P", "*A", "?p"}.contains(c.text);
-            if (!live && !repeated)
-                commands << c.text;
-        }
-        return commands;
+        for (const SimulatedKit::ReceivedCommand &c : kitPort->kit().commandLog())
+            commands << c.text;
+        return withoutPolls(commands);
     }
     void forgetHeard() { kitPort->kit().clearCommandLog(); }
 

@@ -73,16 +73,26 @@ public:
     QString newDatabase()
     {
         const QString name = QStringLiteral("h%1").arg(++m_databases);
+        if (const QString why = execute(QStringLiteral("postgres"), QStringLiteral("CREATE DATABASE ") + name); !why.isEmpty())
+            qWarning() << "CREATE DATABASE" << name << why;
+        return QStringLiteral("postgresql://bench@%1/%2").arg(QString::fromUtf8(QUrl::toPercentEncoding(m_dir.path())), name);
+    }
+
+    // SQL run in database as the user bench; empty when it ran, else why not.
+    QString execute(const QString &database, const QString &sql)
+    {
+        QString why;
         {
-            QSqlDatabase admin = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("pg-admin"));
-            admin.setHostName(m_dir.path());
-            admin.setUserName(QStringLiteral("bench"));
-            admin.setDatabaseName(QStringLiteral("postgres"));
-            if (!admin.open() || !QSqlQuery(admin).exec(QStringLiteral("CREATE DATABASE ") + name))
-                qWarning() << "CREATE DATABASE" << name << admin.lastError().text();
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("pg-admin"));
+            db.setHostName(m_dir.path());
+            db.setUserName(QStringLiteral("bench"));
+            db.setDatabaseName(database);
+            QSqlQuery query(db);
+            if (!db.open() || !query.exec(sql))
+                why = db.lastError().text() + query.lastError().text();
         }
         QSqlDatabase::removeDatabase(QStringLiteral("pg-admin"));
-        return QStringLiteral("postgresql://bench@%1/%2").arg(QString::fromUtf8(QUrl::toPercentEncoding(m_dir.path())), name);
+        return why;
     }
 
 private:

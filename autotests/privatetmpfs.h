@@ -11,6 +11,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <algorithm>
+
 #include <sys/statvfs.h>
 
 class PrivateTmpfs
@@ -68,3 +70,16 @@ private:
     QString m_path;
     QString m_why;
 };
+
+// The disk folder lies on filled up, then roomBytes freed again: a file "filler"
+// there takes the rest, until it is removed.
+inline bool fillLeaving(const QString &folder, qint64 roomBytes)
+{
+    QFile filler(folder + QStringLiteral("/filler"));
+    const QByteArray page(4096, 'x');
+    if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return false;
+    while (filler.write(page) == page.size()) {
+    }
+    return filler.resize(std::max<qint64>(0, filler.size() - roomBytes));
+}

@@ -12,13 +12,11 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QRandomGenerator>
-#include <QSet>
 
 using namespace catalogue;
 
 namespace {
 
-const QStringList SafeSequence{"@A00", "&A00", "^R0", "@V0000", "^Q0000"};
 constexpr int WaitMs = 200;  // the fixed wait of PtyBench
 
 // One frame of every kind the kit sends as a result, by the mark the tests use for it.
@@ -27,21 +25,6 @@ const QList<std::pair<QString, QString>> OneOfEachKind{
     {"%", "%V0610 I0059"},  {">", ">V0000 I0118"}, {"!", "!V0000 I0071"}, {"#", "#00253"},
     {"&", "&123450"},       {"s", "!:NNNNNNNN:CCCCCCCC"},
 };
-
-// The commands as the kit heard them, without the live-readings queries, and a result
-// query asked on several ticks running counted once.
-QStringList withoutPolls(const QStringList &heard)
-{
-    QStringList commands;
-    for (const QString &command : heard) {
-        const bool live = command == QLatin1String("?D") || command == QLatin1String("&D");
-        const bool repeated = !commands.isEmpty() && commands.constLast() == command
-                              && QStringList{"?P", "?A", "*P", "*A", "?p"}.contains(command);
-        if (!live && !repeated)
-            commands << command;
-    }
-    return commands;
-}
 
 int notedUnasked(FrmMain &w)
 {
@@ -79,41 +62,6 @@ private:
     bool m_safing = false;
 };
 
-// Drop Away Test dialogs as an operator meets them: each counted once, completed
-// after a short look.
-class DialogCount : public QObject
-{
-public:
-    DialogCount(FrmMain &window) : m_window(window)
-    {
-        m_look.callOnTimeout(this, [this] {
-            for (FrmDropAway *dialog : m_window.findChildren<FrmDropAway *>()) {
-                if (!dialog->isVisible())
-                    continue;
-                if (!m_seen.contains(dialog)) {
-                    m_seen.insert(dialog);
-                    m_since.insert(dialog, 0);
-                }
-                if ((m_since[dialog] += 20) >= 300)
-                    control<QPushButton>(*dialog, "cmdComplete").click();
-            }
-            int open = 0;
-            for (FrmDropAway *dialog : m_window.findChildren<FrmDropAway *>())
-                open += dialog->isVisible() ? 1 : 0;
-            mostAtOnce = std::max(mostAtOnce, open);
-        });
-        m_look.start(20);
-    }
-    int seen() const { return int(m_seen.size()); }
-    int mostAtOnce = 0;
-
-private:
-    FrmMain &m_window;
-    QTimer m_look;
-    QSet<FrmDropAway *> m_seen;
-    QHash<FrmDropAway *, int> m_since;
-};
-
 } // namespace
 
 class TestAnswers : public QObject
@@ -128,13 +76,6 @@ class TestAnswers : public QObject
             control<QComboBox>(*rig.window, "cmbCRChannel").setCurrentIndex(entry);
             control<QComboBox>(*rig.window, "cmbCDChannel").setCurrentIndex(entry);
         }
-    }
-
-    // The kit asked what its outputs are left at: everything off and at zero.
-    static bool kitLeftSafe(PtyBench &rig)
-    {
-        rig.kit.write("state\n");
-        return rig.kitSays(QStringLiteral("state supply 0.00 V, coil 1 off, coil 2 off, source off at 0.0 mA"));
     }
 
 private slots:
@@ -206,7 +147,7 @@ private slots:
         QCOMPARE(heard.mid(heard.lastIndexOf(late) + 1), thenAlso + SafeSequence);
         QVERIFY(!panel.unlockedWhileSafing);
         QCOMPARE(dialogs.seen(), dialogsBeforeTheStop);
-        QVERIFY(kitLeftSafe(rig));
+        QVERIFY(rig.leftSafe());
         QCOMPARE(notedUnasked(w), 1);
     }
 
@@ -301,7 +242,7 @@ private slots:
         FrmMain &w = *rig.window;
         QVERIFY(rig.turnKit("answer=@R:R=00500"));
 
-        QSet<QMessageBox *> seen;
+        QHash<QMessageBox *, int> lookedAt;  // each box seen, and for how long
         QStringList told;
         int mostAtOnce = 0;
         QStringList sentUnderABox;
@@ -318,22 +259,20 @@ private slots:
             if (entry.direction == KitLog::Direction::Sent && !entry.liveReading && !openBoxes().isEmpty())
                 sentUnderABox << entry.text;
         });
-        QHash<QMessageBox *, int> lookedAt;
         QTimer operatorReads;
         operatorReads.callOnTimeout([&] {
             const QList<QMessageBox *> open = openBoxes();
             mostAtOnce = std::max(mostAtOnce, int(open.size()));
             for (QMessageBox *box : open) {
-                if (!seen.contains(box))
+                if (!lookedAt.contains(box))
                     told << box->text();
-                seen.insert(box);
                 if ((lookedAt[box] += 20) >= 3 * WaitMs)
                     box->accept();
             }
         });
         operatorReads.start(20);
         control<QPushButton>(w, "cmdAuto").click();
-        QVERIFY(QTest::qWaitFor([&] { return seen.size() == 2 && openBoxes().isEmpty(); }, 20000));
+        QVERIFY(QTest::qWaitFor([&] { return lookedAt.size() == 2 && openBoxes().isEmpty(); }, 20000));
         QVERIFY(rig.waitUntilIdle(60000));
 
         QCOMPARE(mostAtOnce, 1);
@@ -403,7 +342,7 @@ private slots:
             const QStringList heard = withoutPolls(rig.heard());
             if (measuring) {
                 QCOMPARE(heard.mid(heard.size() - SafeSequence.size()), SafeSequence);
-                QVERIFY(kitLeftSafe(rig));
+                QVERIFY(rig.leftSafe());
             } else {
                 QVERIFY(heard.size() <= heardBeforeStop + 1);  // a command under way as the Stop was pressed
             }

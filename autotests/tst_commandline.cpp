@@ -1,35 +1,15 @@
+#include "programs.h"
+#include "testfiles.h"
+
 #include <QDir>
-#include <QFile>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QTest>
-
-#include <csignal>
-
-namespace {
-
-// It takes SIGTERM over once its start-up is through (or, refused, once it shows why).
-bool takesStopSignals(const QProcess &program)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(program.processId()));
-    const QByteArray text = status.open(QIODevice::ReadOnly) ? status.readAll() : QByteArray();
-    const qulonglong caught = QRegularExpression("SigCgt:\\s*(\\w+)").match(text).captured(1).toULongLong(nullptr, 16);
-    return ((caught >> (SIGTERM - 1)) & 1) != 0;
-}
 
 // Settings files in folder naming the port; the rest at their defaults.
-bool writeSettings(const QString &folder, int port)
+static void writeSettings(const QString &folder, int port)
 {
-    QByteArray art = QByteArray::number(port) + "\r\n";
-    for (int row = 1; row <= 25; ++row)
-        art += "\"0001\"\r\n\"A\"\r\n\"B\"\r\n";
-    QFile artFile(QDir(folder).filePath("art.cfg")), artcFile(QDir(folder).filePath("artc.cfg"));
-    return artFile.open(QIODevice::WriteOnly) && artFile.write(art) == art.size() && artcFile.open(QIODevice::WriteOnly)
-           && artcFile.write("\"/usr/bin/localc\"\r\n\"/tpl/\"\r\n\"/out/\"\r\n") > 0;
+    writeFile(folder + "/art.cfg", QByteArray::number(port) + "\r\n" + QByteArray("\"0001\"\r\n\"A\"\r\n\"B\"\r\n").repeated(25));
+    writeFile(folder + "/artc.cfg", "\"/usr/bin/localc\"\r\n\"/tpl/\"\r\n\"/out/\"\r\n");
 }
-
-} // namespace
 
 // The quillmark program as a process: on a PC with no display every use that needs
 // no window answers in one line with its exit status, and the window system's own
@@ -39,16 +19,6 @@ class TestCommandLine : public QObject
     Q_OBJECT
 
     QTemporaryDir m_home;
-
-    static QProcessEnvironment noDisplay(const QString &home)
-    {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_CONFIG_HOME"})
-            environment.remove(QLatin1String(name));
-        environment.insert(QStringLiteral("HOME"), home);
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), home);
-        return environment;
-    }
 
     // The bench's window, offscreen, started in folder; stderr is kept to be read.
     void startBench(QProcess &program, const QString &folder, const QStringList &arguments,
@@ -90,9 +60,9 @@ private slots:
             "quillmark: --export-history needs a file name ending in .csv or .json\n");
         row("an import of an empty file name", {"--import-report", "", "--style", "QN1"}, 1,
             "quillmark: --import-report needs the report file to bring in\n");
-        const char *noDisplay = "quillmark: no display: set DISPLAY, or use --export-history/--import-report\n";
-        row("the window without a display", {}, 3, noDisplay);
-        row("the window on a display nobody serves", {"--simulate"}, 3, noDisplay, ":4711");
+        const char *none = "quillmark: no display: set DISPLAY, or use --export-history/--import-report\n";
+        row("the window without a display", {}, 3, none);
+        row("the window on a display nobody serves", {"--simulate"}, 3, none, ":4711");
     }
     void answersWithoutAWindow()
     {
@@ -149,27 +119,24 @@ private slots:
         const QByteArray realTemplate = "a real QN1 template";
         if (!artcBefore.isEmpty()) {
             QVERIFY(QDir().mkpath(demo + QStringLiteral("/templates")));
-            writeTo(demo + QStringLiteral("/artc.cfg"), expand(artcBefore));
-            writeTo(demo + QStringLiteral("/templates/Routine_Test_Format_QN1.xlsm"), realTemplate);
+            writeFile(demo + QStringLiteral("/artc.cfg"), expand(artcBefore));
+            writeFile(demo + QStringLiteral("/templates/Routine_Test_Format_QN1.xlsm"), realTemplate);
         }
 
         QProcess program;
-        QProcessEnvironment environment = noDisplay(home.path());
-        program.setProcessEnvironment(environment);
+        program.setProcessEnvironment(noDisplay(home.path()));
         program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         program.setWorkingDirectory(home.path());
         QStringList arguments{"-platform", "offscreen", "-reverse", "--bench-folder"};
         if (simulated)
             arguments << QStringLiteral("--simulate");
         program.start(QStringLiteral(QUILLMARK_PROGRAM), arguments);
-        QVERIFY(program.waitForStarted() && QTest::qWaitFor([&] { return takesStopSignals(program); }, 20000));
+        QVERIFY(startedAndTakesStopSignals(program));
         QCOMPARE(::kill(pid_t(program.processId()), SIGTERM), 0);
         QVERIFY(program.waitForFinished(10000));
         QCOMPARE(program.exitCode(), 0);
 
-        QFile artc(folder + QStringLiteral("/artc.cfg"));
-        QVERIFY(artc.open(QIODevice::ReadOnly));
-        QCOMPARE(artc.readAll(), expand(artcAfter));
+        QCOMPARE(readFile(folder + QStringLiteral("/artc.cfg")), expand(artcAfter));
         QCOMPARE(QFile::exists(home.filePath(QStringLiteral("Quillmark/artc.cfg"))), !simulated);
         QStringList templates;
         for (const char *style : {"QNA1", "QN1", "QNA1K", "QL1", "QECX61", "QTA2", "QSPA1"})
@@ -177,9 +144,8 @@ private slots:
         templates.sort();
         QCOMPARE(QDir(folder + QStringLiteral("/templates")).entryList(QDir::Files), simulated ? templates : QStringList());
         QCOMPARE(QDir(folder + QStringLiteral("/reports")).exists(), simulated);
-        QFile kept(demo + QStringLiteral("/templates/Routine_Test_Format_QN1.xlsm"));
         if (!artcBefore.isEmpty())
-            QVERIFY(kept.open(QIODevice::ReadOnly) && kept.readAll() == realTemplate);
+            QCOMPARE(readFile(demo + QStringLiteral("/templates/Routine_Test_Format_QN1.xlsm")), realTemplate);
         QCOMPARE(QDir(home.path()).entryList(QDir::Files), QStringList());  // nothing loose in the home folder
     }
 
@@ -210,7 +176,7 @@ private slots:
         QProcess first;
         first.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         startBench(first, folder.path(), arguments, noDisplay(m_home.path()));
-        QVERIFY(first.waitForStarted() && QTest::qWaitFor([&] { return takesStopSignals(first); }, 20000));
+        QVERIFY(startedAndTakesStopSignals(first));
         const qint64 holder = first.processId();
         if (holderKilled) {
             first.kill();
@@ -224,7 +190,7 @@ private slots:
             second.start(QStringLiteral(QUILLMARK_PROGRAM), secondArguments.mid(0, 2));
         } else {
             startBench(second, folder.path(), secondArguments, noDisplay(m_home.path()));
-            QVERIFY(second.waitForStarted() && QTest::qWaitFor([&] { return takesStopSignals(second); }, 20000));
+            QVERIFY(startedAndTakesStopSignals(second));
             QCOMPARE(::kill(pid_t(second.processId()), SIGTERM), 0);
         }
         QVERIFY(second.waitForFinished(10000));
@@ -254,12 +220,12 @@ private slots:
         QTemporaryDir folders[2];
         QProcess benches[2];
         for (int i = 0; i < 2; ++i) {
-            QVERIFY(writeSettings(folders[i].path(), 3 + i));
+            writeSettings(folders[i].path(), 3 + i);
             benches[i].setProcessChannelMode(QProcess::ForwardedErrorChannel);
             startBench(benches[i], folders[i].path(), {"--simulate"}, environment);
         }
         for (QProcess &bench : benches)
-            QVERIFY(bench.waitForStarted() && QTest::qWaitFor([&] { return takesStopSignals(bench); }, 20000));
+            QVERIFY(startedAndTakesStopSignals(bench));
         // Running as root, only a folder that is gone stops a write.
         for (QTemporaryDir &folder : folders)
             QVERIFY(QDir(folder.path()).removeRecursively());
@@ -271,20 +237,10 @@ private slots:
         }
         const QDir kept(data.filePath("Quillmark/unsaved settings"));
         QStringList ports;
-        for (const QString &run : kept.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-            QFile art(kept.filePath(run + "/art.cfg"));
-            QVERIFY(art.open(QIODevice::ReadOnly));
-            ports << QString::fromLatin1(art.readLine().trimmed());
-        }
+        for (const QString &run : kept.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+            ports << QString::fromLatin1(readFile(kept.filePath(run + "/art.cfg")).split('\r').first());
         ports.sort();
         QCOMPARE(ports, QStringList({"3", "4"}));
-    }
-
-private:
-    static void writeTo(const QString &path, const QByteArray &bytes)
-    {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
     }
 };
 

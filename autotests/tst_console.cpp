@@ -16,6 +16,7 @@
 #include "reports/history/journal.h"
 #include "reports/reportform.h"
 #include "controls.h"
+#include "programs.h"
 #include "testfiles.h"
 
 #include <QAction>
@@ -25,7 +26,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -33,7 +33,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <csignal>
 
 using namespace std::chrono_literals;
 
@@ -340,15 +339,7 @@ private slots:
         program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         program.setWorkingDirectory(m_folder);  // started there, as the bench PC starts it
         program.start(QStringLiteral(QUILLMARK_PROGRAM), {QStringLiteral("--simulate")});
-        // The bench takes the signals over once start-up is through (the splash alone is 2 s).
-        const auto takesOver = [&program] {  // the signals it has handlers for, one bit each
-            QFile status(QStringLiteral("/proc/%1/status").arg(program.processId()));
-            const QByteArray text = status.open(QIODevice::ReadOnly) ? status.readAll() : QByteArray();
-            const QString mask = QRegularExpression("SigCgt:\\s*(\\w+)").match(text).captured(1);
-            const qulonglong caught = mask.toULongLong(nullptr, 16);
-            return ((caught >> (SIGTERM - 1)) & (caught >> (SIGHUP - 1)) & (caught >> (SIGINT - 1)) & 1) != 0;
-        };
-        QVERIFY(program.waitForStarted() && QTest::qWaitFor(takesOver, 10000));
+        QVERIFY(startedAndTakesStopSignals(program));  // once start-up is through (the splash alone is 2 s)
         for (const int signalNumber : signalNumbers)
             QCOMPARE(::kill(pid_t(program.processId()), signalNumber), 0);
         QVERIFY(program.waitForFinished(5000) && program.exitStatus() == QProcess::NormalExit);

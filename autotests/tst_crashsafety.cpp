@@ -92,7 +92,7 @@ public:
     QString sweep(const Folder &from, int killsLeft, int generation)
     {
         for (long killAt = 1;; ++killAt) {
-            if (!restore(from) || (m_roomLeft >= 0 && !fillLeaving(m_roomLeft)))
+            if (!restore(from) || (m_roomLeft >= 0 && !fillLeaving(m_dir, m_roomLeft * PageBytes)))
                 return QStringLiteral(" cannot set the folder up");
             QString problem = run(generation, killAt, m_writes);
             const bool killed = m_killed;
@@ -144,18 +144,6 @@ public:
                 return false;
         }
         return true;
-    }
-
-    // Fills the tiny disk up, then frees that many pages again.
-    bool fillLeaving(int pages) const
-    {
-        QFile filler(path(Filler));
-        const QByteArray page(PageBytes, 'x');
-        if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-            return false;
-        for (int n = 0; n <= TinyDiskKiB * 1024 / PageBytes && filler.write(page) == PageBytes; ++n) {
-        }
-        return filler.resize(filler.size() - pages * PageBytes);
     }
 
     // What a file holds, in a word: "-" when it is not there; for the report file and

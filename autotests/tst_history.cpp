@@ -8,6 +8,7 @@
 #include "pgserver.h"
 #include "platform/prompts.h"
 #include "privatetmpfs.h"
+#include "programs.h"
 #include "ptybench.h"
 #include "reports/history/exporters.h"
 #include "reports/history/historystore.h"
@@ -120,18 +121,6 @@ QByteArray pendingLines(int first, int count, const QString &contactUnit = {})
     return out;
 }
 
-// A disk with no room left but roomKiB: a file grown until the disk refuses, then
-// cut back by that much.
-void fill(const QString &folder, int roomKiB = 0)
-{
-    QFile filler(folder + u"/filler"_s);
-    QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-    const QByteArray block(4096, 'x');
-    while (filler.write(block) == block.size()) {
-    }
-    QVERIFY(filler.resize(std::max<qint64>(0, filler.size() - roomKiB * 1024)));
-}
-
 // The file of report file lines with line number line (from 1) in place of the old.
 QByteArray withLine(const QByteArray &lines, int line, const QByteArray &text)
 {
@@ -184,6 +173,26 @@ bool finished(history::HistoryWindow &window, bool started)
     if (!ok)
         qWarning("the window's work did not succeed: %s", qPrintable(window.lblStatus->text()));
     return ok;
+}
+
+// The program run as a script where there is no display, to its end (killed after
+// 30 s: a read without end): its exit code, -1 when killed, and what it said on
+// standard output and error. history: QUILLMARK_HISTORY, when given.
+std::pair<int, QString> runScript(const QStringList &arguments, const QString &folder, const QString &history = {})
+{
+    QProcessEnvironment environment = noDisplay();
+    environment.remove(u"QUILLMARK_HISTORY"_s);
+    if (!history.isEmpty())
+        environment.insert(u"QUILLMARK_HISTORY"_s, history);
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.setWorkingDirectory(folder);
+    program.start(QStringLiteral(QUILLMARK_PROGRAM), arguments);
+    if (!program.waitForFinished(30000))
+        program.kill();
+    program.waitForFinished();
+    const int exitCode = program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
+    return {exitCode, QString::fromUtf8(program.readAllStandardOutput() + program.readAllStandardError())};
 }
 
 } // namespace
@@ -375,13 +384,10 @@ private slots:
             QVERIFY(QDir().mkpath(file = at(u"batch.csv"_s)));
         QString told;
         if (script) {
-            QProcess program;
-            program.start(QStringLiteral(QUILLMARK_PROGRAM), {u"--import-report"_s, file, u"--style"_s, u"QL1"_s,
-                                                             u"--history"_s, url});
-            if (!program.waitForFinished(20000))
-                program.kill();  // /dev/zero read without end
-            told = QString::fromUtf8(program.readAllStandardError());
-            QVERIFY2(program.exitCode() == 1 && told.count(u'\n') == 1, qPrintable(told));
+            const auto [exitCode, said] =
+                runScript({u"--import-report"_s, file, u"--style"_s, u"QL1"_s, u"--history"_s, url}, m_dir->path());
+            told = said;
+            QVERIFY2(exitCode == 1 && told.count(u'\n') == 1, qPrintable(told));
         } else {
             history::HistoryWindow window(*history::Location::parse(url), m_prompts, startupFolder());
             window.cmbStyle->setCurrentIndex(4);
@@ -454,18 +460,8 @@ private slots:
             QVERIFY(QFile::copy(QStringLiteral(QUILLMARK_TEST_DATA "/history-v1.sqlite"), location.path));
             QVERIFY(QFile(location.path).setPermissions(QFile::ReadOwner | QFile::WriteOwner));
         } else {
-            QSqlDatabase db = QSqlDatabase::addDatabase(u"QPSQL"_s, u"v1-loader"_s);
-            db.setHostName(location.host);
-            db.setUserName(location.user);
-            db.setDatabaseName(location.database);
-            QSqlQuery load(db);
-            const bool loaded = db.open()
-                                && load.exec(QString::fromUtf8(readFile(QStringLiteral(QUILLMARK_TEST_DATA "/history-v1.pgsql"))));
-            const QString why = load.lastError().text() + db.lastError().text();
-            load = QSqlQuery();
-            db = QSqlDatabase();
-            QSqlDatabase::removeDatabase(u"v1-loader"_s);
-            QVERIFY2(loaded, qPrintable(why));
+            QCOMPARE(m_pg.execute(location.database, QString::fromUtf8(readFile(QStringLiteral(QUILLMARK_TEST_DATA "/history-v1.pgsql")))),
+                     QString());
         }
 
         const QList<RelayEntry> kept = storedIn(url);
@@ -602,7 +598,7 @@ private slots:
         const QString folder = (disk ? disk->path() : m_dir->path()) + u'/';
         writeFile(folder + u"Routine_Test_Format_QL1.xlsm"_s, "template");
         if (disk)
-            fill(disk->path(), roomKiB);
+            QVERIFY(fillLeaving(disk->path(), roomKiB * 1024));
         else
             QVERIFY(QDir().mkpath(folder + u"RoutineTest.pdf"_s));
         BenchRecord record = relay(4, 0, 1030);
@@ -990,15 +986,13 @@ private slots:
         const QString folder = fullDisk ? disk->path() : m_dir->path(), target = folder + u'/' + file;
         writeFile(target, "yesterday's\n");
         if (fullDisk)
-            fill(folder, roomKiB);
+            QVERIFY(fillLeaving(folder, roomKiB * 1024));
 
         QString said;
         if (end == "script on a full disk"_L1) {
-            QProcess program;
-            program.start(QStringLiteral(QUILLMARK_PROGRAM), {u"--export-history"_s, target, u"--history"_s, url});
-            QVERIFY(program.waitForFinished(30000));
-            QCOMPARE(program.exitCode(), 1);
-            said = QString::fromUtf8(program.readAllStandardError());
+            int exitCode = 0;
+            std::tie(exitCode, said) = runScript({u"--export-history"_s, target, u"--history"_s, url}, m_dir->path());
+            QCOMPARE(exitCode, 1);
         } else {
             history::HistoryWindow window(*history::Location::parse(url), m_prompts, startupFolder());
             window.show();
@@ -1151,7 +1145,7 @@ private slots:
         if (const QString inside = qEnvironmentVariable("QUILLMARK_FULL_DISK"); !inside.isEmpty()) {
             const QString url = u"sqlite:"_s + inside + u"/history.sqlite"_s;
             QVERIFY(history::Store(*history::Location::parse(url), u"test-setup"_s).open());
-            fill(inside, 20);
+            QVERIFY(fillLeaving(inside, 20 * 1024));
             QWidget bench;
             auto *journal = new history::Journal(*history::Location::parse(url), at(u"history.pending"_s), &bench);
             recordRelay(*journal, 1);
@@ -1356,20 +1350,11 @@ private slots:
         }
         for (QString &a : arguments)
             a.replace(u"{url}"_s, url).replace(u"{file}"_s, file).replace(u"{out}"_s, m_dir->path());
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const char *display : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-            environment.remove(QLatin1String(display));
-        environment.insert(u"QUILLMARK_HISTORY"_s, url);
-        QProcess program;
-        program.setProcessEnvironment(environment);
-        program.setWorkingDirectory(m_dir->path());
-        program.start(QStringLiteral(QUILLMARK_PROGRAM), arguments);
-        QVERIFY(program.waitForFinished(30000));
-        const QString out = QString::fromUtf8(program.readAllStandardOutput() + program.readAllStandardError());
-        QTEST(program.exitCode(), "exitCode");
+        const auto [exitCode, out] = runScript(arguments, m_dir->path(), url);
+        QTEST(exitCode, "exitCode");
         QVERIFY2(out.startsWith(u"quillmark: "_s) && out.count(u'\n') == 1, qPrintable(out));
         QVERIFY2(out.contains(said.replace(u"{out}"_s, m_dir->path())), qPrintable(out));
-        if (arguments.contains(u"--since"_s) && program.exitCode() == 0)
+        if (arguments.contains(u"--since"_s) && exitCode == 0)
             QCOMPARE(readFile(at(u"out.csv"_s)).count('\n'), 4);
     }
 };

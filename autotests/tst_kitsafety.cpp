@@ -21,7 +21,6 @@
 
 namespace {
 
-const QStringList SafeSequence{"@A00", "&A00", "^R0", "@V0000", "^Q0000"};
 constexpr int WaitMs = 200;
 
 bool sent(const KitLog &log, const QString &command)
@@ -115,33 +114,6 @@ int runChild(char *argv[])
     return QApplication::exec();
 }
 
-// The kit's command log: "HH:mm:ss.zzz command" a line.
-struct Heard {
-    QTime time;
-    QString command;
-};
-QList<Heard> parseKitLog(const QByteArray &log)
-{
-    QList<Heard> heard;
-    for (const QByteArray &line : log.split('\n')) {
-        const QString text = QString::fromLatin1(line).trimmed();
-        if (text.isEmpty())
-            continue;
-        heard.append({QTime::fromString(text.section(u' ', 0, 0), QStringLiteral("HH:mm:ss.zzz")), text.section(u' ', 1)});
-    }
-    return heard;
-}
-
-QStringList commandsOf(const QList<Heard> &heard)
-{
-    QStringList commands;
-    for (const Heard &h : heard) {
-        if (h.command != QLatin1String("?D"))
-            commands << h.command;
-    }
-    return commands;
-}
-
 } // namespace
 
 class TestKitSafety : public QObject
@@ -190,19 +162,14 @@ private slots:
         QTest::qWait(100);
 
         // Only the safe sequence switches the second coil off.
-        const QList<Heard> heard = parseKitLog(rig.kit.readAllStandardOutput());
-        QList<Heard> safe;
-        for (const Heard &h : heard) {
-            if (h.command != QLatin1String("?D"))
-                safe.append(h);
-        }
-        const auto secondCoilOff = std::find_if(safe.begin(), safe.end(), [](const Heard &h) { return h.command == "&A00"; });
-        QVERIFY(secondCoilOff != safe.end() && secondCoilOff != safe.begin());
-        safe = safe.mid(std::distance(safe.begin(), secondCoilOff) - 1);
+        QList<Heard> safe = readKitLog(rig.kit.readAllStandardOutput());
+        safe.removeIf([](const Heard &h) { return h.command == QLatin1String("?D"); });
         QStringList commands;
         for (const Heard &h : safe)
             commands << h.command;
-        QCOMPARE(commands, SafeSequence);
+        QVERIFY(commands.indexOf("&A00") > 0);
+        safe = safe.mid(commands.indexOf("&A00") - 1);
+        QCOMPARE(commands.mid(commands.indexOf("&A00") - 1), SafeSequence);
         // Lateness only lengthens a gap; the line's own jitter is a few milliseconds.
         for (int i = 1; i < safe.size(); ++i) {
             const int gap = safe[i - 1].time.msecsTo(safe[i].time);
@@ -243,33 +210,16 @@ private slots:
         QFETCH(QStringList, ending);
         QFETCH(bool, running);
 
-        QTemporaryDir folder;
-        config::PortAndNumbering stored = config::defaultPortAndNumbering();
-        stored.portNumber = PtyBench::Port;
-        QVERIFY(config::saveArt(folder.path(), stored).ok);
-        QVERIFY(config::saveArtc(folder.path(), config::defaultFolders(folder.path())).ok);
-
-        QProcess kit;
-        kit.start(QStringLiteral(KITSIM_PROGRAM), {"--folder", folder.path(), "--port", QString::number(PtyBench::Port),
-                                                   "--relay", QString::number(relay), "--time-scale", "0.05",
-                                                   "--fault-input"});
-        QByteArray kitSaid;
-        const auto kitSays = [&](const QByteArray &text) {
-            return QTest::qWaitFor(
-                [&] {
-                    kitSaid += kit.readAllStandardError();
-                    return kitSaid.contains(text);
-                },
-                10000);
-        };
-        QVERIFY(kitSays("linked as"));
+        KitProcess kit(relay);
+        QVERIFY(kit.linked());
+        const QTemporaryDir &folder = kit.folder;
 
         if (scenario == QLatin1String("stuck"))
             QCOMPARE(::mkfifo(QFile::encodeName(folder.filePath("history.pending")).constData(), 0600), 0);
         QProcess bench;
         bench.start(QCoreApplication::applicationFilePath(), {"--child", scenario, folder.path(), QString::number(relay)});
         QVERIFY(QTest::qWaitFor([&] { return bench.readAllStandardOutput().contains("ready"); }, 30000));
-        const QByteArray heardBefore = kit.readAllStandardOutput();  // start-up and the procedure
+        const qsizetype heardBefore = kit.heard().size();  // start-up and the procedure
         for (const QString &step : ending) {
             const pid_t pid = pid_t(bench.processId());
             QVERIFY2(pid > 0, "the program ended before it was told to");  // kill(0) would signal this test too
@@ -296,28 +246,18 @@ private slots:
         QCOMPARE(bench.exitCode(), 0);
 
         // What the kit heard last reaches its log a moment after the program has gone.
-        QByteArray heardAfter;
-        (void)QTest::qWaitFor(
-            [&] {
-                heardAfter += kit.readAllStandardOutput();
-                return running && heardAfter.contains("^Q0000");
-            },
-            2000);
+        (void)QTest::qWaitFor([&] { return running && kit.heard().mid(heardBefore).contains("^Q0000"); }, 2000);
+        const QStringList all = withoutPolls(kit.heard());
         if (running) {
             // The safe sequence once, whole, and nothing after it; only it switches the
             // second coil off.
-            const QStringList all = commandsOf(parseKitLog(heardBefore + heardAfter));
             QCOMPARE(all.mid(all.size() - SafeSequence.size()), SafeSequence);
             QCOMPARE(all.count("&A00"), 1);
         } else {
-            QCOMPARE(commandsOf(parseKitLog(heardAfter)), QStringList{});
+            QCOMPARE(withoutPolls(kit.heard().mid(heardBefore)), QStringList{});
         }
         QCOMPARE(benchSaid.contains("Making the kit safe before Quillmark closes"), running);
-
-        kit.write("state\n");
-        QVERIFY2(kitSays("state supply 0.00 V, coil 1 off, coil 2 off, source off at 0.0 mA"), kitSaid.constData());
-        kit.terminate();
-        kit.waitForFinished(3000);
+        QVERIFY2(kit.leftSafe(), qPrintable(kit.said()));
     }
 
 private:

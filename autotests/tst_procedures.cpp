@@ -443,14 +443,13 @@ private slots:
         QTest::qWait(100);  // a few poll periods: nothing but live queries afterwards
 
         const QStringList heard = rig.heard();
-        const QStringList safe{"@A00", "&A00", "^R0", "@V0000", "^Q0000"};
         const bool stopped = !button.isEmpty();
         QCOMPARE(w.link().log.formatted().contains("Stop"), stopped);
-        QCOMPARE(heard.mid(heard.size() - (stopped ? safe.size() : 0)), stopped ? safe : QStringList{});
+        QCOMPARE(heard.mid(heard.size() - (stopped ? SafeSequence.size() : 0)), stopped ? SafeSequence : QStringList{});
         if (stopped && stopAt == "dialog")
             QCOMPARE(heard.mid(heard.indexOf("?A") + 1, -1).count("&A00"), 1);
         else if (stopped)  // nothing between the command it stopped at and the safe sequence
-            QCOMPARE(heard.mid(heard.indexOf(stopAt) + 1), safe);
+            QCOMPARE(heard.mid(heard.indexOf(stopAt) + 1), SafeSequence);
         for (const Request request : {Request::CoilResRequest, Request::Coil2ResRequest, Request::DropAwayVRequest})
             QVERIFY(!w.link().poll.isOpen(request));
         QVERIFY(!w.procedures().contactRuns.ContactResTest.taken() && !w.link().poll.pollHold());
@@ -486,7 +485,7 @@ private slots:
         QVERIFY(!w.close());  // a second close does not cut the safe sequence short
         QTRY_COMPARE(closed.size(), 1);
         QVERIFY(!w.isVisible() && w.link().waits.idle());
-        QCOMPARE(rig.heard(), (QStringList{"@A00", "&A00", "^R0", "@V0000", "^Q0000"}));
+        QCOMPARE(rig.heard(), SafeSequence);
         QVERIFY(readFile(rig.folder.filePath("art.cfg")).startsWith("3\r\n"));
         QTest::qWait(100);
         QCOMPARE(rig.heard().size(), 5);
@@ -519,7 +518,7 @@ private slots:
             co_await second;
         }(procedures.bench, askTwice));
         QVERIFY(rig.waitUntilIdle());
-        QCOMPARE(rig.heard(), (QStringList{"@A10", "@A00", "&A00", "^R0", "@V0000", "^Q0000"}));
+        QCOMPARE(rig.heard(), QStringList{"@A10"} + SafeSequence);
         QCOMPARE(rig.prompts.messages.size(), 1);
         QCOMPARE(rig.prompts.messages[0].title, QStringLiteral("Test stopped"));
         QVERIFY(rig.w().link().log.formatted().contains("test ended on a fault"));
@@ -546,7 +545,7 @@ private slots:
             window.link().commands.send(QStringLiteral("&A10"));
         }(w));
         QVERIFY(rig.waitUntilIdle());
-        QCOMPARE(rig.heard(), (QStringList{"@A10", "@A00", "&A00", "^R0", "@V0000", "^Q0000"}));
+        QCOMPARE(rig.heard(), QStringList{"@A10"} + SafeSequence);
         QVERIFY(!rig.kit().outputs().coil1On && !rig.kit().outputs().coil2On);
     }
 
@@ -572,7 +571,7 @@ private slots:
         QVERIFY(!w.close());
         QVERIFY(!w.findChild<FrmDropAway *>() || !w.findChild<FrmDropAway *>()->isVisible());
         QTRY_COMPARE(closed.size(), 1);
-        QCOMPARE(rig.heard(), (QStringList{"@A00", "&A00", "^R0", "@V0000", "^Q0000"}));
+        QCOMPARE(rig.heard(), SafeSequence);
         QCOMPARE(rig.record.ManualDropAwayVoltage, 0.0f);
     }
 

@@ -2,7 +2,6 @@
 
 #include "console/monitor/benchmonitor.h"
 #include "console/record/relaycatalogue.h"
-#include "kitlink/wireformat.h"
 #include "kitsim/relaymodel.h"
 #include "testfiles.h"
 #include "tests/procedures.h"
@@ -36,12 +35,6 @@ class TestSerialBench : public QObject
         return QTest::qWaitFor([&] { return ticks.size() >= n; }, 60000);
     }
 
-    static QStringList withoutLiveQueries(QStringList commands)
-    {
-        commands.removeAll(QStringLiteral("?D"));
-        return commands;
-    }
-
     // What the operator sees of a test that waits for the kit: the panel locked and
     // the test's busy label (lblBusy(waiting)) up. Then Stop, from the menu entry or by Escape: the
     // panel comes back, no busy label stays, and the kit hears the safe sequence.
@@ -63,8 +56,7 @@ class TestSerialBench : public QObject
         QVERIFY(rig.waitUntilIdle());
         for (const QLabel *busy : busyLabels)
             QVERIFY(!busy->isVisibleTo(&w));
-        QTRY_COMPARE(withoutLiveQueries(rig.heard().mid(heardAtStop)),
-                     (QStringList{"@A00", "&A00", "^R0", "@V0000", "^Q0000"}));
+        QTRY_COMPARE(withoutPolls(rig.heard().mid(heardAtStop)), SafeSequence);
     }
 
 private slots:
@@ -73,12 +65,6 @@ private slots:
         PtyBench rig(0, {}, PtyBench::fastTimings(10, 50));
         QVERIFY(rig.waitUntilKitFree());
         FrmMain &w = *rig.window;
-        QCOMPARE(control<QComboBox>(w, "cmbPortNo").currentText(), QStringLiteral("COM 9"));
-        const QStringList heard = rig.heard();
-        QCOMPARE(heard.first(), QStringLiteral("?"));
-        const qsizetype voltageOff = heard.indexOf("@V0000");
-        QVERIFY2(heard.indexOf("@A00") > 0 && voltageOff > heard.indexOf("@A00") && heard.indexOf("?D") < voltageOff,
-                 qPrintable(heard.join(' ')));
         QVERIFY(rig.prompts.messages.isEmpty());
 
         // Hundreds of questions and answers at full speed: every poll tick asks, and
@@ -100,51 +86,16 @@ private slots:
         QVERIFY(control<QLabel>(w, "lblCurrent").text().toDouble() > 10.0);
     }
 
-    void kitThatDoesNotAnswerOkIsNotFound_data()
+    // The kit is pulled while the check waits for its answer: one message naming the
+    // port, and "Comm Port Error" for good.
+    void lostLineDuringTheKitCheckIsReportedOnce()
     {
-        QTest::addColumn<QStringList>("faults");
-        QTest::newRow("silent") << QStringList{"silent"};
-        QTest::newRow("OK with CR LF") << QStringList{"ok-linefeed"};
-        QTest::newRow("noise before the OK") << QStringList{"garbage"};
-        QTest::newRow("OK held back to be merged") << QStringList{"merge"};
-    }
-
-    void kitThatDoesNotAnswerOkIsNotFound()
-    {
-        QFETCH(QStringList, faults);
-        PtyBench rig(0, faults);
+        PtyBench rig(0, {"silent"}, PtyBench::fastTimings(50, 600));
         QVERIFY(rig.window);
-        QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(*rig.window, "lblCommStatus").text(), QStringLiteral("Kit not found"),
-                                  5000);
-        QTest::qWait(500);  // ten poll periods: the kit hears the presence check only
-        QVERIFY(rig.prompts.messages.isEmpty() && !control<QTimer>(*rig.window, "tmrComm").isActive());
-        QCOMPARE(rig.heard(), QStringList{"?"});
-    }
-
-    // The kit is pulled while the check waits for its answer, or while the bench
-    // polls: one message naming the port, and "Comm Port Error" for good.
-    void lostLineIsReportedOnce_data()
-    {
-        QTest::addColumn<bool>("duringTheCheck");
-        QTest::newRow("during the kit check") << true;
-        QTest::newRow("while polling") << false;
-    }
-
-    void lostLineIsReportedOnce()
-    {
-        QFETCH(bool, duringTheCheck);
-        PtyBench rig(0, duringTheCheck ? QStringList{"silent"} : QStringList{},
-                     PtyBench::fastTimings(50, duringTheCheck ? 600 : 100));
-        QVERIFY(rig.window);
-        if (duringTheCheck) {
-            connect(&rig.kit, &QProcess::readyReadStandardOutput, this, [&rig] {
-                if (rig.heard().contains(QStringLiteral("?")))
-                    rig.killKit();
-            });
-        } else {
-            QVERIFY(rig.waitUntilKitFree());
-            rig.killKit();
-        }
+        connect(&rig.kit, &QProcess::readyReadStandardOutput, this, [&rig] {
+            if (rig.heard().contains(QStringLiteral("?")))
+                rig.killKit();
+        });
         const auto &lblCommStatus = control<QLabel>(*rig.window, "lblCommStatus");
         QTRY_COMPARE_WITH_TIMEOUT(lblCommStatus.text(), QStringLiteral("Comm Port Error"), 5000);
         // Past the end of the check's wait, and twenty looks for a kit that stays away.
@@ -159,11 +110,11 @@ private slots:
     }
 
     // The kit's cable pulled and plugged back in, with the bench idle or in the middle
-    // of a contact run: "Comm Port Error" and one message (which, when a test ran,
-    // says the test is stopped and the kit's outputs unknown), nothing sent while the
-    // line is away, and once it is back the check of start-up and nothing else, then
-    // "Comm Port Active" and live readings again. The kit log notes the loss and the
-    // return.
+    // of a contact run: "Comm Port Error" and one message naming the port (which, when
+    // a test ran, says the test is stopped and the kit's outputs unknown), nothing
+    // polled nor sent while the line is away, not even by a Stop, and once it is back
+    // the check of start-up and nothing else, then "Comm Port Active" and live
+    // readings again. The kit log notes the loss and the return.
     void kitThatComesBackIsCheckedAgain_data()
     {
         QTest::addColumn<bool>("testRunning");
@@ -188,21 +139,29 @@ private slots:
         QVERIFY(rig.waitUntilIdle(5000));  // a run the loss cut off has ended as Stop ends it
         QCOMPARE(rig.prompts.messages.size(), 1);
         QCOMPARE(rig.prompts.messages[0].title, QStringLiteral("Communication Port Error!"));
+        QVERIFY2(rig.prompts.messages[0].text.startsWith(QStringLiteral("COM9 \u2192 /dev/pts/")),
+                 qPrintable(rig.prompts.messages[0].text));
         const QString outputsUnknown = QStringLiteral(
             "\n\nA test was running: it has been stopped, but the kit could not be made safe. Until it is checked at "
             "the kit, take its outputs as unknown: the coil supply, second coil and current source may still be on.");
         QCOMPARE(rig.prompts.messages[0].text.endsWith(outputsUnknown), testRunning);
+        QVERIFY(!control<QTimer>(w, "tmrComm").isActive());
+        QCOMPARE(control<QComboBox>(w, "cmbCR").count() >= 2, testRunning);  // the readings taken stay
+        const int logged = w.link().log.size();
+        control<QAction>(w, "actStop").trigger();  // nothing left to stop, nothing written
         control<QPushButton>(w, "cmdCoilResistance").click();  // no test starts on a line that is away
         QVERIFY(!w.procedures().running() && control<QGroupBox>(w, "FrameCPanel").isEnabled());
+        QCOMPARE(w.link().log.size(), logged);
 
         QSignalSpy looks(&control<QTimer>(w, "tmrPortWatch"), &QTimer::timeout);
         QVERIFY(QTest::qWaitFor([&] { return looks.size() >= 10; }, 10000));
+        QCOMPARE(lblCommStatus.text(), QStringLiteral("Comm Port Error"));
         const qsizetype heardBefore = rig.heard().size();
         QVERIFY(rig.cable("plug"));
         QTRY_COMPARE_WITH_TIMEOUT(lblCommStatus.text(), QStringLiteral("Comm Port Active"), 5000);
         QTRY_VERIFY_WITH_TIMEOUT(w.link().receiver.kitFree() && w.link().waits.idle(), 5000);
         QTRY_VERIFY(rig.heard().mid(heardBefore).contains("@V0000"));
-        QCOMPARE(withoutLiveQueries(rig.heard().mid(heardBefore)), (QStringList{"?", "@A00", "@V0000"}));
+        QCOMPARE(withoutPolls(rig.heard().mid(heardBefore)), (QStringList{"?", "@A00", "@V0000"}));
         QCOMPARE(rig.prompts.messages.size(), 1);
 
         // The kit log from the loss to the return: nothing goes out but the check's "?".
@@ -218,56 +177,24 @@ private slots:
         QCOMPARE(lossToReturn.mid(0, expected.size()), expected);
     }
 
-    // All channels of relay 0 (every channel wired), through a line that splits
-    // every frame in two, or sends frames in pairs: a pair is one text of no frame's
-    // length, so no reading comes. The kit has no time-out: the run goes through
-    // its channels, switches the supply off, and then waits for good, and shows it.
-    // Stop (Escape) gets the bench back from there.
-    void contactRunThroughSplitOrMergedFrames_data()
+    // All channels of relay 0 (every channel wired), through a line that sends frames
+    // in pairs: a pair is one text of no frame's length, so no reading comes. The kit
+    // has no time-out: the run goes through its channels, switches the supply off, and
+    // then waits for good, and shows it. Stop (Escape) gets the bench back from there.
+    void contactRunThroughMergedFramesWaitsUntilStopped()
     {
-        QTest::addColumn<QStringList>("startFaults");
-        QTest::addColumn<QString>("laterFault");
-        QTest::newRow("split frames") << QStringList{"split"} << QString();
-        QTest::newRow("merged frames") << QStringList{} << QStringLiteral("merge");
-    }
-
-    void contactRunThroughSplitOrMergedFrames()
-    {
-        QFETCH(QStringList, startFaults);
-        QFETCH(QString, laterFault);
-        PtyBench rig(0, startFaults);
+        PtyBench rig(0);
         QVERIFY(rig.waitUntilKitFree());
         FrmMain &w = *rig.window;
-        if (!laterFault.isEmpty()) {
-            QVERIFY(rig.turnKit(laterFault));
-            QVERIFY(pollTicks(w, 3));  // frames the kit sent before the fault was in force are handled first
-        }
-        bool halfFrameSeen = false;  // a piece waiting in the receive buffer for its other half
-        QTimer sampler;
-        sampler.callOnTimeout([&] { halfFrameSeen |= !w.link().receiver.pending().isEmpty(); });
-        sampler.start(2);
+        QVERIFY(rig.turnKit(QStringLiteral("merge")));
+        QVERIFY(pollTicks(w, 3));  // frames the kit sent before the fault was in force are handled first
         const auto &cmbCR = control<QComboBox>(w, "cmbCR");
         control<QComboBox>(w, "cmbCRChannel").setCurrentIndex(ChannelCount);
         control<QPushButton>(w, "cmdContactResistance").click();
         QTRY_VERIFY_WITH_TIMEOUT(rig.heard().contains("@G16"), 10000);
-        // The run's commands are all out: the supply is off again.
-        QTRY_VERIFY_WITH_TIMEOUT(rig.heard().mid(rig.heard().lastIndexOf("@G16")).contains("@V0000"), 5000);
-
-        if (laterFault.isEmpty()) {
-            QVERIFY(rig.waitUntilIdle());
-            QStringList expected;
-            for (int channel = 1; channel <= ChannelCount; ++channel)
-                expected << entryName(channel) + " - "
-                                + QString::number(kitsim::madeContactTenthMilliohms(0, channel) / 10.0, 'f', 1);
-            QCOMPARE(listed(cmbCR), expected);
-            QCOMPARE(cmbCR.currentText(), QStringLiteral("Results"));
-            QCOMPARE(readFile(rig.folder.filePath("crval.csv")).count("\r\n"), 16);
-            QVERIFY(halfFrameSeen);
-            return;
-        }
         // The last channel asked for, the supply switched off, and no reading listed.
         // (The kit tells what it heard a little after it heard it.)
-        QTRY_COMPARE(withoutLiveQueries(rig.heard().mid(rig.heard().indexOf("@G16"))),
+        QTRY_COMPARE(withoutPolls(rig.heard().mid(rig.heard().indexOf("@G16"))),
                      (QStringList{"@G16", "@A00", "@V0000"}));
         const QStringList heard = rig.heard();
         QCOMPARE(cmbCR.count(), 0);
@@ -283,37 +210,6 @@ private slots:
             return;
         QVERIFY(!w.procedures().contactRuns.ContactResTest.taken() && !w.link().poll.pollHold());
         QTRY_VERIFY(rig.heard().mid(heard.size()).contains("?D"));  // polling again
-    }
-
-    // Noise without a carriage return, at whatever speed the line carries it: the
-    // receive buffer stays bounded and the frame after the noise is the only loss.
-    void noiseBurstCostsOneFrame()
-    {
-        PtyBench rig(0);
-        QVERIFY(rig.waitUntilKitFree());
-        FrmMain &w = *rig.window;
-        int spoiled = 0;
-        int cleanAfter = 0;
-        qsizetype longestBuffer = 0;
-        // A machine that falls behind the poll may read two live frames in one piece,
-        // which the bench's framing drops too; only pieces with noise in them count.
-        const QRegularExpression liveFramesOnly(QStringLiteral("^(V:\\d{4}I:\\d{4} [A-Za-z]<CR>)+$"));
-        connect(&w.link().log, &KitLog::appended, this, [&] {
-            longestBuffer = std::max(longestBuffer, w.link().receiver.pending().size());
-            const KitLog::Entry &entry = w.link().log.latest();
-            if (entry.direction != KitLog::Direction::Received)
-                return;
-            const bool clean = entry.text.size() == 18 && entry.text.endsWith(QLatin1String("<CR>"));
-            if (!clean && !liveFramesOnly.match(entry.text).hasMatch())
-                ++spoiled;
-            else if (clean && spoiled > 0)
-                ++cleanAfter;
-        });
-        QVERIFY(rig.turnKit(QStringLiteral("garbage=262144")));
-        QTRY_VERIFY_WITH_TIMEOUT(cleanAfter > 0, 20000);
-        QCOMPARE(spoiled, 1);
-        QVERIFY(longestBuffer <= wire::LongestFrame + 1);
-        QVERIFY(rig.prompts.messages.isEmpty());
     }
 
     // One result answer lost on the line: the coil resistance is asked for once, so
@@ -349,7 +245,7 @@ private slots:
         QVERIFY(pollTicks(w, 20));
         // Live queries sent before the press may be told by the kit after it.
         const QStringList heard = rig.heard();
-        QCOMPARE(withoutLiveQueries(heard.mid(heardBefore)).join(u' '), asked);
+        QCOMPARE(withoutPolls(heard.mid(heardBefore)).join(u' '), asked);
         QCOMPARE(heard.mid(heard.lastIndexOf(asked) + 1).join(u' '), QString());
         QVERIFY(w.link().poll.isOpen(Request::CoilResRequest) && w.link().poll.pollHold());
         QCOMPARE(rig.record.CoilResistance1, 0.0f);
@@ -378,7 +274,7 @@ private slots:
         PtyBench rig(relay);
         QVERIFY(rig.waitUntilKitFree());
         FrmMain &w = *rig.window;
-        rig.completeEveryDropAwayDialog();
+        const DialogCount operatorAtTheDialog(w);
         control<QPushButton>(w, "cmdReport").setEnabled(false);
         control<QPushButton>(w, "cmdAuto").click();
         // A liveness bound, not a speed: a loaded machine takes several times longer.
@@ -412,45 +308,16 @@ private slots:
         QVERIFY(rig.prompts.messages.isEmpty());
     }
 
-    // The operator lowers the coil in the Drop Away Test dialog and watches the kit
-    // follow; and QL1's pick-up keeps the live readings coming through the three
-    // waits of its second-coil step.
-    void liveReadingsFlowWhileAProcedureWaits_data()
+    // QL1's pick-up keeps the live readings coming through the three waits of its
+    // second-coil step.
+    void liveReadingsFlowWhileQl1SecondCoilStepWaits()
     {
-        QTest::addColumn<int>("relay");
-        QTest::newRow("drop-away dialog") << 0;
-        QTest::newRow("QL1 second-coil step") << QL1;
-    }
-
-    void liveReadingsFlowWhileAProcedureWaits()
-    {
-        QFETCH(int, relay);
-        PtyBench rig(relay);
+        PtyBench rig(QL1);
         QVERIFY(rig.waitUntilKitFree());
         FrmMain &w = *rig.window;
         control<QPushButton>(w, "cmdCoilResistance").click();
         QVERIFY(rig.waitUntilIdle());
-
-        float opened = 0;
-        QString shown;
-        int presses = 0;
-        QElapsedTimer sincePresses;
-        rig.operateDropAwayDialog([&](FrmDropAway &dialog) {
-            if (presses == 0)
-                opened = dialog.setpoint();
-            if (presses < 5) {
-                control<QPushButton>(dialog, "cmdDecrease").click();
-                if (++presses == 5)
-                    sincePresses.start();
-                return false;
-            }
-            if (sincePresses.elapsed() < 500)  // long enough for a few live answers
-                return false;
-            shown = control<QLabel>(dialog, "lblVoltage").text();
-            control<QPushButton>(dialog, "cmdComplete").click();
-            return true;
-        });
-        int liveQueries = -1;  // while QL1's second-coil step waits
+        int liveQueries = -1;  // while the second-coil step waits
         int liveFrames = 0;
         connect(&w.link().log, &KitLog::appended, this, [&] {
             const KitLog::Entry &entry = w.link().log.latest();
@@ -463,75 +330,14 @@ private slots:
             else if (liveQueries >= 0 && entry.direction == KitLog::Direction::Received && entry.text.size() == 18)
                 ++liveFrames;
         });
-        const qsizetype heardBefore = rig.heard().size();
-        control<QPushButton>(w, relay == QL1 ? "cmdPickUp" : "cmdDropAway").click();
+        control<QPushButton>(w, "cmdPickUp").click();
         QVERIFY(rig.waitUntilIdle());
-
-        if (relay == QL1) {
-            QVERIFY(control<QLabel>(w, "lblDAV").isVisibleTo(&w));
-            // Each of the three waits is two poll periods long, so it holds a poll
-            // tick at least, which asks; and the answers are handled meanwhile.
-            QVERIFY2(liveQueries >= 3 && liveFrames >= 1,
-                     qPrintable(QStringLiteral("%1 %2").arg(liveQueries).arg(liveFrames)));
-            return;
-        }
-        const QString lowered = QString::number(double(opened) - 0.5, 'f', 2);
-        QCOMPARE(shown, lowered);
-        QStringList setpoints;
-        for (int i = 1; i <= 5; ++i)
-            setpoints << wire::setVoltage(double(opened) - 0.1 * i);
-        QCOMPARE(rig.heard().mid(heardBefore).filter(QRegularExpression("^@V")), setpoints);
-        QCOMPARE(control<QLabel>(w, "lblDAV").text(),
-                 QString::number(double(rig.record.DropAwayVoltage), 'f', 2) + '/' + lowered);
+        QVERIFY(control<QLabel>(w, "lblDAV").isVisibleTo(&w));
+        // Each of the three waits is two poll periods long, so it holds a poll tick at
+        // least, which asks; and the answers are handled meanwhile.
+        QVERIFY2(liveQueries >= 3 && liveFrames >= 1, qPrintable(QStringLiteral("%1 %2").arg(liveQueries).arg(liveFrames)));
     }
 
-    // Stop when the kit gave up on a result or is gone: the panel is usable again,
-    // the kit left safe (when the line is there), and nothing else goes out.
-    void stopGetsTheBenchBack_data()
-    {
-        QTest::addColumn<bool>("kitGone");
-        QTest::newRow("automatic test waiting for a lost coil resistance") << false;
-        QTest::newRow("contact run with the kit gone") << true;
-    }
-
-    void stopGetsTheBenchBack()
-    {
-        QFETCH(bool, kitGone);
-        PtyBench rig(0);
-        QVERIFY(rig.waitUntilKitFree());
-        FrmMain &w = *rig.window;
-        if (kitGone) {
-            control<QComboBox>(w, "cmbCRChannel").setCurrentIndex(ChannelCount);
-            control<QPushButton>(w, "cmdContactResistance").click();
-            QTRY_VERIFY_WITH_TIMEOUT(rig.heard().contains("@G03"), 5000);
-            rig.killKit();
-            QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(w, "lblCommStatus").text(), QStringLiteral("Comm Port Error"),
-                                      5000);
-            QVERIFY(rig.waitUntilIdle(5000));  // the loss itself ended the run
-        } else {
-            QVERIFY(rig.turnKit(QStringLiteral("drop-result")));
-            control<QPushButton>(w, "cmdAuto").click();
-            QTRY_VERIFY_WITH_TIMEOUT(rig.heard().contains("@R"), 5000);
-            QTest::qWait(500);
-            QVERIFY(w.link().poll.isOpen(Request::CoilResRequest));
-        }
-        const qsizetype heardAtStop = rig.heard().size();
-        const int sentAtStop = w.link().log.size();
-        control<QAction>(w, "actStop").trigger();
-        QVERIFY(rig.waitUntilIdle(5000));
-        QTest::qWait(300);
-        QVERIFY(control<QGroupBox>(w, "FrameCPanel").isEnabled() && w.link().waits.idle());
-        for (const QLabel *busy : controlArray<QLabel>(w, "lblBusy", 6))
-            QVERIFY(!busy->isVisibleTo(&w));
-        if (kitGone) {
-            QCOMPARE(w.link().log.size(), sentAtStop);  // nothing left to stop, nothing written
-            QVERIFY(control<QComboBox>(w, "cmbCR").count() >= 2);
-            return;
-        }
-        QStringList after = rig.heard().mid(heardAtStop);
-        after.removeAll("?D");
-        QCOMPARE(after, (QStringList{"@A00", "&A00", "^R0", "@V0000", "^Q0000"}));
-    }
     // The kit goes quiet while the bench polls: the monitor says so and counts the
     // seconds, the main window's status stays as it is, and the trace shows the gap
     // once the kit answers again.

@@ -1,10 +1,10 @@
-#include "console/record/configfiles.h"
+#include "kitprocess.h"
+
 #include "kitlink/serialkitport.h"
 #include "kitsim/ptyline.h"
 
 #include <QFile>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -22,17 +22,10 @@ class TestSerialPort : public QObject
 private slots:
     void portHeldByAnotherProgramIsNamedSo()
     {
-        constexpr int Port = 9;
-        QTemporaryDir folder;
-        config::PortAndNumbering stored = config::defaultPortAndNumbering();
-        stored.portNumber = Port;
-        QVERIFY(config::saveArt(folder.path(), stored).ok);
-        QVERIFY(config::saveArtc(folder.path(), config::defaultFolders(folder.path())).ok);
-        QProcess kit;
-        kit.start(QStringLiteral(KITSIM_PROGRAM), {"--folder", folder.path(), "--port", QString::number(Port)});
-        QString kitSaid;
-        QVERIFY(QTest::qWaitFor([&] { return (kitSaid += kit.readAllStandardError()).contains("linked as"); }, 5000));
-        const QString device = folder.filePath(QStringLiteral("COM%1").arg(Port));
+        KitProcess kit(0);
+        QVERIFY(kit.linked());
+        const QTemporaryDir &folder = kit.folder;
+        const QString device = folder.filePath(QStringLiteral("COM%1").arg(KitProcess::Port));
 
         // Another bench in the same folder opens the port and asks for the kit.
         QProcess other;
@@ -42,9 +35,7 @@ private slots:
         other.setProcessEnvironment(environment);
         other.setWorkingDirectory(folder.path());
         other.start(QStringLiteral(QUILLMARK_PROGRAM), {"-platform", "offscreen"});
-        QString heard;
-        QVERIFY(QTest::qWaitFor([&] { return (heard += kit.readAllStandardOutput()).contains(QRegularExpression(" \\?\\n")); },
-                                15000));
+        QVERIFY(QTest::qWaitFor([&] { return kit.heard().contains("?"); }, 15000));
 
         {
             SerialKitPort second;
@@ -56,8 +47,6 @@ private slots:
         QVERIFY(other.waitForFinished(10000));
         SerialKitPort free;
         QVERIFY2(free.open(device), qPrintable(free.errorString()));
-        kit.terminate();
-        kit.waitForFinished(3000);
     }
 
     // An adapter (a pseudo-terminal behind a by-id link) whose device belongs to the
